@@ -1,0 +1,69 @@
+/*
+ * libvarnel: hue-driven colour separation of RGB colour into ink amounts for
+ * printers with 4 to 8 inks. The C interface.
+ *
+ * Every function accepts a null handle. No function lets an exception or a
+ * signal of the library reach the host.
+ *
+ * Channel values: 65535 (255 for 8-bit values) means no ink, 0 means full
+ * ink. Output buffers hold one value per ink channel per pixel, channel 0
+ * first; size them as count * kal_GetChannels(handle) values.
+ *
+ * Threading: an instance serves one thread at a time; separate instances
+ * may be used on separate threads at once.
+ */
+#ifndef VARNEL_VARNEL_H
+#define VARNEL_VARNEL_H
+
+#include "varnel_export.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Opaque instance handle. */
+typedef struct VarnelInstance* VarnelHandle;
+
+/* Progress callback: percent is a whole number from 0 to 99; value is the
+ * value given when the configuration was loaded. The result is ignored. */
+typedef int (*VarnelProgressProc)(double percent, long long value);
+
+/* Preset enumeration callback: receives each preset name and the caller's
+ * pointer. The result is ignored. */
+typedef int (*VarnelEnumProc)(char* name, void* user);
+
+/* Flag bit 0: build or load a separation cache at the next
+ * kal_SetPreferences (one table look-up per pixel afterwards). */
+#define VARNEL_FLAG_CACHE 1L
+
+/* Creates an instance. Returns NULL when memory cannot be obtained. */
+VARNEL_API VarnelHandle kal_InitVarnel(void);
+
+/* Destroys an instance. A NULL handle does nothing. */
+VARNEL_API void kal_EndVarnel(VarnelHandle handle);
+
+/* Loads a configuration: a preset name (no extension; a directory in front
+ * is ignored) or a .cfg file, then the optional extra text over it.
+ * Returns 0 in every case; a failed load leaves the instance empty, which
+ * kal_GetChannels reports as 0. */
+VARNEL_API long kal_SetPreferences(VarnelHandle handle, char* nameOrPath, char* text);
+
+/* Stores the flags that govern the next kal_SetPreferences. Returns 0. */
+VARNEL_API long kal_SetFlags(VarnelHandle handle, long flags);
+
+/* Number of ink channels of the loaded configuration; 0 for a NULL handle
+ * or when nothing is loaded. */
+VARNEL_API long kal_GetChannels(VarnelHandle handle);
+
+/* Separates count 16-bit RGB pixels (R, G, B per pixel) into out.
+ * Returns 0 on success; -1 for a NULL handle, a NULL buffer, a zero count
+ * or an instance without a loaded configuration; -108 when memory cannot
+ * be obtained or the conversion fails unexpectedly. */
+VARNEL_API long kal_RGB2Multichannel(VarnelHandle handle, unsigned short* in,
+                                     unsigned short* out, unsigned int count);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VARNEL_VARNEL_H */
