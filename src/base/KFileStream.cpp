@@ -1,0 +1,127 @@
+#include "base/KFileStream.h"
+
+#include "base/KErrorHandler.h"
+#include "base/KException.h"
+#include "base/KFile.h"
+
+#include <climits>
+
+namespace {
+
+const std::ios::openmode kOpenModes[] = {
+    std::ios::out,                                  // FOM_WRITE
+    std::ios::in,                                   // FOM_READ
+    std::ios::in | std::ios::out,                   // FOM_READWRITE
+    std::ios::in | std::ios::out | std::ios::app,   // FOM_APPEND
+    std::ios::in | std::ios::out | std::ios::ate,   // FOM_ATEND
+    std::ios::in | std::ios::binary,                // FOM_READBYTES
+};
+
+const std::ios::openmode kSeekBoth = std::ios::in | std::ios::out;
+
+} // namespace
+
+KFileStream::KFileStream() : m_buffer(nullptr) {}
+
+KFileStream::~KFileStream() { Close(); }
+
+int KFileStream::Open(const KFile& file, KFileOpenMode mode)
+{
+    // Opening over an open stream would lose its buffer: refused, and the
+    // open stream stays as it is.
+    if (m_buffer != nullptr)
+        return -1;
+    if (mode < FOM_WRITE || mode > FOM_READBYTES)
+        return -1;
+    try {
+        m_buffer = new KFileStreamBuf();
+        m_buffer->open(file.GetKPath().EncodedAs(ENC_UTF8), kOpenModes[mode]);
+        return 0;
+    } catch (const KException& e) {
+        KErrorHandler::Handle(e);
+    } catch (...) {
+        // File-system errors are expected here (a missing file opened for
+        // reading) and are not reported.
+    }
+    delete m_buffer;
+    m_buffer = nullptr;
+    return -1;
+}
+
+int KFileStream::Read(char* buf, int count)
+{
+    if (m_buffer == nullptr || buf == nullptr || count <= 0)
+        return 0;
+    try {
+        // The device may deliver less than asked for (a large request, a
+        // signal): read on until the count is reached or the file ends, so
+        // that one call fetches a whole file.
+        int total = 0;
+        while (total < count) {
+            const int n = m_buffer->readFromDevice(buf + total, count - total);
+            if (n <= 0)
+                break;
+            total += n;
+        }
+        return total;
+    } catch (const KException& e) {
+        KErrorHandler::Handle(e);
+    } catch (...) {
+    }
+    return 0;
+}
+
+int KFileStream::Write(const char* buf, int count)
+{
+    if (m_buffer == nullptr || buf == nullptr || count <= 0)
+        return 0;
+    try {
+        // Short writes are continued for the same reason as short reads.
+        int total = 0;
+        while (total < count) {
+            const int n = m_buffer->writeToDevice(buf + total, count - total);
+            if (n <= 0)
+                break;
+            total += n;
+        }
+        return total;
+    } catch (const KException& e) {
+        KErrorHandler::Handle(e);
+    } catch (...) {
+    }
+    return 0;
+}
+
+int KFileStream::GetSize()
+{
+    if (m_buffer == nullptr)
+        return 0;
+    try {
+        const std::streampos position = m_buffer->seekoff(0, std::ios::cur, kSeekBoth);
+        const std::streampos end = m_buffer->seekoff(0, std::ios::end, kSeekBoth);
+        m_buffer->seekpos(position, kSeekBoth);
+        const std::streamoff size = end;
+        // A size that does not fit the int result is reported as 0 rather
+        // than as a wrapped, possibly negative, number.
+        if (size < 0 || size > INT_MAX)
+            return 0;
+        return static_cast<int>(size);
+    } catch (const KException& e) {
+        KErrorHandler::Handle(e);
+    } catch (...) {
+    }
+    return 0;
+}
+
+void KFileStream::Close()
+{
+    if (m_buffer == nullptr)
+        return;
+    try {
+        m_buffer->close();
+    } catch (...) {
+        // Closing is best effort; the buffer is released either way.
+    }
+    delete m_buffer;
+    m_buffer = nullptr;
+}

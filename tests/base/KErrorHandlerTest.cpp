@@ -1,0 +1,82 @@
+#include "base/KErrorHandler.h"
+#include "base/KException.h"
+#include "base/KFile.h"
+#include "base/KFileStream.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+// Redirects the standard error stream for the lifetime of the object.
+class CaptureStdErr {
+public:
+    CaptureStdErr() : m_old(std::cerr.rdbuf(m_text.rdbuf())) {}
+    ~CaptureStdErr() { std::cerr.rdbuf(m_old); }
+    std::string Text() const { return m_text.str(); }
+
+private:
+    std::ostringstream m_text;
+    std::streambuf* m_old;
+};
+
+class ThrowingHandler : public KErrorHandler {
+public:
+    void ReportException(const KException&) override
+    {
+        ++calls;
+        throw std::runtime_error("handler failed");
+    }
+    int calls = 0;
+};
+
+TEST(KErrorHandler, ReportLineFormats)
+{
+    CaptureStdErr capture;
+    KErrorHandler* handler = KErrorHandler::DefaultHandler();
+    handler->ReportException(KException("x", "Exception"));
+    handler->ReportStdException(std::runtime_error("bad"));
+    handler->ReportOther();
+    EXPECT_EQ(capture.Text(), "Exception: x\nbad\nunknown exception\n");
+}
+
+TEST(KErrorHandler, HandleGoesToTheCurrentHandler)
+{
+    CaptureStdErr capture;
+    KErrorHandler::Handle(KException("disk full", "IOError"));
+    EXPECT_EQ(capture.Text(), "IOError: disk full\n");
+    EXPECT_EQ(KErrorHandler::DefaultHandler(), KErrorHandler::DefaultHandler());
+}
+
+TEST(KErrorHandler, HandleSwallowsAThrowingHandler)
+{
+    ThrowingHandler throwing;
+    KErrorHandler* previous = KErrorHandler::SetCurrent(&throwing);
+    EXPECT_NO_THROW(KErrorHandler::Handle(KException("x")));
+    EXPECT_EQ(throwing.calls, 1);
+    KErrorHandler::SetCurrent(previous);
+}
+
+TEST(KErrorHandler, FileFailuresOfOtherKindsAreNotReported)
+{
+    CaptureStdErr capture;
+    KFileStream stream;
+    EXPECT_EQ(stream.Open(KFile("/nonexistent-folder/none.cfg"), FOM_READ), -1);
+    EXPECT_EQ(capture.Text(), "");
+}
+
+TEST(KBaseObject, RecordOfTheRoot)
+{
+    const KRuntimeClass* record = KErrorHandler::DefaultHandler()->GetRuntimeClass();
+    EXPECT_EQ(record->className, "KBaseObject");
+    EXPECT_EQ(record->schema, 0xFFFFu);
+    EXPECT_EQ(record->getBaseClass, nullptr);
+    KFile file("a");
+    EXPECT_EQ(file.GetRuntimeClass(), record);
+    file.Validate();
+}
+
+} // namespace
