@@ -1,0 +1,70 @@
+#include "config/VarnelParser.h"
+
+#include "base/KString.h"
+
+#include <cstring>
+
+bool FindKey(const char* text, long length, const char* key, std::string& value)
+{
+    value.clear();
+    if (text == nullptr || key == nullptr)
+        return false;
+    // The search deliberately ignores statement boundaries: a key is also
+    // found where it follows a '*', which is how switched-off keys are
+    // recognised.
+    const char* match = std::strstr(text, key);
+    if (match == nullptr)
+        return false;
+    const char* p = match + std::strlen(key);
+    // The value ends at ';', at position `length` or at the terminating
+    // zero, whichever comes first, so the copy never leaves the caller's
+    // text.
+    for (; p - text < length && *p != '\0' && *p != ';'; ++p)
+        value.push_back(*p);
+    return true;
+}
+
+CVarnelParser::~CVarnelParser() = default;
+
+int CVarnelParser::Split(char* text, char** tokens, long length, char separator)
+{
+    if (length < 1 || tokens == nullptr)
+        return 0;
+    for (int i = 0; i < kMaxTokens; ++i)
+        tokens[i] = nullptr;
+    if (text == nullptr)
+        return 0;
+
+    long pos = 0;
+    while (pos < length && static_cast<unsigned char>(text[pos]) <= 32)
+        ++pos;
+    if (pos >= length)
+        return 0;
+
+    // A token is recorded only when a separator or CR closes it; callers
+    // append a CR to close the last one. Tokens beyond the table are
+    // counted but not recorded, so that a caller can tell that fields were
+    // lost.
+    int count = 0;
+    char* start = text + pos;
+    for (; pos < length; ++pos) {
+        if (text[pos] == separator || text[pos] == '\r') {
+            text[pos] = '\0';
+            if (count < kMaxTokens)
+                tokens[count] = start;
+            ++count;
+            start = text + pos + 1;
+        }
+    }
+    return count;
+}
+
+int32_t ValueToInt(const char* field)
+{
+    return field == nullptr ? 0 : ValueToInt(std::string(field));
+}
+
+int32_t ValueToInt(const std::string& field)
+{
+    return KString(field).ToInt();
+}

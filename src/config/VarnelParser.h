@@ -1,0 +1,35 @@
+// The two text primitives every parser of the configuration model uses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Number of token slots Split fills; a value may hold at most this many
+// fields.
+constexpr int kMaxTokens = 256;
+
+// Searches text (up to its terminating zero) for the first occurrence of key
+// as a plain substring and copies what follows it up to the next ';' or up
+// to position `length` into value. Returns false (value empty) when the key
+// does not occur.
+bool FindKey(const char* text, long length, const char* key, std::string& value);
+
+// Stateless splitter.
+class CVarnelParser {
+public:
+    virtual ~CVarnelParser();
+    // Cuts the writable text into tokens: leading bytes up to 32 are
+    // skipped, every separator and CR within `length` is overwritten with a
+    // zero and ends a token. tokens must have room for kMaxTokens entries;
+    // they are cleared first, and entries past the last token stay null.
+    // Returns the number of tokens found; a result above kMaxTokens means the
+    // text held more fields than were recorded.
+    virtual int Split(char* text, char** tokens, long length, char separator);
+};
+
+// Integer conversion of a configuration field (decimal, ',' accepted as a
+// thousands separator, anything unparsable or empty gives 0). The field is
+// handed to the string type as a counted string so that a field starting
+// with the bytes FF FE can never make the conversion read past its end.
+int32_t ValueToInt(const char* field);
+int32_t ValueToInt(const std::string& field);

@@ -1,0 +1,145 @@
+#include "config/VarnelParser.h"
+#include "config/VarnelTransformation.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct FindKeyCase {
+    const char* text;
+    long length;  // -1: the whole text
+    const char* key;
+    bool found;
+    const char* value;
+};
+
+class FindKeyTest : public ::testing::TestWithParam<FindKeyCase> {};
+
+TEST_P(FindKeyTest, FindsKeyAndValue)
+{
+    const FindKeyCase& c = GetParam();
+    const long length = c.length < 0 ? static_cast<long>(std::strlen(c.text)) : c.length;
+    std::string value = "stale";
+    EXPECT_EQ(FindKey(c.text, length, c.key, value), c.found);
+    EXPECT_EQ(value, c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FindKeyTest,
+    ::testing::Values(
+        FindKeyCase{"CHANNELS=4;MAXINK=250;", -1, "MAXINK=", true, "250"},
+        FindKeyCase{"CHANNELS=4", -1, "CHANNELS=", true, "4"},  // runs to the end
+        FindKeyCase{"CHANNELS=4;", -1, "MAXINK=", false, ""},
+        // Plain substring: found behind a star as well.
+        FindKeyCase{"*ROUND=1,2,3;", -1, "ROUND=", true, "1,2,3"},
+        FindKeyCase{"A=1;A=2;", -1, "A=", true, "1"},  // first occurrence
+        // The copy stops at `length`...
+        FindKeyCase{"ROUND=12345;", 8, "ROUND=", true, "12"},
+        // ...and at the terminating zero even when length says more.
+        FindKeyCase{"ROUND=12", 100, "ROUND=", true, "12"},
+        // A key found beyond length still counts; its value is empty.
+        FindKeyCase{"X=1;ROUND=5;", 3, "ROUND=", true, ""},
+        FindKeyCase{"ROUND=;", -1, "ROUND=", true, ""}));
+
+std::vector<std::string> SplitAll(std::string text, char separator, int* count = nullptr)
+{
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.push_back('\0');
+    char* tokens[kMaxTokens];
+    CVarnelParser parser;
+    const int n = parser.Split(buffer.data(), tokens, static_cast<long>(text.size()), separator);
+    if (count != nullptr)
+        *count = n;
+    std::vector<std::string> result;
+    for (int i = 0; i < kMaxTokens && tokens[i] != nullptr; ++i)
+        result.push_back(tokens[i]);
+    return result;
+}
+
+TEST(Split, TokensNeedATerminator)
+{
+    using V = std::vector<std::string>;
+    EXPECT_EQ(SplitAll("1,2,3\r", ','), (V{"1", "2", "3"}));
+    EXPECT_EQ(SplitAll("1,2,3", ','), (V{"1", "2"}));  // last item unclosed
+    EXPECT_EQ(SplitAll("\r\n  a;b;", ';'), (V{"a", "b"}));  // leading blanks skipped
+    EXPECT_EQ(SplitAll("1, 2\r", ','), (V{"1", " 2"}));  // only leading blanks
+    EXPECT_EQ(SplitAll(",,\r", ','), (V{"", "", ""}));
+    EXPECT_EQ(SplitAll("a\rb\r", ','), (V{"a", "b"}));  // CR always ends a token
+    EXPECT_TRUE(SplitAll(" \r\n", ',').empty());
+    EXPECT_TRUE(SplitAll("", ',').empty());
+}
+
+TEST(Split, CountsFieldsBeyondTheTable)
+{
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "1,";
+    int count = 0;
+    const auto tokens = SplitAll(text, ',', &count);
+    EXPECT_EQ(count, 300);
+    EXPECT_EQ(tokens.size(), static_cast<size_t>(kMaxTokens));
+}
+
+TEST(ValueToInt, FollowsTheStringConversion)
+{
+    EXPECT_EQ(ValueToInt("42"), 42);
+    EXPECT_EQ(ValueToInt("1,234"), 1234);
+    EXPECT_EQ(ValueToInt(""), 0);
+    EXPECT_EQ(ValueToInt("12a"), 0);
+    EXPECT_EQ(ValueToInt("300.00"), 0);
+    EXPECT_EQ(ValueToInt(static_cast<const char*>(nullptr)), 0);
+    EXPECT_EQ(ValueToInt("\xFF\xFE"), 0);  // never read as UTF-16
+}
+
+// DrawTableLine over a table prefilled with a marker, so that untouched
+// entries show.
+struct DrawCase {
+    int x1, y1, x2, y2;
+    std::vector<std::pair<int, int>> expected;  // (index, value), in index order
+    int firstIndex, lastIndex;                  // range checked
+};
+
+class DrawTableLineTest : public ::testing::TestWithParam<DrawCase> {};
+
+TEST_P(DrawTableLineTest, WritesLastPointPerIndex)
+{
+    const DrawCase& c = GetParam();
+    std::vector<uint16_t> table(kTableSize, 0xBEEF);
+    DrawTableLine(table.data(), c.x1, c.y1, c.x2, c.y2);
+    std::vector<uint16_t> expected(kTableSize, 0xBEEF);
+    for (const auto& e : c.expected)
+        expected[e.first] = static_cast<uint16_t>(e.second);
+    for (int i = c.firstIndex; i <= c.lastIndex; ++i)
+        EXPECT_EQ(table[i], expected[i]) << "index " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DrawTableLineTest,
+    ::testing::Values(
+        DrawCase{0, 0, 2, 4, {{0, 0}, {1, 2}, {2, 4}}, 0, 10},
+        DrawCase{0, 0, 2, 5, {{0, 1}, {1, 3}, {2, 5}}, 0, 10},
+        DrawCase{0, 100, 4, 100, {{0, 100}, {1, 100}, {2, 100}, {3, 100}, {4, 100}}, 0, 10},
+        // Vertical run: one entry, the last point.
+        DrawCase{5, 10, 5, 20, {{5, 20}}, 0, 10},
+        DrawCase{5, 20, 5, 10, {{5, 10}}, 0, 10},
+        // Low 16 bits of y.
+        DrawCase{3, 65537, 3, 65537, {{3, 1}}, 0, 10},
+        // Points outside the table are dropped, the inside ones written.
+        DrawCase{-2, 0, 2, 4, {{0, 2}, {1, 3}, {2, 4}}, 0, 10},
+        DrawCase{65534, 7, 65537, 7, {{65534, 7}, {65535, 7}}, 65530, 65535},
+        DrawCase{-10, 1, -5, 1, {}, 0, 10}));
+
+TEST(DrawTableLine, TooLongLineWritesNothing)
+{
+    std::vector<uint16_t> table(kTableSize, 7);
+    DrawTableLine(table.data(), -70000, 0, 70000, 0);
+    for (int i = 0; i < kTableSize; ++i)
+        ASSERT_EQ(table[i], 7) << i;
+    DrawTableLine(nullptr, 0, 0, 1, 1);  // no table: no effect
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+#include "stages/VarnelChannelsContact.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+using Contact = std::tuple<int32_t, int, int>;  // target, contact 1, contact 2
+
+std::vector<Contact> Items(CVarnelChannelsContactContainer& contacts)
+{
+    std::vector<Contact> result;
+    for (CVarnelItem* entry : contacts.GetItems()) {
+        auto* item = dynamic_cast<CVarnelChannelContactItem*>(entry);
+        result.emplace_back(item->GetNumber(), item->GetContact1(), item->GetContact2());
+    }
+    return result;
+}
+
+int Load(CVarnelChannelsContactContainer& contacts, const std::string& text)
+{
+    return contacts.Load(text.c_str(), static_cast<long>(text.size()));
+}
+
+struct ContactCase {
+    const char* name;
+    std::string text;
+    int result;
+    std::vector<Contact> items;
+};
+
+class ContactLoaderTest : public ::testing::TestWithParam<ContactCase> {};
+
+TEST_P(ContactLoaderTest, Loads)
+{
+    const ContactCase& c = GetParam();
+    CVarnelChannelsContactContainer contacts;
+    EXPECT_EQ(Load(contacts, c.text), c.result);
+    EXPECT_EQ(Items(contacts), c.items);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ContactLoaderTest,
+    ::testing::Values(
+        ContactCase{"Preset",
+                    "#_MAXIMUMINK=300;CHANNELS=4;COLORWITHBLACK=Y;MAXINK=_MAXIMUMINK;"
+                    "HUEMASK00=60,120,240,300;CHANNEL_CONTACT00=1,2;HUEMASK01=180,240,0,60;"
+                    "CHANNEL_CONTACT01=0,2;HUEMASK02=300,0,120,180;CHANNEL_CONTACT02=0,1;"
+                    "BLACKMASK=3;*HUEMASK_LIGHT00=6,50,66;",
+                    0,
+                    {{0, 1, 2}, {1, 0, 2}, {2, 0, 1}}},
+        ContactCase{"NumberOrder", "CHANNEL_CONTACT05=1,2;CHANNEL_CONTACT03=4,5", 0,
+                    {{3, 4, 5}, {5, 1, 2}}},
+        ContactCase{"Starred", "*CHANNEL_CONTACT01=0,2;", 0, {}},
+        ContactCase{"StarredAnywhere", "CHANNEL_CONTACT01=0,2;*CHANNEL_CONTACT01=0,2;", 0, {}},
+        ContactCase{"SixteenNeverRead", "CHANNEL_CONTACT16=1,2;", 0, {}},
+        ContactCase{"NoFamily", "HUEMASK00=1,2,3,4;", 0, {}},
+        ContactCase{"LowEightBits", "CHANNEL_CONTACT00=256,257;", 0, {{0, 0, 1}}},
+        ContactCase{"MissingFields", "CHANNEL_CONTACT00=;CHANNEL_CONTACT01=7;", 0,
+                    {{0, 0, 0}, {1, 7, 0}}},
+        ContactCase{"NotNumbers", "CHANNEL_CONTACT00=_A,x;", 0, {{0, 0, 0}}},
+        ContactCase{"ExtraFields", "CHANNEL_CONTACT00=1,2,3;", 0, {{0, 1, 2}}},
+        ContactCase{"TooLong", "CHANNEL_CONTACT00=1,2;CHANNEL_CONTACT01=" +
+                                   std::string(255, '1') + ";",
+                    -1, {{0, 1, 2}}}),
+    [](const ::testing::TestParamInfo<ContactCase>& info) { return info.param.name; });
+
+TEST(ContactLoader, AlwaysAppends)
+{
+    CVarnelChannelsContactContainer contacts;
+    ASSERT_EQ(Load(contacts, "CHANNEL_CONTACT00=1,2;"), 0);
+    ASSERT_EQ(Load(contacts, "CHANNEL_CONTACT00=2,1;"), 0);
+    EXPECT_EQ(Items(contacts), (std::vector<Contact>{{0, 1, 2}, {0, 2, 1}}));
+    contacts.Reset();
+    EXPECT_TRUE(contacts.IsEmpty());
+    EXPECT_EQ(contacts.GetTypeCode(), 0x56434343u);
+}
+
+TEST(ContactItem, DefaultsAndReset)
+{
+    CVarnelChannelContactItem item;
+    EXPECT_EQ(item.GetNumber(), -1);
+    EXPECT_EQ(item.GetContact1(), 255);
+    EXPECT_EQ(item.GetContact2(), 255);
+    item.SetNumber(2);
+    item.SetContacts(-1, 300);
+    EXPECT_EQ(item.GetContact1(), 255);
+    EXPECT_EQ(item.GetContact2(), 44);
+    item.Reset();
+    EXPECT_EQ(item.GetNumber(), -1);
+    EXPECT_EQ(item.GetContact1(), 255);
+    EXPECT_EQ(item.GetContact2(), 255);
+}
+
+}  // namespace
