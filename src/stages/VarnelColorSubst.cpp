@@ -1,0 +1,247 @@
+#include "stages/VarnelColorSubst.h"
+
+#include "base/KString.h"
+#include "config/VarnelParser.h"
+#include "config/VarnelVarContainer.h"
+#include "stages/VarnelMasksLight.h"
+
+#include <muParser.h>
+
+#include <memory>
+
+namespace {
+
+// Room of the loader's flag and expression buffers, in characters. Longer
+// texts are rejected with -1 rather than cut.
+constexpr size_t kFlagRoom = 15;
+constexpr size_t kExpressionRoom = 111;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Item
+// ---------------------------------------------------------------------------
+
+CVarnelColorSubstItem::CVarnelColorSubstItem()
+{
+    CVarnelColorSubstItem::Reset();
+}
+
+CVarnelColorSubstItem::~CVarnelColorSubstItem()
+{
+    delete m_evaluator;
+}
+
+void CVarnelColorSubstItem::Initialize() {}
+
+void CVarnelColorSubstItem::Reset()
+{
+    m_number = 0;
+    delete m_evaluator;
+    m_evaluator = nullptr;
+    try {
+        m_evaluator = new mu::Parser();
+        m_evaluator->ClearFun();
+    } catch (const mu::ParserError& error) {
+        (void)error.GetMsg();
+    }
+}
+
+void CVarnelColorSubstItem::Release()
+{
+    delete m_evaluator;
+    m_evaluator = nullptr;
+}
+
+void CVarnelColorSubstItem::BuildTableA(int32_t a)
+{
+    DrawReshapedRise(m_tableA, a);
+}
+
+void CVarnelColorSubstItem::BuildTableB(int32_t a)
+{
+    DrawTableLine(m_tableB, PercentToTableX(a), 0, 65535, 65535);
+}
+
+void CVarnelColorSubstItem::SetFactor0(uint16_t factor) { m_factor0 = factor; }
+void CVarnelColorSubstItem::SetFactor1(uint16_t factor) { m_factor1 = factor; }
+void CVarnelColorSubstItem::SetFactor2(uint16_t factor) { m_factor2 = factor; }
+uint16_t CVarnelColorSubstItem::GetFactor0() const { return m_factor0; }
+uint16_t CVarnelColorSubstItem::GetFactor1() const { return m_factor1; }
+uint16_t CVarnelColorSubstItem::GetFactor2() const { return m_factor2; }
+
+void CVarnelColorSubstItem::SetExpression(const std::string& expression)
+{
+    if (expression.empty())
+        return;
+    if (m_evaluator == nullptr)
+        throw -1;
+    m_evaluator->SetExpr(expression);
+}
+
+mu::Parser* CVarnelColorSubstItem::GetParser() const { return m_evaluator; }
+uint16_t CVarnelColorSubstItem::LookupB(uint16_t v) const { return m_tableB[v]; }
+uint16_t CVarnelColorSubstItem::LookupA(uint16_t v) const { return m_tableA[v]; }
+void CVarnelColorSubstItem::SetGray(int32_t gray) { m_gray = gray; }
+int32_t CVarnelColorSubstItem::IsGray() const { return m_gray; }
+
+void CVarnelColorSubstItem::DefineVar(const std::string& name, double* value)
+{
+    if (m_evaluator == nullptr)
+        throw -1;
+    m_evaluator->DefineVar(name, value);
+}
+
+bool CVarnelColorSubstItem::HasExpression() const
+{
+    return m_evaluator != nullptr && !m_evaluator->GetExpr().empty();
+}
+
+// ---------------------------------------------------------------------------
+// Container
+// ---------------------------------------------------------------------------
+
+// The converted fields of one statement.
+struct CVarnelColorSubstContainer::Statement {
+    int32_t strength = 0;
+    int32_t shares[3] = {};
+    std::string flag;
+    std::string expression;
+};
+
+CVarnelColorSubstContainer::~CVarnelColorSubstContainer()
+{
+    Clear();
+}
+
+uint32_t CVarnelColorSubstContainer::GetTypeCode() const
+{
+    return 0x56435355;
+}
+
+void CVarnelColorSubstContainer::Reset()
+{
+    Clear();
+}
+
+CVarnelColorSubstItem* CVarnelColorSubstContainer::FindGrayItem(int32_t gray) const
+{
+    for (CVarnelItem* item : m_items) {
+        auto* subst = dynamic_cast<CVarnelColorSubstItem*>(item);
+        if (subst != nullptr && subst->IsGray() == gray)
+            return subst;
+    }
+    return nullptr;
+}
+
+CVarnelColorSubstItem* CVarnelColorSubstContainer::FindItemByNumber(int32_t number) const
+{
+    for (CVarnelItem* item : m_items) {
+        auto* subst = dynamic_cast<CVarnelColorSubstItem*>(item);
+        if (subst != nullptr && subst->GetNumber() == number)
+            return subst;
+    }
+    return nullptr;
+}
+
+int CVarnelColorSubstContainer::Load(const char* text, long length)
+{
+    // Faults travel as integers; anything else (memory, a parser error while
+    // setting an expression or binding a variable) fails the load.
+    try {
+        return LoadStatements(text, length);
+    } catch (int code) {
+        return code;
+    } catch (...) {
+        return -1;
+    }
+}
+
+int CVarnelColorSubstContainer::ReadStatement(const std::string& value, Statement& statement) const
+{
+    CVarnelStatementFields fields;
+    if (fields.Read(value, kSmallValueBuffer) != 0)
+        return -1;
+    for (int i = 0; i < 5; ++i)
+        if (!fields.Has(i))
+            return -1;
+    CVarnelVarContainer* vars = GetVarContainer();
+    if (vars == nullptr)
+        return -1;
+
+    statement.strength = ResolveFieldInt(fields.Field(0), *vars);
+    for (int j = 0; j < 3; ++j)
+        statement.shares[j] = ResolveFieldInt(fields.Field(1 + j), *vars);
+    // A flag or expression named through a variable is at most
+    // kVariableValueRoom characters long, so only written texts can exceed
+    // their rooms.
+    statement.flag = ResolveFieldText(fields.Field(4), *vars);
+    if (statement.flag.size() > kFlagRoom)
+        return -1;
+    statement.expression = ResolveFieldText(fields.Field(5), *vars);
+    if (statement.expression.size() > kExpressionRoom)
+        return -1;
+    return 0;
+}
+
+void CVarnelColorSubstContainer::SetItem(CVarnelColorSubstItem& item, const Statement& statement,
+                                         int32_t gray, int32_t number) const
+{
+    item.SetEnabled(true);
+    if (statement.flag == "N")
+        item.SetEnabled(false);
+    item.SetGray(gray);
+    item.SetNumber(number);
+    item.BuildTableA(statement.strength);
+    item.BuildTableB(statement.strength);
+    item.SetParam2(PercentToUnits(statement.strength));
+    item.SetFactor0(static_cast<uint16_t>(PercentToUnits(statement.shares[0])));
+    item.SetFactor1(static_cast<uint16_t>(PercentToUnits(statement.shares[1])));
+    item.SetFactor2(static_cast<uint16_t>(PercentToUnits(statement.shares[2])));
+    // Without an expression the item keeps the one it had.
+    item.SetExpression(statement.expression);
+    if (statement.expression.empty())
+        return;
+    // Numeric variables are bound by address; text variables are not.
+    for (CNumericVar* var : GetVarContainer()->GetNumericVars())
+        item.DefineVar(var->name, &var->value);
+}
+
+int CVarnelColorSubstContainer::LoadStatements(const char* text, long length)
+{
+    std::string value;
+    Statement statement;
+
+    // The black channel's statement has no number and stands once.
+    if (FindKey(text, length, "GRAY_SUBST=", value) && IsKeyActive(text, length, KString("GRAY_SUBST="))) {
+        if (ReadStatement(value, statement) != 0)
+            return -1;
+        CVarnelColorSubstItem* item = FindGrayItem(1);
+        if (item == nullptr) {
+            auto created = std::make_unique<CVarnelColorSubstItem>();
+            item = created.get();
+            AddItem(item);  // the container owns it from here on
+            created.release();
+        }
+        SetItem(*item, statement, 1, -1);
+    }
+
+    if (!FindKey(text, length, "COLOR_SUBST", value))
+        return 0;
+    for (long n = 0; n <= 15; ++n) {
+        const std::string key = NumberedKey("COLOR_SUBST", n);
+        if (!FindKey(text, length, key.c_str(), value) || !IsKeyActive(text, length, KString(key)))
+            continue;
+        if (ReadStatement(value, statement) != 0)
+            return -1;
+        CVarnelColorSubstItem* item = FindItemByNumber(static_cast<int32_t>(n));
+        if (item == nullptr) {
+            auto created = std::make_unique<CVarnelColorSubstItem>();
+            item = created.get();
+            AddItem(item);
+            created.release();
+        }
+        SetItem(*item, statement, 0, static_cast<int32_t>(n));
+    }
+    return 0;
+}

@@ -1,0 +1,158 @@
+#include "config/VarnelVarContainer.h"
+#include "stages/VarnelColorSubst.h"
+
+#include <muParser.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+void AddVar(CVarnelVarContainer& vars, const char* name, char kind, const char* value)
+{
+    CVar record;
+    std::strncpy(record.name, name, sizeof(record.name) - 1);
+    record.kind = kind;
+    record.value = value;
+    vars.AddVar(record);
+}
+
+class ColorSubstTest : public ::testing::Test {
+protected:
+    void SetUp() override { subst.SetVarContainer(&vars); }
+    int Load(const std::string& text) { return subst.Load(text.c_str(), static_cast<long>(text.size())); }
+
+    CVarnelVarContainer vars;
+    CVarnelColorSubstContainer subst;
+};
+
+TEST_F(ColorSubstTest, StrengthFiftyDrawsSampleCurves)
+{
+    ASSERT_EQ(Load("COLOR_SUBST02=50,100,50,0,Y;"), 0);
+    CVarnelColorSubstItem* item = subst.FindItemByNumber(2);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->IsGray(), 0);
+    EXPECT_EQ(item->GetParam2(), 32767);
+    EXPECT_EQ(item->GetFactor0(), 65535);
+    EXPECT_EQ(item->GetFactor1(), 32767);
+    EXPECT_EQ(item->GetFactor2(), 0);
+    EXPECT_FALSE(item->HasExpression());
+
+    const struct {
+        uint16_t index, a, b;
+    } expected[] = {
+        {16383, 0, 0},         {16384, 1, 0},         {32767, 65533, 0},
+        {32768, 65535, 1},     {32769, 65535, 3},     {49152, 65535, 32769},
+        {65534, 65535, 65533}, {65535, 65535, 65535},
+    };
+    for (const auto& e : expected) {
+        EXPECT_EQ(item->LookupA(e.index), e.a) << e.index;
+        EXPECT_EQ(item->LookupB(e.index), e.b) << e.index;
+    }
+}
+
+TEST_F(ColorSubstTest, GrayStatementServesBlackUnderNumberMinusOne)
+{
+    ASSERT_EQ(Load("GRAY_SUBST=30,10,10,10,Y;GRAY_SUBST00=40,0,0,0,Y;"), 0);
+    ASSERT_EQ(subst.GetCount(), 1);
+    CVarnelColorSubstItem* gray = subst.FindGrayItem(1);
+    ASSERT_NE(gray, nullptr);
+    EXPECT_EQ(gray->GetNumber(), -1);
+    EXPECT_EQ(gray->GetParam2(), 19660);
+    EXPECT_EQ(subst.FindItemByNumber(0), nullptr);
+}
+
+TEST_F(ColorSubstTest, LoaderFailures)
+{
+    const std::string longFlag(16, 'Y');
+    std::string okExpression = "1";
+    while (okExpression.size() < 111)
+        okExpression += "+1";
+    okExpression.resize(111);  // "1+1+...+1", 111 characters
+    const struct {
+        std::string text;
+        int result;
+        int count;
+    } cases[] = {
+        // A failing GRAY_SUBST leaves the numbered statements unread.
+        {"GRAY_SUBST=30,10,10,10;COLOR_SUBST01=50,20,30,40,Y;", -1, 0},
+        {"COLOR_SUBST00=50,20,30,40,Y;COLOR_SUBST01=50,20,30,40;", -1, 1},
+        {"COLOR_SUBST01=50,20,30,40," + longFlag + ";", -1, 0},
+        {"COLOR_SUBST01=50,20,30,40,Y," + okExpression + ";", 0, 1},
+        {"COLOR_SUBST01=50,20,30,40,Y," + okExpression + "1;", -1, 0},
+        {"COLOR_SUBST01=50,20,30,40,Y," + std::string(240, ' ') + ";", -1, 0},
+        {"*COLOR_SUBST01=50,20,30,40,Y;COLOR_SUBST01=50,20,30,40,Y;", 0, 0},
+        {"COLOR_SUBST16=50,20,30,40,Y;", 0, 0},
+    };
+    for (const auto& c : cases) {
+        CVarnelColorSubstContainer fresh;
+        fresh.SetVarContainer(&vars);
+        EXPECT_EQ(fresh.Load(c.text.c_str(), static_cast<long>(c.text.size())), c.result) << c.text;
+        EXPECT_EQ(fresh.GetCount(), c.count) << c.text;
+    }
+
+    CVarnelColorSubstContainer unwired;
+    const char* text = "COLOR_SUBST01=50,20,30,40,Y;";
+    EXPECT_EQ(unwired.Load(text, static_cast<long>(std::strlen(text))), -1);
+}
+
+TEST_F(ColorSubstTest, ExpressionSeesNumericVariablesByAddress)
+{
+    AddVar(vars, "_K", 'n', "60");
+    AddVar(vars, "_E", 'a', "30+5");
+    ASSERT_EQ(Load("COLOR_SUBST01=50,20,30,40,Y,2*_K;COLOR_SUBST02=50,0,0,0,Y,_E;"), 0);
+    mu::Parser* parser = subst.FindItemByNumber(1)->GetParser();
+    ASSERT_NE(parser, nullptr);
+    EXPECT_EQ(parser->Eval(), 120.0);
+    vars.GetNumericVars().front()->value = 70.0;
+    EXPECT_EQ(parser->Eval(), 140.0);
+    // A text variable supplies the expression text; it is not bound itself.
+    EXPECT_EQ(subst.FindItemByNumber(2)->GetParser()->Eval(), 35.0);
+}
+
+TEST_F(ColorSubstTest, FunctionsAreRemovedAndFailOnlyWhenEvaluated)
+{
+    ASSERT_EQ(Load("COLOR_SUBST01=50,20,30,40,Y,sin(1);"), 0);
+    CVarnelColorSubstItem* item = subst.FindItemByNumber(1);
+    EXPECT_TRUE(item->HasExpression());
+    EXPECT_THROW(item->GetParser()->Eval(), mu::ParserError);
+}
+
+TEST_F(ColorSubstTest, BindingErrorFailsTheLoad)
+{
+    // "_e" is one of the evaluator's constants: it cannot be bound.
+    AddVar(vars, "_e", 'n', "3");
+    EXPECT_EQ(Load("COLOR_SUBST01=50,20,30,40,Y,1+1;"), -1);
+    // Without an expression nothing is bound.
+    CVarnelColorSubstContainer plain;
+    plain.SetVarContainer(&vars);
+    const char* text = "COLOR_SUBST01=50,20,30,40,Y;";
+    EXPECT_EQ(plain.Load(text, static_cast<long>(std::strlen(text))), 0);
+}
+
+TEST_F(ColorSubstTest, ReusedItemKeepsItsExpression)
+{
+    ASSERT_EQ(Load("COLOR_SUBST01=50,20,30,40,Y,7*3;"), 0);
+    ASSERT_EQ(Load("COLOR_SUBST01=10,0,0,0,N;"), 0);
+    ASSERT_EQ(subst.GetCount(), 1);
+    CVarnelColorSubstItem* item = subst.FindItemByNumber(1);
+    EXPECT_FALSE(item->IsEnabled());
+    EXPECT_EQ(item->GetParam2(), 6553);
+    ASSERT_TRUE(item->HasExpression());
+    EXPECT_EQ(item->GetParser()->Eval(), 21.0);
+}
+
+TEST(ColorSubstItemTest, ReleaseDropsTheEvaluator)
+{
+    CVarnelColorSubstItem item;
+    ASSERT_NE(item.GetParser(), nullptr);
+    item.Release();
+    EXPECT_EQ(item.GetParser(), nullptr);
+    EXPECT_FALSE(item.HasExpression());
+    item.SetExpression("");  // nothing to set: no failure
+    EXPECT_THROW(item.SetExpression("1"), int);
+}
+
+}  // namespace
