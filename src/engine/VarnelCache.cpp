@@ -1,0 +1,123 @@
+#include "engine/VarnelCache.h"
+
+#include "base/KFile.h"
+#include "base/KFileStream.h"
+#include "base/KString.h"
+
+#include <algorithm>
+#include <climits>
+#include <new>
+
+namespace {
+// KFileStream moves at most INT_MAX bytes a call.
+constexpr uint64_t kIoChunk = 1u << 26;
+}
+
+CVarnelCache::CVarnelCache(const std::string& path) { Load(path); }
+
+CVarnelCache::~CVarnelCache() { delete[] m_table; }
+
+void CVarnelCache::Reserved() {}
+
+int CVarnelCache::Detach()
+{
+    m_table = nullptr;
+    m_size = 0;
+    return 0;
+}
+
+void CVarnelCache::Release()
+{
+    delete[] m_table;
+    m_table = nullptr;
+    m_size = 0;
+}
+
+void CVarnelCache::Allocate(uint64_t n)
+{
+    Release();
+    m_table = new uint8_t[n];
+    m_size = n;
+}
+
+void CVarnelCache::Load(const std::string& path)
+{
+    const KFile file(KString(path, ENC_UTF8));
+    const uint64_t size = file.GetSize();
+    KFileStream stream;
+    if (stream.Open(file, FOM_READBYTES) != 0)
+        throw -1;
+    // The table is read straight into its final block: the same bytes as
+    // reading into a scratch block and copying, without the second copy.
+    uint8_t* table = new (std::nothrow) uint8_t[size ? size : 1];
+    if (!table)
+        throw -1;
+    uint64_t done = 0;
+    while (done < size) {
+        const int want = int(std::min<uint64_t>(kIoChunk, size - done));
+        const int got = stream.Read(reinterpret_cast<char*>(table + done), want);
+        if (got <= 0)
+            break;
+        done += uint64_t(got);
+    }
+    stream.Close();
+    if (done != size) {
+        // A file that shrank while it was read: never keep a table whose
+        // tail was not read.
+        delete[] table;
+        throw -1;
+    }
+    Release();
+    m_table = table;
+    m_size = size;
+}
+
+bool CVarnelCache::Save(const std::string& path) const
+{
+    if (!m_table || m_size == 0)
+        return false;
+    KFileStream stream;
+    if (stream.Open(KFile(KString(path, ENC_UTF8)), FOM_WRITE) != 0)
+        return false;
+    uint64_t done = 0;
+    while (done < m_size) {
+        const int want = int(std::min<uint64_t>(kIoChunk, m_size - done));
+        const int put = stream.Write(reinterpret_cast<const char*>(m_table + done), want);
+        if (put <= 0)
+            break;
+        done += uint64_t(put);
+    }
+    stream.Close();
+    return done == m_size;
+}
+
+CVarnelCacheContainer::~CVarnelCacheContainer() { delete m_cache; }
+
+int CVarnelCacheContainer::Detach()
+{
+    m_cache = nullptr;
+    m_stride = 0;
+    m_usable = false;
+    return 0;
+}
+
+void CVarnelCacheContainer::DeleteCache()
+{
+    delete m_cache;
+    m_cache = nullptr;
+    m_usable = false;
+}
+
+void CVarnelCacheContainer::SetCache(CVarnelCache* cache)
+{
+    if (cache != m_cache)
+        delete m_cache;
+    m_cache = cache;
+    UpdateUsable();
+}
+
+void CVarnelCacheContainer::UpdateUsable()
+{
+    m_usable = m_cache && m_cache->GetData() &&
+               m_cache->GetSize() >= uint64_t(kCacheColours) * m_stride;
+}

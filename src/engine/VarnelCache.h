@@ -1,0 +1,88 @@
+// The separation cache: the 8-bit ink values of all 16,777,216 8-bit RGB
+// colours, as one table read per pixel.
+//
+// File format: the raw table, no header. Entry k holds one byte per channel,
+// channel 0 first, for the colour with
+//   k = (B >> 4) * 1048576 + G * 4096 + (B & 15) * 256 + R.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr uint32_t kCacheColours = 16777216u;
+
+class CVarnelCache {
+public:
+    CVarnelCache() = default;
+    // Loads the file; raises the integer -1 when it cannot be read.
+    explicit CVarnelCache(const std::string& path);
+    CVarnelCache(const CVarnelCache&) = delete;
+    CVarnelCache& operator=(const CVarnelCache&) = delete;
+    virtual ~CVarnelCache();
+    virtual void Reserved();
+    virtual int Detach();
+    virtual void Release();
+
+    // Reads the whole file into the table; raises the integer -1 when the
+    // file cannot be opened or read completely, or memory is short.
+    void Load(const std::string& path);
+    // Writes the table to path. Returns true when every byte was written.
+    bool Save(const std::string& path) const;
+    // Releases the table and allocates n bytes (not cleared); raises
+    // std::bad_alloc when memory is short.
+    void Allocate(uint64_t n);
+    uint8_t* GetData() const { return m_table; }
+    uint64_t GetSize() const { return m_size; }
+
+private:
+    uint8_t* m_table = nullptr;
+    uint64_t m_size = 0;
+};
+
+class CVarnelCacheContainer {
+public:
+    CVarnelCacheContainer() = default;
+    CVarnelCacheContainer(const CVarnelCacheContainer&) = delete;
+    CVarnelCacheContainer& operator=(const CVarnelCacheContainer&) = delete;
+    virtual ~CVarnelCacheContainer();
+    virtual int Detach();
+    virtual void DeleteCache();
+
+    // Takes ownership of the cache.
+    void SetCache(CVarnelCache* cache);
+    void SetStride(uint32_t stride)
+    {
+        m_stride = stride;
+        UpdateUsable();
+    }
+    uint32_t GetStride() const { return m_stride; }
+    // True when Lookup answers: a cache is held and its table is large enough.
+    bool IsUsable() const { return m_usable; }
+
+    // The entry of an 8-bit colour, or null when no cache is held or the
+    // table is too small for stride * 16,777,216 bytes: a look-up never
+    // leaves the table.
+    const uint8_t* Lookup(uint8_t c0, uint8_t c1, uint8_t c2) const
+    {
+        if (!m_usable)
+            return nullptr;
+        const uint32_t k = (uint32_t(c2 >> 4) << 20) + (uint32_t(c1) << 12) +
+                           (uint32_t(c2 & 15) << 8) + c0;
+        return m_cache->GetData() + uint64_t(k) * m_stride;
+    }
+
+private:
+    void UpdateUsable();
+
+    uint32_t m_stride = 0;
+    CVarnelCache* m_cache = nullptr;
+    bool m_usable = false;
+};
+
+// Pixel k of the table of all colours, in cache entry order.
+inline void CacheColourOfEntry(uint32_t k, uint8_t& r, uint8_t& g, uint8_t& b)
+{
+    r = uint8_t(k & 255);
+    g = uint8_t((k >> 12) & 255);
+    b = uint8_t(((k >> 20) << 4) | ((k >> 8) & 15));
+}

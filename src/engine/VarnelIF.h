@@ -1,0 +1,131 @@
+// The separation engine: turns RGB pixels into ink-channel values according
+// to one configuration.
+//
+// Road of a pixel: repeated pixel -> copy of the previous output; cache
+// attached -> table look-up; otherwise lift, black, normalisation, hue and
+// lightness, hue masks, channel contact and the refinement stages.
+//
+// Everything the pixel path needs from the configuration (active masks in
+// number order with their segment coefficients, contact items, the items of
+// the refinement stages) is resolved once, at the first conversion; the
+// per-pixel path then allocates nothing and looks nothing up by name.
+//
+// Threading: an engine holds per-conversion state and serves one thread at
+// a time.
+#pragma once
+
+#include "varnel/varnel.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class CVarnel;
+class CVarnelCacheContainer;
+class CVarnelDummyBuffer;
+class CVarnelRefinement;
+class KLine;
+
+// Up to this many channels are computed; further channels of a
+// configuration are written as "no ink".
+constexpr unsigned kMaxWorkChannels = 16;
+
+// An image for ProcessRegion: strides in bytes.
+struct VarnelImageDesc {
+    uint8_t* data = nullptr;
+    long rowStride = 0;
+    long pixelStride = 0;
+    long componentStride = 0;
+};
+struct VarnelPoint {
+    long x = 0;
+    long y = 0;
+};
+struct VarnelRect {
+    long left = 0;
+    long top = 0;
+    long right = 0;
+    long bottom = 0;
+};
+
+class CVarnelIF {
+public:
+    CVarnelIF();
+    CVarnelIF(const CVarnelIF&) = delete;
+    CVarnelIF& operator=(const CVarnelIF&) = delete;
+    virtual ~CVarnelIF();
+    virtual int Process(const VarnelImageDesc& source, const VarnelImageDesc& destination,
+                        const VarnelPoint& origin, const VarnelRect& rectangle);
+    // Forgets the resolved configuration data, the work arrays and the
+    // remembered pixel; they are set up again at the next conversion.
+    virtual void Reinit();
+    // Separates a rectangle of an 8-bit image, pixel by pixel. Returns the
+    // status of the last pixel (0 for an empty rectangle), -1 without
+    // configuration, -108 when memory is short.
+    virtual int ProcessRegion(const VarnelImageDesc& source, const VarnelImageDesc& destination,
+                              const VarnelPoint& origin, const VarnelRect& rectangle);
+    virtual int Reserved();
+
+    void SetConfig(CVarnel* config);
+    CVarnel* GetConfig() const { return m_config; }
+    void SetCacheContainer(CVarnelCacheContainer* cache) { m_cache = cache; }
+    CVarnelCacheContainer* GetCacheContainer() const { return m_cache; }
+
+    // count pixels of three 16-bit values in; GetChannels() 16-bit values per
+    // pixel out. total and *processed only drive progress reports;
+    // *processed grows by count. Returns 0, or -1 without configuration or
+    // when a stage container is missing.
+    int Convert16(const uint16_t* in, uint16_t* out, uint32_t total, uint32_t count,
+                  uint32_t* processed, VarnelProgressProc callback, long long value);
+    // The same for 8-bit input and output, in chunks through the scratch
+    // block.
+    int Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
+                 uint32_t* processed, VarnelProgressProc callback, long long value);
+
+private:
+    struct SegmentPlan;
+    struct MaskPlan;
+    struct ContactPlan;
+    struct Progress;
+
+    bool Prepare();
+    template <typename Out>
+    int ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, uint32_t total,
+                      uint32_t count, uint32_t* processed, VarnelProgressProc callback,
+                      long long value);
+    int ConvertCached8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
+                       uint32_t* processed, VarnelProgressProc callback, long long value);
+    int ComputePixel(uint32_t r, uint32_t g, uint32_t b);
+    void BuildHueBuckets();
+    void ApplyMasks(double hue, double lightness);
+    void ApplyContact(uint32_t black);
+
+    std::unique_ptr<KLine> m_line;
+    CVarnel* m_config = nullptr;
+    std::unique_ptr<CVarnelDummyBuffer> m_workBuffer;
+    CVarnelCacheContainer* m_cache = nullptr;
+
+    // Set up at the first conversion.
+    bool m_prepared = false;
+    unsigned m_workChannels = 0;   // min(channels, 16)
+    uint64_t m_channels = 0;       // the configuration's channel count
+    uint16_t m_work[kMaxWorkChannels] = {};
+    uint16_t m_previous[kMaxWorkChannels] = {};
+    uint16_t m_remembered[3] = {};
+    uint16_t m_rememberedValid = 0;
+
+    bool m_liftActive[3] = {};
+    double m_liftFactor[3] = {};
+    int m_blackChannel = -1;       // -1 when the index is not a work channel
+    uint32_t m_colorWithBlack = 0;
+    int32_t m_inkLimit = 0;
+    bool m_masksMissing = false;
+    bool m_contactMissing = false;
+    std::vector<MaskPlan> m_masks;
+    static constexpr size_t kHueBuckets = 361;
+    std::vector<uint32_t> m_hueBuckets;  // masks that may find a hue, per degree
+    uint32_t m_allMasks = 0;
+    std::vector<ContactPlan> m_contacts;
+    std::unique_ptr<CVarnelRefinement> m_refinement;
+    bool m_refine = false;
+};

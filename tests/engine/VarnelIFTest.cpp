@@ -1,0 +1,420 @@
+// The engine against a literal model of the pixel formulas: colour model,
+// hue-mask ramps through the general line intersection, channel contact.
+#include "config/Varnel.h"
+#include "engine/VarnelCache.h"
+#include "engine/VarnelIF.h"
+#include "geometry/KLine.h"
+#include "geometry/KSegment.h"
+#include "interface/VarnelPresets.h"
+#include "stages/VarnelChannelsContact.h"
+#include "stages/VarnelMasks.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::unique_ptr<CVarnel> Configure(const std::string& preset, const std::string& extra = "")
+{
+    auto config = std::make_unique<CVarnel>();
+    if (!preset.empty()) {
+        long size = 0;
+        EXPECT_TRUE(VarnelGetPresetText(preset.c_str(), &size, nullptr));
+        std::vector<char> text(size_t(size) + 1, '\0');
+        EXPECT_TRUE(VarnelGetPresetText(preset.c_str(), &size, text.data()));
+        EXPECT_EQ(0, config->ParseText(text.data(), size));
+    }
+    if (!extra.empty()) {
+        EXPECT_EQ(0, config->ParseText(extra.c_str(), long(extra.size())));
+    }
+    return config;
+}
+
+// The pixel formulas written out step by step, with the ramp level taken
+// from KSegment::Intersect and a vertical KLine as the engine's contract
+// describes. No refinement stage: the configurations here use none.
+std::vector<uint16_t> ModelPixel(CVarnel& config, uint32_t r, uint32_t g, uint32_t b)
+{
+    const unsigned channels = std::min<uint32_t>(config.GetChannels(), 16);
+    std::vector<uint16_t> work(channels, 0);
+    uint32_t x[3] = {r, g, b};
+    for (int i = 0; i < 3; ++i) {
+        const uint32_t lift = config.GetRound(i);
+        if (lift != 0) {
+            double v = (65535.0 - lift) / 65535.0 * (double(x[i]) - 65535.0) + 65535.0;
+            x[i] = uint32_t(std::max(0.0, std::min(65535.0, v)));
+        }
+    }
+    const uint32_t m = std::max({x[0], x[1], x[2]});
+    if (config.GetBlackMask() < channels)
+        work[config.GetBlackMask()] = uint16_t(m);
+    double c[3];
+    for (int i = 0; i < 3; ++i)
+        c[i] = (m == 0 ? 65535u : std::min<uint32_t>(65535u, x[i] * 65536u / m)) / 65535.0;
+    const double hi = std::max({c[0], c[1], c[2]}), lo = std::min({c[0], c[1], c[2]});
+    const double delta = hi - lo, lightness = (hi + lo) / 2;
+    double hue = 0;
+    if (delta != 0) {
+        const double dr = ((hi - c[0]) / 6 + delta / 2) / delta;
+        const double dg = ((hi - c[1]) / 6 + delta / 2) / delta;
+        const double db = ((hi - c[2]) / 6 + delta / 2) / delta;
+        if (c[0] == hi) hue = db - dg;
+        if (c[1] == hi) hue = 1.0 / 3 + dr - db;
+        if (c[2] == hi) hue = 2.0 / 3 + dg - dr;
+        if (hue < 0) hue += 1;
+        if (hue > 1) hue -= 1;
+    }
+    CVarnelMasksContainer& masks = *config.GetMasks();
+    for (auto& entry : masks.GetItems()) {
+        auto* mask = static_cast<CVarnelMaskItem*>(entry.second);
+        if (!mask->GetActive())
+            continue;
+        const int n = mask->GetNumber();
+        double h = hue * 360, level = 0;
+        auto* source = static_cast<CVarnelMaskItem*>(masks.GetItem(n));
+        for (unsigned k = 0; k < 3; ++k) {
+            KSegment* segment = source->GetSegment(k);
+            double x1, y1, x2, y2;
+            segment->GetEndpoints(x1, y1, x2, y2);
+            if (x2 > 360 && x1 > x2 - 360) {
+                if (x2 - 360 >= h) h += 360;
+                if (h == 0) h = 360;
+            }
+            if (x1 <= h && h <= x2) {
+                KLine line;
+                line.SetFromTwoPoints(h, 0, h, 360);
+                double px = 0, py = 0;
+                const unsigned result = segment->Intersect(line, px, py);
+                level = (result == LINE_FAILED || result == LINE_SAME || result == LINE_PARALLEL) ? 0 : py;
+                break;
+            }
+        }
+        if (n >= 0 && unsigned(n) < channels)
+            work[n] = uint16_t(65535 - uint32_t(std::max(0.0, std::min(1.0, 2 * (1 - lightness) * level / 65535)) * 65535));
+    }
+    const std::vector<uint16_t> snapshot = work;
+    const int32_t s = int32_t(config.GetInkLimit());
+    const uint32_t cwb = config.GetColorWithBlack();
+    const int32_t w = (cwb == 0 || cwb == 1) ? 65535 : cwb == 2 ? int32_t(65535 - m) : int32_t(m);
+    auto mul = [](uint32_t a, uint32_t b) { return (a * b + 65535u) >> 16; };
+    auto smul = [](int32_t d, int32_t f) { return (d * f + 65535) >> 16; };
+    for (CVarnelItem* item : config.GetChannelsContact()->GetItems()) {
+        auto* contact = static_cast<CVarnelChannelContactItem*>(item);
+        const int t = contact->GetNumber();
+        const unsigned c1 = contact->GetContact1(), c2 = contact->GetContact2();
+        if (t < 0 || unsigned(t) >= channels || c1 >= channels || c2 >= channels)
+            continue;
+        const uint32_t bt = snapshot[t];
+        const uint32_t xx = 65535 - mul(snapshot[c1], 65535 - bt);
+        const uint32_t b1 = (bt + uint32_t(smul(smul(int32_t(xx) - int32_t(bt), s), w))) & 0xFFFF;
+        const uint32_t yy = 65535 - mul(snapshot[c2], 65535 - b1);
+        work[t] = uint16_t(b1 + uint32_t(smul(smul(int32_t(yy) - int32_t(b1), s), w)));
+    }
+    return work;
+}
+
+std::vector<uint16_t> Convert(CVarnelIF& engine, const std::vector<uint16_t>& rgb, unsigned channels)
+{
+    std::vector<uint16_t> out(rgb.size() / 3 * channels, 0xABCD);
+    uint32_t processed = 0;
+    EXPECT_EQ(0, engine.Convert16(rgb.data(), out.data(), uint32_t(rgb.size() / 3),
+                                  uint32_t(rgb.size() / 3), &processed, nullptr, 0));
+    return out;
+}
+
+struct PresetCase {
+    const char* preset;
+    const char* extra;
+};
+
+class EngineAgainstModel : public ::testing::TestWithParam<PresetCase> {};
+
+TEST_P(EngineAgainstModel, RandomAndSpecialPixelsMatchTheFormulas)
+{
+    auto config = Configure(GetParam().preset, GetParam().extra);
+    CVarnelIF engine;
+    engine.SetConfig(config.get());
+    const unsigned channels = config->GetChannels();
+    std::vector<uint16_t> rgb = {65535, 65535, 65535, 0, 0, 0, 30000, 30000, 30000,
+                                 65535, 0, 0, 0, 65535, 0, 0, 0, 65535, 65535, 65535, 0,
+                                 40000, 40000, 1000, 1, 0, 0, 257, 514, 771};
+    std::mt19937 random(42);
+    for (int i = 0; i < 3000; ++i)
+        rgb.push_back(uint16_t(random()));
+    for (int i = 0; i < 300; ++i) {  // 8-bit grid values, as Convert8 feeds them
+        rgb.push_back(uint16_t((random() & 255) * 257));
+    }
+    const std::vector<uint16_t> out = Convert(engine, rgb, channels);
+    for (size_t p = 0; p < rgb.size() / 3; ++p) {
+        const auto expected = ModelPixel(*config, rgb[3 * p], rgb[3 * p + 1], rgb[3 * p + 2]);
+        for (unsigned j = 0; j < channels; ++j)
+            ASSERT_EQ(expected[j], out[p * channels + j])
+                << "pixel " << rgb[3 * p] << "," << rgb[3 * p + 1] << "," << rgb[3 * p + 2] << " channel " << j;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Presets, EngineAgainstModel,
+    ::testing::Values(PresetCase{"HUE_PARAM_CMYK", ""}, PresetCase{"HUE_PARAM_CMYKOG", ""},
+                      PresetCase{"HUE_PARAM_CMYKRODG", ""}, PresetCase{"HUE_PARAM_CMYKDBV", ""},
+                      PresetCase{"HUE_PARAM_CMYK", "MAXINK=300;"},
+                      PresetCase{"HUE_PARAM_CMYK", "MAXINK=250;COLORWITHBLACK=N;ROUND=1000,0,70000;"},
+                      PresetCase{"", "CHANNELS=3;HUEMASK00=60,60,240,300;HUEMASK01=300,330,315,30;"
+                                     "HUEMASK02=10,20,0,0;BLACKMASK=7;"}));
+
+TEST(Engine, WhiteBlackAndGreyBeforeRefinement)
+{
+    auto config = Configure("HUE_PARAM_CMYKOG");
+    CVarnelIF engine;
+    engine.SetConfig(config.get());
+    const auto out = Convert(engine, {65535, 65535, 65535, 0, 0, 0, 20000, 20000, 20000}, 6);
+    for (unsigned j = 0; j < 6; ++j) {
+        EXPECT_EQ(65535, out[j]);
+        EXPECT_EQ(j == 3 ? 0 : 65535, out[6 + j]);
+        EXPECT_EQ(j == 3 ? 20000 : 65535, out[12 + j]);
+    }
+}
+
+TEST(Engine, PureRedReachesAWrappedRampAtThreeHundredSixtyDegrees)
+{
+    // Pure red has hue 0 exactly; mask 01 = 180,240,0,60 stores 180, 240,
+    // 360, 420, and its last segment moves the hue to 360, where the ramp is
+    // at full level: full ink. Mask 00 = 60,120,240,300 gives no ink there.
+    auto config = Configure("", "CHANNELS=2;HUEMASK00=60,120,240,300;HUEMASK01=180,240,0,60;");
+    CVarnelIF engine;
+    engine.SetConfig(config.get());
+    const auto out = Convert(engine, {65535, 0, 0}, 2);
+    EXPECT_EQ(65535, out[0]);
+    EXPECT_EQ(0, out[1]);
+}
+
+TEST(Engine, RememberedPixelIsServedAcrossCallsBeforeTheCache)
+{
+    auto config = Configure("HUE_PARAM_CMYK");
+    CVarnelIF engine;
+    engine.SetConfig(config.get());
+    const std::vector<uint16_t> p = {1000, 20000, 40000};
+    const auto computed = Convert(engine, p, 4);
+
+    // A cache whose every entry is 0: only the repeated pixel escapes it.
+    auto* cache = new CVarnelCache();
+    cache->Allocate(uint64_t(kCacheColours) * 4);
+    std::memset(cache->GetData(), 0, size_t(kCacheColours) * 4);
+    CVarnelCacheContainer container;
+    container.SetStride(4);
+    container.SetCache(cache);
+    engine.SetCacheContainer(&container);
+    const auto out = Convert(engine, {1000, 20000, 40000, 5, 6, 7, 1000, 20000, 40000}, 4);
+    engine.SetCacheContainer(nullptr);
+    for (unsigned j = 0; j < 4; ++j) {
+        EXPECT_EQ(computed[j], out[j]);
+        EXPECT_EQ(0, out[4 + j]);
+        EXPECT_EQ(0, out[8 + j]);
+    }
+}
+
+TEST(Engine, CachedSixteenBitInputIsQuantisedToTheTable)
+{
+    auto config = Configure("HUE_PARAM_CMYK");
+    CVarnelIF engine;
+    engine.SetConfig(config.get());
+    auto* cache = new CVarnelCache();
+    cache->Allocate(uint64_t(kCacheColours) * 4);
+    uint8_t* table = cache->GetData();
+    for (uint32_t k = 0; k < kCacheColours; ++k)
+        for (unsigned j = 0; j < 4; ++j)
+            table[size_t(k) * 4 + j] = uint8_t((k >> (8 * (j % 3))) + j);
+    CVarnelCacheContainer container;
+    container.SetStride(4);
+    container.SetCache(cache);
+    engine.SetCacheContainer(&container);
+    // 128 narrows to 0 and 129 to 1; entries are widened by 257.
+    const auto out = Convert(engine, {128, 129, 65535, 129, 128, 0}, 4);
+    auto entry = [&](uint8_t r, uint8_t g, uint8_t b) { return container.Lookup(r, g, b); };
+    for (unsigned j = 0; j < 4; ++j) {
+        EXPECT_EQ(entry(0, 1, 255)[j] * 257, out[j]);
+        EXPECT_EQ(entry(1, 0, 0)[j] * 257, out[4 + j]);
+    }
+    engine.SetCacheContainer(nullptr);
+}
+
+TEST(Engine, ProgressReportsEachPercentOncePerCall)
+{
+    auto config = Configure("HUE_PARAM_CMYK");
+    CVarnelIF engine;
+    engine.SetConfig(config.get());
+    static std::vector<double> reports;
+    static std::vector<long long> values;
+    reports.clear();
+    values.clear();
+    auto callback = [](double percent, long long value) {
+        reports.push_back(percent);
+        values.push_back(value);
+        return 0;
+    };
+    std::vector<uint16_t> rgb(300), out(400);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = uint16_t(i * 211);
+    uint32_t processed = 0;
+    ASSERT_EQ(0, engine.Convert16(rgb.data(), out.data(), 100, 100, &processed, callback, 7));
+    ASSERT_EQ(100u, reports.size());
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(i, reports[i]);
+    EXPECT_EQ(100u, processed);
+    EXPECT_EQ(7, values.front());
+
+    // One job of 200 pixels whose first call ends inside a percentage: the
+    // second call reports that percentage again.
+    reports.clear();
+    processed = 0;
+    ASSERT_EQ(0, engine.Convert16(rgb.data(), out.data(), 200, 51, &processed, callback, 0));
+    ASSERT_EQ(0, engine.Convert16(rgb.data() + 153, out.data() + 204, 200, 49, &processed, callback, 0));
+    ASSERT_EQ(51u, reports.size());
+    EXPECT_EQ(25, reports[25]);
+    EXPECT_EQ(25, reports[26]);
+    EXPECT_EQ(49, reports.back());
+    EXPECT_EQ(100u, processed);
+}
+
+TEST(Engine, EightBitChunksFollowTheOutputArea)
+{
+    // 4 channels: chunks of 1,048,575 pixels; the second chunk's first pixel
+    // reports its percentage again.
+    auto config = Configure("HUE_PARAM_CMYK");
+    CVarnelIF engine;
+    engine.SetConfig(config.get());
+    static std::vector<double> reports;
+    reports.clear();
+    const uint32_t count = 1048575 + 5;
+    std::vector<uint8_t> rgb(size_t(count) * 3, 128), out(size_t(count) * 4, 1);
+    uint32_t processed = 0;
+    ASSERT_EQ(0, engine.Convert8(rgb.data(), out.data(), count, count, &processed,
+                                 [](double p, long long) { reports.push_back(p); return 0; }, 0));
+    EXPECT_EQ(count, processed);
+    ASSERT_EQ(101u, reports.size());
+    EXPECT_EQ(99, reports[99]);
+    EXPECT_EQ(99, reports[100]);
+    EXPECT_EQ(out[0], out[size_t(count - 1) * 4]);
+}
+
+struct ChannelCountCase {
+    const char* text;
+    unsigned channels;
+};
+
+class EngineChannelCounts : public ::testing::TestWithParam<ChannelCountCase> {};
+
+TEST_P(EngineChannelCounts, EightAndSixteenBitAgreeAndStayInTheHostBuffer)
+{
+    auto config = Configure("", GetParam().text);
+    const unsigned channels = GetParam().channels;
+    ASSERT_EQ(channels, config->GetChannels());
+    CVarnelIF engine;
+    engine.SetConfig(config.get());
+    std::mt19937 random(7);
+    const uint32_t count = 2000;
+    std::vector<uint8_t> rgb8(count * 3);
+    for (auto& v : rgb8)
+        v = uint8_t(random());
+    std::vector<uint16_t> rgb16(rgb8.begin(), rgb8.end());
+    for (auto& v : rgb16)
+        v = uint16_t(v * 257);
+    // One guard value past the host's buffer.
+    std::vector<uint8_t> out8(size_t(count) * channels + 1, 0x5A);
+    std::vector<uint16_t> out16(size_t(count) * channels + 1, 0x5A5A);
+    uint32_t processed = 0;
+    ASSERT_EQ(0, engine.Convert8(rgb8.data(), out8.data(), count, count, &processed, nullptr, 0));
+    CVarnelIF engine16;
+    engine16.SetConfig(config.get());
+    ASSERT_EQ(0, engine16.Convert16(rgb16.data(), out16.data(), count, count, &processed, nullptr, 0));
+    EXPECT_EQ(0x5A, out8.back());
+    EXPECT_EQ(0x5A5A, out16.back());
+    for (size_t i = 0; i < size_t(count) * channels; ++i) {
+        ASSERT_EQ(out8[i], (out16[i] * 65281u + 8388608u) >> 24) << i;
+        if (i % channels >= 16) {
+            ASSERT_EQ(255, out8[i]);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, EngineChannelCounts,
+    ::testing::Values(ChannelCountCase{"CHANNELS=0;HUEMASK00=60,120,240,300;", 0},
+                      ChannelCountCase{"CHANNELS=1;HUEMASK00=60,120,240,300;BLACKMASK=3;", 1},
+                      ChannelCountCase{"CHANNELS=2;HUEMASK01=60,120,240,300;CHANNEL_CONTACT01=0,5;MAXINK=200;", 2},
+                      ChannelCountCase{"CHANNELS=20;HUEMASK15=60,120,240,300;HUEMASK03=0,60,120,180;"
+                                       "CHANNEL_CONTACT15=3,19;CHANNEL_CONTACT03=15,0;MAXINK=200;BLACKMASK=18;", 20}));
+
+TEST(Engine, EightBitEqualsSixteenBitOnWidenedInputForPresets)
+{
+    for (const char* preset : {"HUE_PARAM_CMYK", "HUE_PARAM_CMYKRODG", "HUE_PARAM_CMYKOBVG"}) {
+        auto config = Configure(preset);
+        const unsigned channels = config->GetChannels();
+        CVarnelIF engine8, engine16;
+        engine8.SetConfig(config.get());
+        engine16.SetConfig(config.get());
+        const uint32_t count = 4096;
+        std::vector<uint8_t> rgb8(count * 3);
+        std::mt19937 random(11);
+        for (auto& v : rgb8)
+            v = uint8_t(random() % 7 == 0 ? 255 : random());
+        std::vector<uint16_t> rgb16(rgb8.size());
+        for (size_t i = 0; i < rgb8.size(); ++i)
+            rgb16[i] = uint16_t(rgb8[i] * 257);
+        std::vector<uint8_t> out8(size_t(count) * channels);
+        std::vector<uint16_t> out16(size_t(count) * channels);
+        uint32_t processed = 0;
+        ASSERT_EQ(0, engine8.Convert8(rgb8.data(), out8.data(), count, count, &processed, nullptr, 0));
+        ASSERT_EQ(0, engine16.Convert16(rgb16.data(), out16.data(), count, count, &processed, nullptr, 0));
+        for (size_t i = 0; i < out8.size(); ++i)
+            ASSERT_EQ(out8[i], (out16[i] * 65281u + 8388608u) >> 24) << preset << " value " << i;
+    }
+}
+
+TEST(Engine, WithoutConfigurationNothingIsWritten)
+{
+    CVarnelIF engine;
+    uint16_t in[3] = {1, 2, 3}, out[4] = {9, 9, 9, 9};
+    uint8_t in8[3] = {1, 2, 3}, out8[4] = {9, 9, 9, 9};
+    uint32_t processed = 0;
+    EXPECT_EQ(-1, engine.Convert16(in, out, 1, 1, &processed, nullptr, 0));
+    EXPECT_EQ(-1, engine.Convert8(in8, out8, 1, 1, &processed, nullptr, 0));
+    EXPECT_EQ(9, out[0]);
+    EXPECT_EQ(9, out8[0]);
+    VarnelImageDesc image;
+    EXPECT_EQ(-1, engine.ProcessRegion(image, image, VarnelPoint{}, VarnelRect{}));
+}
+
+TEST(Engine, ProcessRegionMatchesEightBitConversion)
+{
+    auto config = Configure("HUE_PARAM_CMYKOG");
+    CVarnelIF engine;
+    engine.SetConfig(config.get());
+    // A 5 x 4 RGB image with interleaved components, a 6-channel planar-ish
+    // destination (component stride = width * height).
+    const long width = 5, height = 4;
+    std::vector<uint8_t> source(size_t(width * height * 3));
+    for (size_t i = 0; i < source.size(); ++i)
+        source[i] = uint8_t(i * 37);
+    std::vector<uint8_t> destination(size_t(width * height * 6), 0);
+    VarnelImageDesc src{source.data(), width * 3, 3, 1};
+    VarnelImageDesc dst{destination.data(), width, 1, width * height};
+    ASSERT_EQ(0, engine.ProcessRegion(src, dst, VarnelPoint{0, 0}, VarnelRect{0, 0, width, height}));
+    CVarnelIF reference;
+    reference.SetConfig(config.get());
+    std::vector<uint8_t> expected(size_t(width * height * 6));
+    uint32_t processed = 0;
+    ASSERT_EQ(0, reference.Convert8(source.data(), expected.data(), uint32_t(width * height),
+                                    uint32_t(width * height), &processed, nullptr, 0));
+    for (long p = 0; p < width * height; ++p)
+        for (long j = 0; j < 6; ++j)
+            ASSERT_EQ(expected[size_t(p * 6 + j)], destination[size_t(p + j * width * height)]);
+}
+
+} // namespace
