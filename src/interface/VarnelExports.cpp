@@ -1,0 +1,72 @@
+// The exported C functions. Each accepts a null handle; none lets an
+// exception reach the host.
+#include "varnel/varnel.h"
+
+#include "engine/VarnelIF.h"
+#include "interface/VarnelManager.h"
+
+#include <new>
+
+namespace {
+CVarnelManager* Instance(VarnelHandle handle) { return reinterpret_cast<CVarnelManager*>(handle); }
+}
+
+extern "C" {
+
+VARNEL_API VarnelHandle kal_InitVarnel(void)
+{
+    try {
+        return reinterpret_cast<VarnelHandle>(new CVarnelManager());
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+VARNEL_API void kal_EndVarnel(VarnelHandle handle)
+{
+    try {
+        delete Instance(handle);
+    } catch (...) {
+    }
+}
+
+VARNEL_API long kal_SetPreferences(VarnelHandle handle, char* nameOrPath, char* text)
+{
+    // The outcome is not reported here: a host sees a failed load as a
+    // channel count of 0.
+    if (handle)
+        Instance(handle)->SetPreferences(nameOrPath, text, nullptr, 0);
+    return 0;
+}
+
+VARNEL_API long kal_SetFlags(VarnelHandle handle, long flags)
+{
+    if (handle)
+        Instance(handle)->SetFlags(flags);
+    return 0;
+}
+
+VARNEL_API long kal_GetChannels(VarnelHandle handle)
+{
+    return handle ? Instance(handle)->GetChannels() : 0;
+}
+
+VARNEL_API long kal_RGB2Multichannel(VarnelHandle handle, unsigned short* in, unsigned short* out,
+                                     unsigned int count)
+{
+    if (!handle || !in || !out || count == 0)
+        return -1;
+    CVarnelIF* engine = Instance(handle)->GetEngine();
+    if (!engine)
+        return -1;
+    // The engine runs without the instance's guard; an exception must still
+    // never cross into a C host.
+    try {
+        uint32_t processed = 0;
+        return engine->Convert16(in, out, count, count, &processed, nullptr, 0);
+    } catch (...) {
+        return -108;
+    }
+}
+
+} // extern "C"
