@@ -65,7 +65,7 @@ foreach(kind package pkgconfig)
   else()
     run_step("configure consumer (pkg-config)"
       ${pc_env} ${CMAKE_COMMAND} ${generator_args} -S "${CONSUMER_SOURCE}" -B "${build}"
-      -DCONSUMER_USE_PKGCONFIG=ON "-DPKG_CONFIG_ARGN=--define-variable=prefix=${prefix}")
+      -DCONSUMER_USE_PKGCONFIG=ON)
   endif()
   run_step("build consumer (${kind})" ${CMAKE_COMMAND} --build "${build}")
   run_step("run consumer (${kind})" ${run_env} "${build}/consumer")
