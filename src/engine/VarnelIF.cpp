@@ -3,65 +3,42 @@
 #include "config/Varnel.h"
 #include "engine/VarnelCache.h"
 #include "engine/VarnelDummyBuffer.h"
-#include "engine/VarnelRefinement.h"
+#include "engine/VarnelPixelPlan.h"
 #include "geometry/KLine.h"
-#include "geometry/KSegment.h"
-#include "stages/VarnelChannelsContact.h"
-#include "stages/VarnelMasks.h"
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 #include <new>
 
 namespace {
 
-// Fixed-point helpers on unsigned 32-bit values; channel values are 16-bit
-// with 65535 meaning no ink.
-inline uint32_t Inv(uint32_t x) { return 65535u - x; }
-inline uint32_t Mul(uint32_t a, uint32_t b) { return (a * b + 65535u) >> 16; }
-// The same on signed 32-bit values with an arithmetic shift. Operands stay
-// within +-65535 * 32767, so the product never overflows.
-inline int32_t SMul(int32_t d, int32_t s) { return (d * s + 65535) >> 16; }
 // 16 to 8 bits, rounding x / 257 to the nearest integer.
 inline uint8_t Narrow(uint32_t x) { return uint8_t((x * 65281u + 8388608u) >> 24); }
+
+// Narrow on eight values at once (16 bytes are read, 16 written). With
+// x * 65281 = H * 65536 + L, (x * 65281 + 2^23) >> 24 equals (H + 128) >> 8:
+// L < 65536 cannot carry past a multiple of 2^24 that H + 128 does not
+// reach. H is the high half of a 16-bit product.
+inline void NarrowEight(const uint16_t* in, uint8_t* out)
+{
+#if defined(__SSE2__)
+    const __m128i values = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    __m128i high = _mm_mulhi_epu16(values, _mm_set1_epi16(int16_t(65281)));
+    high = _mm_srli_epi16(_mm_add_epi16(high, _mm_set1_epi16(128)), 8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(high, high));
+#else
+    for (int i = 0; i < 8; ++i)
+        out[i] = Narrow(in[i]);
+#endif
+}
 
 constexpr uint32_t kScratchBytes = 16777216u;
 constexpr uint32_t kAreaBytes = 8388608u;  // each half of the scratch block
 
 } // namespace
-
-// A mask ramp segment, resolved for the pixel path: its hue span and the
-// coefficients of its line a*x + b*y + c = 0.
-struct CVarnelIF::SegmentPlan {
-    double start = 0;
-    double end = 0;
-    // The segment's slope equals the vertical-line marker (-1.0): crossing
-    // it with the vertical through a hue yields "same" or "parallel", never
-    // a point, so its level is 0.
-    bool noCrossing = false;
-    double a = 0;
-    double c = 0;
-    double denominator = 0;  // b'*a - a'*b with the vertical line (1, 0, -h)
-};
-
-struct CVarnelIF::MaskPlan {
-    unsigned channel = 0;
-    unsigned segments = 0;
-    SegmentPlan segment[3];
-    // The hue span all segments cover. While it ends below 720 degrees the
-    // wrap step can add 360 at most once, so a hue h can only be found as h
-    // or h + 360: when neither lies in the span, no segment holds the hue
-    // and the level is 0, which is known without walking the segments.
-    bool quickReject = false;
-    double lowest = 0;
-    double highest = 0;
-};
-
-struct CVarnelIF::ContactPlan {
-    unsigned target = 0;
-    unsigned first = 0;
-    unsigned second = 0;
-};
 
 // Progress of one conversion call: every new whole percentage is reported.
 struct CVarnelIF::Progress {
@@ -98,12 +75,8 @@ void CVarnelIF::Reinit()
 {
     m_line.reset(new KLine());
     m_workBuffer.reset(new CVarnelDummyBuffer());
-    m_prepared = false;
+    m_plan.reset();
     m_rememberedValid = 0;
-    m_masks.clear();
-    m_contacts.clear();
-    m_refinement.reset();
-    m_refine = false;
 }
 
 int CVarnelIF::Reserved() { return 0; }
@@ -111,247 +84,19 @@ int CVarnelIF::Reserved() { return 0; }
 void CVarnelIF::SetConfig(CVarnel* config)
 {
     m_config = config;
-    m_prepared = false;
+    m_plan.reset();
 }
 
 bool CVarnelIF::Prepare()
 {
-    if (m_prepared)
+    if (m_plan)
         return true;
     if (!m_config)
         return false;
-    CVarnel& config = *m_config;
-    m_channels = config.GetChannels();
-    m_workChannels = unsigned(std::min<uint64_t>(m_channels, kMaxWorkChannels));
-    const unsigned channels = m_workChannels;
-
-    for (int i = 0; i < 3; ++i) {
-        // Computed in doubles: a lift above 65535 gives a negative factor,
-        // and the clamp keeps the component in range.
-        const uint32_t lift = config.GetRound(i);
-        m_liftActive[i] = lift != 0;
-        m_liftFactor[i] = (65535.0 - double(lift)) / 65535.0;
-    }
-    // A black channel, mask, contact item or stage item naming a channel at
-    // or above the computed channels is ignored: nothing reads or writes
-    // outside the work channels.
-    const uint32_t black = config.GetBlackMask();
-    m_blackChannel = black < channels ? int(black) : -1;
-    m_colorWithBlack = config.GetColorWithBlack();
-    m_inkLimit = int32_t(std::min<uint32_t>(config.GetInkLimit(), 32767u));
-
-    m_masks.clear();
-    CVarnelMasksContainer* masks = config.GetMasks();
-    m_masksMissing = masks == nullptr;
-    if (masks) {
-        for (const auto& entry : masks->GetItems()) {
-            const auto* mask = static_cast<const CVarnelMaskItem*>(entry.second);
-            if (!mask || mask->GetActive() == 0)
-                continue;
-            const int32_t number = mask->GetNumber();
-            if (number < 0 || uint32_t(number) >= channels)
-                continue;
-            MaskPlan plan;
-            plan.channel = unsigned(number);
-            // The ramp is read from the item filed under the mask's number.
-            auto* source = static_cast<CVarnelMaskItem*>(masks->GetItem(number));
-            for (unsigned k = 0; source && k < 3; ++k) {
-                KSegment* segment = source->GetSegment(k);
-                if (!segment)
-                    continue;
-                SegmentPlan& s = plan.segment[plan.segments++];
-                double y1 = 0, y2 = 0, b = 0;
-                segment->GetEndpoints(s.start, y1, s.end, y2);
-                segment->GetCoefficients(s.a, b, s.c);
-                s.noCrossing = segment->GetSlope() == -1.0;
-                s.denominator = 0.0 * s.a - 1.0 * b;
-                plan.lowest = plan.segments == 1 ? s.start : std::min(plan.lowest, s.start);
-                plan.highest = plan.segments == 1 ? s.end : std::max(plan.highest, s.end);
-            }
-            plan.quickReject = plan.segments > 0 && plan.highest < 720.0;
-            m_masks.push_back(plan);
-        }
-    }
-    BuildHueBuckets();
-
-    m_contacts.clear();
-    CVarnelChannelsContactContainer* contacts = config.GetChannelsContact();
-    m_contactMissing = contacts == nullptr;
-    if (contacts) {
-        for (CVarnelItem* item : contacts->GetItems()) {
-            const auto* contact = static_cast<const CVarnelChannelContactItem*>(item);
-            if (!contact)
-                continue;
-            const int32_t target = contact->GetNumber();
-            const unsigned first = contact->GetContact1();
-            const unsigned second = contact->GetContact2();
-            if (target < 0 || uint32_t(target) >= channels || first >= channels ||
-                second >= channels)
-                continue;
-            m_contacts.push_back(ContactPlan{unsigned(target), first, second});
-        }
-    }
-
-    m_refinement.reset(new CVarnelRefinement(config, channels));
-    m_refine = m_refinement->HasWork();
-    m_prepared = true;
+    m_plan.reset(new CVarnelPixelPlan(*m_config));
+    m_channels = m_plan->Channels();
+    m_workChannels = m_plan->WorkChannels();
     return true;
-}
-
-void CVarnelIF::BuildHueBuckets()
-{
-    // Bucket b holds the masks that may find a hue h with b <= h < b + 1
-    // (h = 360 has a bucket of its own). A mask can only find h as h or as
-    // h + 360 (see MaskPlan), and b + 360 <= h + 360 <= b + 361 holds in
-    // doubles as well, so a mask whose span meets neither [b, b + 1] nor
-    // [b + 360, b + 361] has level 0 for every hue of the bucket.
-    m_hueBuckets.assign(kHueBuckets, 0);
-    const size_t count = std::min<size_t>(m_masks.size(), 32);
-    m_allMasks = count == 32 ? 0xFFFFFFFFu : (1u << count) - 1u;
-    for (size_t b = 0; b < kHueBuckets; ++b) {
-        for (size_t i = 0; i < count; ++i) {
-            const MaskPlan& mask = m_masks[i];
-            auto meets = [&mask](double from, double to) { return mask.lowest <= to && from <= mask.highest; };
-            const double from = double(b);
-            if (!mask.quickReject || meets(from, from + 1.0) || meets(from + 360.0, from + 361.0))
-                m_hueBuckets[b] |= 1u << i;
-        }
-    }
-}
-
-void CVarnelIF::ApplyMasks(double hueFraction, double lightness)
-{
-    const double purity = 2.0 * (1.0 - lightness);
-    const double hue = hueFraction * 360.0;
-    uint32_t candidates = m_allMasks;
-    if (hue >= 0.0 && hue < double(kHueBuckets))
-        candidates = m_hueBuckets[size_t(hue)];
-    const size_t count = m_masks.size();
-    for (size_t i = 0; i < count; ++i) {
-        const MaskPlan& mask = m_masks[i];
-        if (i < 32 && !((candidates >> i) & 1u)) {
-            m_work[mask.channel] = 65535u;
-            continue;
-        }
-        double h = hue;
-        double level = 0.0;
-        for (unsigned k = 0; k < mask.segments; ++k) {
-            const SegmentPlan& s = mask.segment[k];
-            if (s.end > 360.0 && s.start > s.end - 360.0) {
-                if (s.end - 360.0 >= h)
-                    h += 360.0;
-                if (h == 0.0)
-                    h = 360.0;
-            }
-            if (s.start <= h && h <= s.end) {
-                // The crossing of the segment's line with the vertical x = h,
-                // in the operation order of the general line intersection.
-                // Dividing by -1 is an exact negation.
-                if (!s.noCrossing) {
-                    const double numerator = 1.0 * s.c - (-h) * s.a;
-                    level = s.denominator == -1.0 ? -numerator : numerator / s.denominator;
-                }
-                break;
-            }
-        }
-        uint32_t ink = 0;
-        if (level != 0.0) {
-            const double amount = std::max(0.0, std::min(1.0, purity * level / 65535.0));
-            ink = uint32_t(amount * 65535.0);
-        }
-        m_work[mask.channel] = uint16_t(Inv(ink));
-    }
-}
-
-void CVarnelIF::ApplyContact(uint32_t black)
-{
-    // With no ink limit every contact step leaves its target as it is.
-    if (m_inkLimit == 0 || m_contacts.empty())
-        return;
-    uint16_t snapshot[kMaxWorkChannels];
-    std::memcpy(snapshot, m_work, sizeof snapshot);
-    uint32_t inked = 0;
-    for (unsigned j = 0; j < m_workChannels; ++j)
-        inked |= uint32_t(snapshot[j] != 65535u) << j;
-    const int32_t s = m_inkLimit;
-    int32_t w;
-    if (m_colorWithBlack == 0 || m_colorWithBlack == 1)
-        w = 65535;
-    else if (m_colorWithBlack == 2)
-        w = int32_t(65535u - black);
-    else
-        w = int32_t(black);
-    for (const ContactPlan& contact : m_contacts) {
-        const uint32_t b = snapshot[contact.target];
-        // A target without ink, or two contacts without ink, come out of
-        // both steps unchanged: mul(65535, v) = v and mul(v, 0) = 0 make
-        // every difference 0.
-        if (!((inked >> contact.target) & 1u) || !(((inked >> contact.first) | (inked >> contact.second)) & 1u)) {
-            m_work[contact.target] = uint16_t(b);
-            continue;
-        }
-        const uint32_t x = Inv(Mul(snapshot[contact.first], Inv(b)));
-        const uint32_t b1 = (b + uint32_t(SMul(SMul(int32_t(x) - int32_t(b), s), w))) & 0xFFFFu;
-        const uint32_t y = Inv(Mul(snapshot[contact.second], Inv(b1)));
-        m_work[contact.target] = uint16_t(b1 + uint32_t(SMul(SMul(int32_t(y) - int32_t(b1), s), w)));
-    }
-}
-
-int CVarnelIF::ComputePixel(uint32_t r, uint32_t g, uint32_t b)
-{
-    uint32_t x[3] = {r, g, b};
-    for (int i = 0; i < 3; ++i) {
-        if (m_liftActive[i]) {
-            const double lifted = m_liftFactor[i] * (double(x[i]) - 65535.0) + 65535.0;
-            x[i] = uint32_t(std::max(0.0, std::min(65535.0, lifted)));
-        }
-    }
-    const uint32_t maximum = std::max(x[0], std::max(x[1], x[2]));
-    if (m_blackChannel >= 0)
-        m_work[m_blackChannel] = uint16_t(maximum);
-
-    uint32_t n[3] = {65535u, 65535u, 65535u};
-    if (maximum != 0) {
-        for (int i = 0; i < 3; ++i)
-            n[i] = std::min<uint32_t>(65535u, (x[i] * 65536u) / maximum);
-    }
-    const double rr = n[0] / 65535.0;
-    const double gg = n[1] / 65535.0;
-    const double bb = n[2] / 65535.0;
-    const double hi = std::max(rr, std::max(gg, bb));
-    const double lo = std::min(rr, std::min(gg, bb));
-    const double delta = hi - lo;
-    const double lightness = (hi + lo) / 2.0;
-    double hue = 0.0;
-    if (delta != 0.0) {
-        // Only the distances the deciding rules read are computed.
-        const bool redMax = rr == hi, greenMax = gg == hi, blueMax = bb == hi;
-        auto distance = [hi, delta](double c) { return ((hi - c) / 6.0 + delta / 2.0) / delta; };
-        const double dr = (greenMax || blueMax) ? distance(rr) : 0.0;
-        const double dg = (redMax || blueMax) ? distance(gg) : 0.0;
-        const double db = (redMax || greenMax) ? distance(bb) : 0.0;
-        // Each test on its own: on a tie the later rule decides.
-        if (redMax)
-            hue = db - dg;
-        if (greenMax)
-            hue = 1.0 / 3.0 + dr - db;
-        if (blueMax)
-            hue = 2.0 / 3.0 + dg - dr;
-        if (hue < 0.0)
-            hue += 1.0;
-        if (hue > 1.0)
-            hue -= 1.0;
-    }
-
-    if (m_masksMissing)
-        return -1;
-    ApplyMasks(hue, lightness);
-    if (m_contactMissing)
-        return -1;
-    ApplyContact(maximum);
-    if (m_refine)
-        return m_refinement->Apply(m_work);
-    return 0;
 }
 
 namespace {
@@ -365,37 +110,99 @@ inline void StoreNoInk(uint8_t* out, uint64_t from, uint64_t to) { std::fill(out
 
 } // namespace
 
+namespace {
+
+template <unsigned N>
+inline void StoreChannels(uint16_t* out, const uint16_t* work)
+{
+    std::memcpy(out, work, N * sizeof(uint16_t));
+}
+
+template <unsigned N>
+inline void StoreChannels(uint8_t* out, const uint16_t* work)
+{
+    static_assert(N <= 8, "one vector of eight channels");
+    uint8_t bytes[16];
+    NarrowEight(work, bytes);
+    std::memcpy(out, bytes, N);
+}
+
+} // namespace
+
+template <typename Out>
+void CVarnelIF::StorePixel(Out* out, uint64_t outStride, const uint16_t* work)
+{
+    // The usual ink counts with their loop unrolled.
+    switch (m_workChannels) {
+    case 4: StoreChannels<4>(out, work); break;
+    case 5: StoreChannels<5>(out, work); break;
+    case 6: StoreChannels<6>(out, work); break;
+    case 7: StoreChannels<7>(out, work); break;
+    case 8: StoreChannels<8>(out, work); break;
+    default:
+        for (unsigned j = 0; j < m_workChannels; ++j)
+            Store(out, j, work[j]);
+    }
+    if (outStride > m_workChannels)
+        StoreNoInk(out, m_workChannels, outStride);
+}
+
 template <typename Out>
 int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, uint32_t total,
                              uint32_t count, uint32_t* processed, VarnelProgressProc callback,
                              long long value)
 {
-    const unsigned channels = m_workChannels;
     Progress progress{callback, value, total, processed ? *processed : 0u};
     const bool cached = m_cache && m_cache->IsUsable();
-    const unsigned cachedBytes = cached ? std::min<unsigned>(channels, m_cache->GetStride()) : 0;
-
-    for (uint32_t i = 0; i < count; ++i, in += 3, out += outStride) {
+    uint32_t i = 0;
+    if (!cached && m_plan->Complete()) {
+        // Pixels that repeat the pixel remembered from before this call are
+        // copied from its output, which may not have come from this path.
+        for (; i < count && m_rememberedValid && in[0] == m_remembered[0] &&
+               in[1] == m_remembered[1] && in[2] == m_remembered[2];
+             ++i, in += 3, out += outStride) {
+            StorePixel(out, outStride, m_previous);
+            progress.Report(i);
+        }
+        // From the first computed pixel on, a repeated pixel's copy equals
+        // its computation: the pipeline is a function of the pixel alone.
+        // So whole batches are computed without looking for repeats.
+        uint16_t work[CVarnelPixelPlan::kBatch][kMaxWorkChannels];
+        const uint16_t* last = nullptr;
+        for (; count - i >= CVarnelPixelPlan::kBatch; ) {
+            const int status = m_plan->ComputeBatch(in, work);
+            if (status != 0)
+                return status;
+            for (unsigned p = 0; p < CVarnelPixelPlan::kBatch; ++p, ++i, in += 3, out += outStride) {
+                StorePixel(out, outStride, work[p]);
+                progress.Report(i);
+            }
+            last = work[CVarnelPixelPlan::kBatch - 1];
+        }
+        if (last) {
+            std::memcpy(m_previous, last, sizeof m_previous);
+            std::memcpy(m_remembered, in - 3, sizeof m_remembered);
+            m_rememberedValid = 65535u;
+        }
+    }
+    for (; i < count; ++i, in += 3, out += outStride) {
         const uint16_t r = in[0], g = in[1], b = in[2];
         if (m_rememberedValid && r == m_remembered[0] && g == m_remembered[1] &&
             b == m_remembered[2]) {
             std::memcpy(m_work, m_previous, sizeof m_work);
         } else if (cached) {
             const uint8_t* entry = m_cache->Lookup(Narrow(r), Narrow(g), Narrow(b));
+            const unsigned bytes = std::min<unsigned>(m_workChannels, m_cache->GetStride());
             std::memset(m_work, 0, sizeof m_work);
-            for (unsigned j = 0; j < cachedBytes; ++j)
+            for (unsigned j = 0; j < bytes; ++j)
                 m_work[j] = uint16_t(entry[j] * 257u);
         } else {
-            std::memset(m_work, 0, sizeof m_work);
-            const int status = ComputePixel(r, g, b);
+            const int status = m_plan->Compute(r, g, b, m_work);
             if (status != 0)
                 return status;
         }
         std::memcpy(m_previous, m_work, sizeof m_work);
-        for (unsigned j = 0; j < channels; ++j)
-            Store(out, j, m_work[j]);
-        if (outStride > channels)
-            StoreNoInk(out, channels, outStride);
+        StorePixel(out, outStride, m_work);
         m_remembered[0] = r;
         m_remembered[1] = g;
         m_remembered[2] = b;

@@ -23,7 +23,7 @@
 class CVarnel;
 class CVarnelCacheContainer;
 class CVarnelDummyBuffer;
-class CVarnelRefinement;
+class CVarnelPixelPlan;
 class KLine;
 
 // Up to this many channels are computed; further channels of a
@@ -83,9 +83,6 @@ public:
                  uint32_t* processed, VarnelProgressProc callback, long long value);
 
 private:
-    struct SegmentPlan;
-    struct MaskPlan;
-    struct ContactPlan;
     struct Progress;
 
     bool Prepare();
@@ -95,10 +92,8 @@ private:
                       long long value);
     int ConvertCached8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
                        uint32_t* processed, VarnelProgressProc callback, long long value);
-    int ComputePixel(uint32_t r, uint32_t g, uint32_t b);
-    void BuildHueBuckets();
-    void ApplyMasks(double hue, double lightness);
-    void ApplyContact(uint32_t black);
+    template <typename Out>
+    void StorePixel(Out* out, uint64_t outStride, const uint16_t* work);
 
     std::unique_ptr<KLine> m_line;
     CVarnel* m_config = nullptr;
@@ -106,26 +101,11 @@ private:
     CVarnelCacheContainer* m_cache = nullptr;
 
     // Set up at the first conversion.
-    bool m_prepared = false;
+    std::unique_ptr<CVarnelPixelPlan> m_plan;
     unsigned m_workChannels = 0;   // min(channels, 16)
     uint64_t m_channels = 0;       // the configuration's channel count
     uint16_t m_work[kMaxWorkChannels] = {};
     uint16_t m_previous[kMaxWorkChannels] = {};
     uint16_t m_remembered[3] = {};
     uint16_t m_rememberedValid = 0;
-
-    bool m_liftActive[3] = {};
-    double m_liftFactor[3] = {};
-    int m_blackChannel = -1;       // -1 when the index is not a work channel
-    uint32_t m_colorWithBlack = 0;
-    int32_t m_inkLimit = 0;
-    bool m_masksMissing = false;
-    bool m_contactMissing = false;
-    std::vector<MaskPlan> m_masks;
-    static constexpr size_t kHueBuckets = 361;
-    std::vector<uint32_t> m_hueBuckets;  // masks that may find a hue, per degree
-    uint32_t m_allMasks = 0;
-    std::vector<ContactPlan> m_contacts;
-    std::unique_ptr<CVarnelRefinement> m_refinement;
-    bool m_refine = false;
 };
