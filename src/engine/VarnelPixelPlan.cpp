@@ -19,7 +19,11 @@ inline uint32_t Mul(uint32_t a, uint32_t b) { return (a * b + 65535u) >> 16; }
 // within +-65535 * 32767, so the product never overflows.
 inline int32_t SMul(int32_t d, int32_t s) { return (d * s + 65535) >> 16; }
 
+int g_highestKernel = 2;
+
 } // namespace
+
+void CVarnelPixelPlan::LimitKernel(int highest) { g_highestKernel = highest; }
 
 // A mask ramp segment, resolved for the pixel path: its hue span and the
 // coefficients of its line a*x + b*y + c = 0.
@@ -129,9 +133,7 @@ CVarnelPixelPlan::CVarnelPixelPlan(CVarnel& config)
 
     m_refinement.reset(new CVarnelRefinement(config, channels));
     m_refine = m_refinement->HasWork();
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    m_vector = __builtin_cpu_supports("avx2");
-#endif
+    m_kernel = std::min(SelectKernel(), g_highestKernel);
 }
 
 CVarnelPixelPlan::~CVarnelPixelPlan() = default;
@@ -296,7 +298,7 @@ int CVarnelPixelPlan::Compute(uint32_t r, uint32_t g, uint32_t b, uint16_t* work
 
 int CVarnelPixelPlan::ComputeBatch(const uint16_t* rgb, uint16_t (*work)[kMaxChannels])
 {
-    if (!Complete() || !m_vector || !ComputeBatchVector(rgb, work)) {
+    if (!Complete() || !ComputeBatchVector(rgb, work)) {
         for (unsigned p = 0; p < kBatch; ++p) {
             const int status = Compute(rgb[3 * p], rgb[3 * p + 1], rgb[3 * p + 2], work[p]);
             if (status != 0)
@@ -316,158 +318,225 @@ int CVarnelPixelPlan::ComputeBatch(const uint16_t* rgb, uint16_t (*work)[kMaxCha
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 
-// The colour model, the hue masks and the channel contact for four pixels
-// at once, one pixel per lane. Every lane performs the scalar operations in
+// The colour model, the hue masks and the channel contact for N pixels at
+// once, one pixel per lane. Every lane performs the scalar operations in
 // the scalar order on IEEE doubles and unsigned 32-bit integers, so each
 // lane's result equals Compute's; choices the scalar code makes by branching
-// are made here by selecting between lanes' values.
+// are made here by selecting between lanes' values. The kernel is inlined
+// into one function per instruction set, which decides the lane count.
+#if defined(__GNUC__) && !defined(__clang__)
+// Vector arguments never cross a call here: every helper is inlined. (The
+// note is emitted at the end of the file, so it stays off from here on.)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+
+#define VARNEL_INLINE inline __attribute__((always_inline))
+
 namespace {
 
-typedef double v4df __attribute__((vector_size(32)));
-typedef long long v4di __attribute__((vector_size(32)));
-typedef int32_t v4si __attribute__((vector_size(16)));
-typedef uint32_t v4su __attribute__((vector_size(16)));
-
-#define VARNEL_AVX2 __attribute__((target("avx2"))) inline
-
-VARNEL_AVX2 v4df Select(v4di mask, v4df a, v4df b) { return (v4df)(((v4di)a & mask) | ((v4di)b & ~mask)); }
-VARNEL_AVX2 v4su Select(v4si mask, v4su a, v4su b) { return (a & (v4su)mask) | (b & ~(v4su)mask); }
-VARNEL_AVX2 v4df Broadcast(double v) { return v4df{v, v, v, v}; }
-VARNEL_AVX2 v4su Broadcast(uint32_t v) { return v4su{v, v, v, v}; }
-VARNEL_AVX2 v4df ToDouble(v4su v) { return __builtin_convertvector((v4si)v, v4df); }
-// Truncation toward zero, for values within the 32-bit range.
-VARNEL_AVX2 v4su Truncate(v4df v) { return (v4su)__builtin_convertvector(v, v4si); }
-VARNEL_AVX2 v4si Narrow(v4di mask) { return __builtin_convertvector(mask, v4si); }
-// std::min(bound, v) and std::max(bound, v) as the scalar code writes them.
-VARNEL_AVX2 v4df MinWith(double bound, v4df v) { return Select(v < bound, v, Broadcast(bound)); }
-VARNEL_AVX2 v4df MaxWith(double bound, v4df v) { return Select(bound < v, v, Broadcast(bound)); }
-VARNEL_AVX2 v4su Mul(v4su a, v4su b) { return (a * b + 65535u) >> 16; }
-VARNEL_AVX2 v4si SMul(v4si d, v4si s) { return (d * s + 65535) >> 16; }
+// Vectors of N doubles, N comparison masks, N signed and N unsigned 32-bit
+// integers.
+template <int N>
+struct LaneTypes;
+template <>
+struct LaneTypes<4> {
+    typedef double D __attribute__((vector_size(32)));
+    typedef long long M __attribute__((vector_size(32)));
+    typedef int32_t I __attribute__((vector_size(16)));
+    typedef uint32_t U __attribute__((vector_size(16)));
+};
+template <>
+struct LaneTypes<8> {
+    typedef double D __attribute__((vector_size(64)));
+    typedef long long M __attribute__((vector_size(64)));
+    typedef int32_t I __attribute__((vector_size(32)));
+    typedef uint32_t U __attribute__((vector_size(32)));
+};
 
 } // namespace
 
-__attribute__((target("avx2"))) bool CVarnelPixelPlan::ComputeBatchVector(
-    const uint16_t* rgb, uint16_t (*work)[kMaxChannels]) const
+template <int N>
+struct CVarnelLaneKernel {
+    using D = typename LaneTypes<N>::D;
+    using M = typename LaneTypes<N>::M;
+    using I = typename LaneTypes<N>::I;
+    using U = typename LaneTypes<N>::U;
+    using Plan = CVarnelPixelPlan;
+
+    static VARNEL_INLINE D Select(M mask, D a, D b) { return (D)(((M)a & mask) | ((M)b & ~mask)); }
+    static VARNEL_INLINE U SelectU(I mask, U a, U b) { return (a & (U)mask) | (b & ~(U)mask); }
+    static VARNEL_INLINE D All(double v) { return D{} + v; }
+    static VARNEL_INLINE U AllU(uint32_t v) { return U{} + v; }
+    static VARNEL_INLINE D ToDouble(U v) { return __builtin_convertvector((I)v, D); }
+    // Truncation toward zero, for values within the 32-bit range.
+    static VARNEL_INLINE U Truncate(D v) { return (U)__builtin_convertvector(v, I); }
+    // std::min(bound, v) and std::max(bound, v) as the scalar code writes them.
+    static VARNEL_INLINE D MinWith(double bound, D v) { return Select(v < bound, v, All(bound)); }
+    static VARNEL_INLINE D MaxWith(double bound, D v) { return Select(bound < v, v, All(bound)); }
+    static VARNEL_INLINE U Mul(U a, U b) { return (a * b + 65535u) >> 16; }
+    static VARNEL_INLINE I SMul(I d, I s) { return (d * s + 65535) >> 16; }
+
+    static VARNEL_INLINE void Run(const Plan& plan, const uint16_t* rgb,
+                                  uint16_t (*work)[Plan::kMaxChannels])
+    {
+        U channel[Plan::kMaxChannels];
+        for (unsigned j = 0; j < Plan::kMaxChannels; ++j)
+            channel[j] = AllU(0u);
+
+        U x[3];
+        for (int c = 0; c < 3; ++c) {
+            for (int lane = 0; lane < N; ++lane)
+                x[c][lane] = rgb[3 * lane + c];
+            if (plan.m_liftActive[c]) {
+                const D lifted = plan.m_liftFactor[c] * (ToDouble(x[c]) - 65535.0) + 65535.0;
+                x[c] = Truncate(MaxWith(0.0, MinWith(65535.0, lifted)));
+            }
+        }
+        U maximum = SelectU((I)(x[1] > x[2]), x[1], x[2]);
+        maximum = SelectU((I)(x[0] > maximum), x[0], maximum);
+        if (plan.m_blackChannel >= 0)
+            channel[plan.m_blackChannel] = maximum;
+
+        // floor(x * 65536 / M), capped at 65535, through a double division:
+        // both operands are exact, and a quotient that is not a whole number
+        // lies at least 1/65535 below the next one, far more than the
+        // rounding of a double below 2^32, so the division never rounds up
+        // to it.
+        const M zero = ToDouble(maximum) == 0.0;
+        const D divisor = Select(zero, All(1.0), ToDouble(maximum));
+        D component[3];
+        for (int c = 0; c < 3; ++c) {
+            const D quotient = ToDouble(x[c]) * 65536.0 / divisor;
+            const D normalised = Select(zero, All(65535.0), ToDouble(Truncate(MinWith(65535.0, quotient))));
+            component[c] = normalised / 65535.0;
+        }
+        const D rr = component[0], gg = component[1], bb = component[2];
+        D hi = Select(gg < bb, bb, gg);
+        hi = Select(rr < hi, hi, rr);
+        D lo = Select(bb < gg, bb, gg);
+        lo = Select(lo < rr, lo, rr);
+        const D delta = hi - lo;
+        const D lightness = (hi + lo) / 2.0;
+        const M coloured = delta != 0.0;
+        const D safeDelta = Select(coloured, delta, All(1.0));
+        const D dr = ((hi - rr) / 6.0 + delta / 2.0) / safeDelta;
+        const D dg = ((hi - gg) / 6.0 + delta / 2.0) / safeDelta;
+        const D db = ((hi - bb) / 6.0 + delta / 2.0) / safeDelta;
+        D hue = All(0.0);
+        hue = Select(rr == hi, db - dg, hue);
+        hue = Select(gg == hi, 1.0 / 3.0 + dr - db, hue);
+        hue = Select(bb == hi, 2.0 / 3.0 + dg - dr, hue);
+        hue = Select(hue < 0.0, hue + 1.0, hue);
+        hue = Select(hue > 1.0, hue - 1.0, hue);
+        hue = Select(coloured, hue, All(0.0));
+
+        // Hue masks: only those some lane's hue bucket names are walked.
+        const D purity = 2.0 * (1.0 - lightness);
+        const D degrees = hue * 360.0;
+        uint32_t candidates = 0;
+        for (int lane = 0; lane < N; ++lane) {
+            const double h = degrees[lane];
+            candidates |= (h >= 0.0 && h < double(Plan::kHueBuckets)) ? plan.m_hueBuckets[size_t(h)]
+                                                                      : plan.m_allMasks;
+        }
+        const size_t count = plan.m_masks.size();
+        for (size_t i = 0; i < count; ++i) {
+            const Plan::MaskPlan& mask = plan.m_masks[i];
+            if (i < 32 && !((candidates >> i) & 1u)) {
+                channel[mask.channel] = AllU(65535u);
+                continue;
+            }
+            D h = degrees;
+            D level = All(0.0);
+            M searching = M{} == M{};
+            for (unsigned k = 0; k < mask.segments; ++k) {
+                const Plan::SegmentPlan& s = mask.segment[k];
+                if (s.wraps) {
+                    h = Select(searching & (s.end - 360.0 >= h), h + 360.0, h);
+                    h = Select(searching & (h == 0.0), All(360.0), h);
+                }
+                const M holds = searching & (s.start <= h) & (h <= s.end);
+                if (!s.noCrossing) {
+                    const D numerator = 1.0 * s.c - (-h) * s.a;
+                    const D found = s.denominator == -1.0 ? -numerator : numerator / s.denominator;
+                    level = Select(holds, found, level);
+                }
+                searching &= ~holds;
+            }
+            const D amount = MaxWith(0.0, MinWith(1.0, purity * level / 65535.0));
+            channel[mask.channel] = 65535u - Truncate(amount * 65535.0);
+        }
+
+        // Channel contact, on the snapshot of the channels.
+        if (plan.m_inkLimit != 0 && !plan.m_contacts.empty()) {
+            U snapshot[Plan::kMaxChannels];
+            for (unsigned j = 0; j < Plan::kMaxChannels; ++j)
+                snapshot[j] = channel[j];
+            const I s = I{} + plan.m_inkLimit;
+            I w;
+            if (plan.m_colorWithBlack == 0 || plan.m_colorWithBlack == 1)
+                w = I{} + 65535;
+            else if (plan.m_colorWithBlack == 2)
+                w = (I)(65535u - maximum);
+            else
+                w = (I)maximum;
+            for (const Plan::ContactPlan& contact : plan.m_contacts) {
+                const U b = snapshot[contact.target];
+                const U x1 = 65535u - Mul(snapshot[contact.first], 65535u - b);
+                const U b1 = (b + (U)SMul(SMul((I)x1 - (I)b, s), w)) & 0xFFFFu;
+                const U y = 65535u - Mul(snapshot[contact.second], 65535u - b1);
+                channel[contact.target] = (b1 + (U)SMul(SMul((I)y - (I)b1, s), w)) & 0xFFFFu;
+            }
+        }
+
+        // Lanes back to pixels: the computed channels only (the callers read
+        // no others).
+        for (unsigned j = 0; j < plan.m_workChannels; ++j)
+            for (int lane = 0; lane < N; ++lane)
+                work[lane][j] = uint16_t(channel[j][lane]);
+    }
+};
+
+namespace {
+
+__attribute__((target("avx2"))) void RunFourLanes(const CVarnelPixelPlan& plan, const uint16_t* rgb,
+                                                  uint16_t (*work)[CVarnelPixelPlan::kMaxChannels])
 {
-    v4su channel[kMaxChannels];
-    for (unsigned j = 0; j < kMaxChannels; ++j)
-        channel[j] = Broadcast(0u);
+    CVarnelLaneKernel<4>::Run(plan, rgb, work);
+    CVarnelLaneKernel<4>::Run(plan, rgb + 12, work + 4);
+}
 
-    v4su x[3];
-    for (int c = 0; c < 3; ++c) {
-        x[c] = v4su{rgb[c], rgb[3 + c], rgb[6 + c], rgb[9 + c]};
-        if (m_liftActive[c]) {
-            const v4df lifted = m_liftFactor[c] * (ToDouble(x[c]) - 65535.0) + 65535.0;
-            x[c] = Truncate(MaxWith(0.0, MinWith(65535.0, lifted)));
-        }
-    }
-    v4su maximum = Select((v4si)(x[1] > x[2]), x[1], x[2]);
-    maximum = Select((v4si)(x[0] > maximum), x[0], maximum);
-    if (m_blackChannel >= 0)
-        channel[m_blackChannel] = maximum;
+__attribute__((target("avx2,avx512f,avx512dq,avx512vl"))) void RunEightLanes(
+    const CVarnelPixelPlan& plan, const uint16_t* rgb, uint16_t (*work)[CVarnelPixelPlan::kMaxChannels])
+{
+    CVarnelLaneKernel<8>::Run(plan, rgb, work);
+}
 
-    // floor(x * 65536 / M), capped at 65535, through a double division:
-    // both operands are exact, and a quotient that is not a whole number
-    // lies at least 1/65535 below the next one, far more than the rounding
-    // of a double below 2^32, so the division never rounds up to it.
-    const v4di zero = ToDouble(maximum) == 0.0;
-    const v4df divisor = Select(zero, Broadcast(1.0), ToDouble(maximum));
-    v4df component[3];
-    for (int c = 0; c < 3; ++c) {
-        const v4df quotient = ToDouble(x[c]) * 65536.0 / divisor;
-        const v4df normalised = Select(zero, Broadcast(65535.0), ToDouble(Truncate(MinWith(65535.0, quotient))));
-        component[c] = normalised / 65535.0;
-    }
-    const v4df& rr = component[0];
-    const v4df& gg = component[1];
-    const v4df& bb = component[2];
-    v4df hi = Select(gg < bb, bb, gg);
-    hi = Select(rr < hi, hi, rr);
-    v4df lo = Select(bb < gg, bb, gg);
-    lo = Select(lo < rr, lo, rr);
-    const v4df delta = hi - lo;
-    const v4df lightness = (hi + lo) / 2.0;
-    const v4di coloured = delta != 0.0;
-    const v4df safeDelta = Select(coloured, delta, Broadcast(1.0));
-    const v4df dr = ((hi - rr) / 6.0 + delta / 2.0) / safeDelta;
-    const v4df dg = ((hi - gg) / 6.0 + delta / 2.0) / safeDelta;
-    const v4df db = ((hi - bb) / 6.0 + delta / 2.0) / safeDelta;
-    v4df hue = Broadcast(0.0);
-    hue = Select(rr == hi, db - dg, hue);
-    hue = Select(gg == hi, 1.0 / 3.0 + dr - db, hue);
-    hue = Select(bb == hi, 2.0 / 3.0 + dg - dr, hue);
-    hue = Select(hue < 0.0, hue + 1.0, hue);
-    hue = Select(hue > 1.0, hue - 1.0, hue);
-    hue = Select(coloured, hue, Broadcast(0.0));
+} // namespace
 
-    // Hue masks.
-    const v4df purity = 2.0 * (1.0 - lightness);
-    const v4df degrees = hue * 360.0;
-    uint32_t candidates = 0;
-    for (int lane = 0; lane < 4; ++lane) {
-        const double h = degrees[lane];
-        candidates |= (h >= 0.0 && h < double(kHueBuckets)) ? m_hueBuckets[size_t(h)] : m_allMasks;
-    }
-    const size_t count = m_masks.size();
-    for (size_t i = 0; i < count; ++i) {
-        const MaskPlan& mask = m_masks[i];
-        if (i < 32 && !((candidates >> i) & 1u)) {
-            channel[mask.channel] = Broadcast(65535u);
-            continue;
-        }
-        v4df h = degrees;
-        v4df level = Broadcast(0.0);
-        v4di searching = v4di{-1, -1, -1, -1};
-        for (unsigned k = 0; k < mask.segments; ++k) {
-            const SegmentPlan& s = mask.segment[k];
-            if (s.wraps) {
-                h = Select(searching & (s.end - 360.0 >= h), h + 360.0, h);
-                h = Select(searching & (h == 0.0), Broadcast(360.0), h);
-            }
-            const v4di holds = searching & (s.start <= h) & (h <= s.end);
-            if (!s.noCrossing) {
-                const v4df numerator = 1.0 * s.c - (-h) * s.a;
-                const v4df found = s.denominator == -1.0 ? -numerator : numerator / s.denominator;
-                level = Select(holds, found, level);
-            }
-            searching &= ~holds;
-        }
-        const v4df amount = MaxWith(0.0, MinWith(1.0, purity * level / 65535.0));
-        channel[mask.channel] = 65535u - Truncate(amount * 65535.0);
-    }
+int CVarnelPixelPlan::SelectKernel()
+{
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+        __builtin_cpu_supports("avx512vl"))
+        return 2;
+    return __builtin_cpu_supports("avx2") ? 1 : 0;
+}
 
-    // Channel contact, on the snapshot of the channels.
-    if (m_inkLimit != 0 && !m_contacts.empty()) {
-        v4su snapshot[kMaxChannels];
-        std::memcpy(snapshot, channel, sizeof snapshot);
-        const v4si s = v4si{m_inkLimit, m_inkLimit, m_inkLimit, m_inkLimit};
-        v4si w;
-        if (m_colorWithBlack == 0 || m_colorWithBlack == 1)
-            w = v4si{65535, 65535, 65535, 65535};
-        else if (m_colorWithBlack == 2)
-            w = (v4si)(65535u - maximum);
-        else
-            w = (v4si)maximum;
-        for (const ContactPlan& contact : m_contacts) {
-            const v4su b = snapshot[contact.target];
-            const v4su x1 = 65535u - Mul(snapshot[contact.first], 65535u - b);
-            const v4su b1 = (b + (v4su)SMul(SMul((v4si)x1 - (v4si)b, s), w)) & 0xFFFFu;
-            const v4su y = 65535u - Mul(snapshot[contact.second], 65535u - b1);
-            channel[contact.target] = (b1 + (v4su)SMul(SMul((v4si)y - (v4si)b1, s), w)) & 0xFFFFu;
-        }
-    }
-
-    // Lanes back to pixels: the computed channels only (the callers read
-    // no others).
-    alignas(32) uint32_t lanes[kMaxChannels][kBatch];
-    std::memcpy(lanes, channel, sizeof lanes);
-    for (unsigned j = 0; j < m_workChannels; ++j)
-        for (unsigned p = 0; p < kBatch; ++p)
-            work[p][j] = uint16_t(lanes[j][p]);
+bool CVarnelPixelPlan::ComputeBatchVector(const uint16_t* rgb, uint16_t (*work)[kMaxChannels]) const
+{
+    if (m_kernel == 2)
+        RunEightLanes(*this, rgb, work);
+    else if (m_kernel == 1)
+        RunFourLanes(*this, rgb, work);
+    else
+        return false;
     return true;
 }
 
 #else
+
+int CVarnelPixelPlan::SelectKernel() { return 0; }
 
 bool CVarnelPixelPlan::ComputeBatchVector(const uint16_t*, uint16_t (*)[kMaxChannels]) const { return false; }
 

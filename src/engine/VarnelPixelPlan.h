@@ -19,7 +19,7 @@ class CVarnelPixelPlan {
 public:
     static constexpr unsigned kMaxChannels = 16;
     // Pixels computed together by ComputeBatch.
-    static constexpr unsigned kBatch = 4;
+    static constexpr unsigned kBatch = 8;
 
     explicit CVarnelPixelPlan(CVarnel& config);
     ~CVarnelPixelPlan();
@@ -31,6 +31,12 @@ public:
     unsigned WorkChannels() const { return m_workChannels; }
     // False when a stage container is missing: Compute then fails.
     bool Complete() const { return !m_masksMissing && !m_contactMissing; }
+
+    // Caps the batch kernel that plans built from now on use: 0 pixel by
+    // pixel, 1 four lanes, 2 eight lanes (never more than the CPU runs).
+    // For tests that compare the kernels; not for use while other threads
+    // build plans.
+    static void LimitKernel(int highest);
 
     // Separates one 16-bit pixel into work[0..15] (channels no stage writes
     // are 0). Returns 0, or -1 when a stage container is missing.
@@ -48,6 +54,7 @@ private:
     void ApplyMasks(double hue, double lightness, uint16_t* work) const;
     void ApplyContact(uint32_t black, uint16_t* work) const;
     bool ComputeBatchVector(const uint16_t* rgb, uint16_t (*work)[kMaxChannels]) const;
+    static int SelectKernel();
 
     uint64_t m_channels = 0;
     unsigned m_workChannels = 0;
@@ -65,5 +72,10 @@ private:
     std::vector<ContactPlan> m_contacts;
     std::unique_ptr<CVarnelRefinement> m_refinement;
     bool m_refine = false;
-    bool m_vector = false;  // the batch kernel runs on this CPU
+    // The batch kernel this CPU runs: 0 none (pixel by pixel), 1 four
+    // lanes, 2 eight lanes.
+    int m_kernel = 0;
+
+    template <int N>
+    friend struct CVarnelLaneKernel;
 };

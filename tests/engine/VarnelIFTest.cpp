@@ -3,6 +3,7 @@
 #include "config/Varnel.h"
 #include "engine/VarnelCache.h"
 #include "engine/VarnelIF.h"
+#include "engine/VarnelPixelPlan.h"
 #include "geometry/KLine.h"
 #include "geometry/KSegment.h"
 #include "interface/VarnelPresets.h"
@@ -156,6 +157,35 @@ TEST_P(EngineAgainstModel, RandomAndSpecialPixelsMatchTheFormulas)
         for (unsigned j = 0; j < channels; ++j)
             ASSERT_EQ(expected[j], out[p * channels + j])
                 << "pixel " << rgb[3 * p] << "," << rgb[3 * p + 1] << "," << rgb[3 * p + 2] << " channel " << j;
+    }
+}
+
+// The batch kernels (eight lanes, four lanes, pixel by pixel) give the same
+// bytes: all 8-bit colours of a coarse grid, plus refinement stages.
+TEST(Engine, EveryBatchKernelGivesTheSameOutput)
+{
+    std::vector<uint8_t> rgb;
+    for (int r = 0; r < 256; r += 5)
+        for (int g = 0; g < 256; g += 7)
+            for (int b = 0; b < 256; b += 3)
+                rgb.insert(rgb.end(), {uint8_t(r), uint8_t(g), uint8_t(b)});
+    const uint32_t count = uint32_t(rgb.size() / 3);
+    for (const char* extra : {"", "MAXINK=220;ROUND=500,0,9000;COLORWITHBLACK=N;",
+                              "HUEMASK_LIGHT00=6,50,66,Y;SECOND_COLOR01=5,50,25,Y;GRAY_SUBST=40,10,10,10,Y;"
+                              "COLOR_ADD02=40,10,20,Y;"}) {
+        std::vector<std::vector<uint8_t>> outputs;
+        for (int kernel : {2, 1, 0}) {
+            CVarnelPixelPlan::LimitKernel(kernel);
+            auto config = Configure("HUE_PARAM_CMYKRODG", extra);
+            CVarnelIF engine;
+            engine.SetConfig(config.get());
+            outputs.emplace_back(size_t(count) * 8);
+            uint32_t processed = 0;
+            ASSERT_EQ(0, engine.Convert8(rgb.data(), outputs.back().data(), count, count, &processed, nullptr, 0));
+        }
+        CVarnelPixelPlan::LimitKernel(2);
+        EXPECT_TRUE(outputs[0] == outputs[2]) << extra;
+        EXPECT_TRUE(outputs[1] == outputs[2]) << extra;
     }
 }
 
