@@ -6,16 +6,41 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <new>
 
+#include <sys/mman.h>
+
 namespace {
+
 // KFileStream moves at most INT_MAX bytes a call.
 constexpr uint64_t kIoChunk = 1u << 26;
+
+// A table of tens of megabytes: aligned to 2 MiB and offered to the kernel
+// for huge pages, which cuts the cost of first touching its pages (the
+// dominant cost of loading a cache file) to about half. Null when memory is
+// short.
+uint8_t* AllocateTable(uint64_t size)
+{
+    constexpr size_t kHugePage = size_t(2) << 20;
+    void* block = nullptr;
+    const size_t bytes = size_t(std::max<uint64_t>(size, 1));
+    if (posix_memalign(&block, kHugePage, bytes) != 0)
+        return nullptr;
+#if defined(MADV_HUGEPAGE)
+    if (bytes >= kHugePage)
+        madvise(block, bytes, MADV_HUGEPAGE);
+#endif
+    return static_cast<uint8_t*>(block);
 }
+
+void FreeTable(uint8_t* table) { std::free(table); }
+
+} // namespace
 
 CVarnelCache::CVarnelCache(const std::string& path) { Load(path); }
 
-CVarnelCache::~CVarnelCache() { delete[] m_table; }
+CVarnelCache::~CVarnelCache() { FreeTable(m_table); }
 
 void CVarnelCache::Reserved() {}
 
@@ -28,7 +53,7 @@ int CVarnelCache::Detach()
 
 void CVarnelCache::Release()
 {
-    delete[] m_table;
+    FreeTable(m_table);
     m_table = nullptr;
     m_size = 0;
 }
@@ -36,7 +61,9 @@ void CVarnelCache::Release()
 void CVarnelCache::Allocate(uint64_t n)
 {
     Release();
-    m_table = new uint8_t[n];
+    m_table = AllocateTable(n);
+    if (!m_table)
+        throw std::bad_alloc();
     m_size = n;
 }
 
@@ -49,7 +76,7 @@ void CVarnelCache::Load(const std::string& path)
         throw -1;
     // The table is read straight into its final block: the same bytes as
     // reading into a scratch block and copying, without the second copy.
-    uint8_t* table = new (std::nothrow) uint8_t[size ? size : 1];
+    uint8_t* table = AllocateTable(size);
     if (!table)
         throw -1;
     uint64_t done = 0;
@@ -64,7 +91,7 @@ void CVarnelCache::Load(const std::string& path)
     if (done != size) {
         // A file that shrank while it was read: never keep a table whose
         // tail was not read.
-        delete[] table;
+        FreeTable(table);
         throw -1;
     }
     Release();
