@@ -1,0 +1,283 @@
+// varnel separate, end to end: the files it writes, read back.
+#include "ToolTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <string>
+#include <vector>
+
+using namespace tooltest;
+
+namespace {
+
+// The tool's input rules applied to a test image: grey is R = G = B and
+// alpha is composited over white, rounded to nearest.
+std::vector<uint16_t> flattenToRgb(const Image& image) {
+    const uint32_t max = image.bits == 8 ? 255 : 65535;
+    const bool grey = image.channels <= 2;
+    const bool alpha = image.channels == 2 || image.channels == 4;
+    std::vector<uint16_t> rgb;
+    for (size_t p = 0; p < static_cast<size_t>(image.width) * image.height; ++p) {
+        const uint16_t* s = image.samples.data() + p * image.channels;
+        for (int c = 0; c < 3; ++c) {
+            uint32_t v = grey ? s[0] : s[c];
+            if (alpha) {
+                const uint32_t a = s[image.channels - 1];
+                v = (v * a + max * (max - a) + max / 2) / max;
+            }
+            rgb.push_back(static_cast<uint16_t>(v));
+        }
+    }
+    return rgb;
+}
+
+std::vector<uint16_t> widen(const std::vector<uint16_t>& values) {
+    std::vector<uint16_t> wide;
+    for (uint16_t v : values) wide.push_back(static_cast<uint16_t>(v * 257));
+    return wide;
+}
+
+std::vector<uint16_t> narrow(const std::vector<uint16_t>& values) {
+    std::vector<uint16_t> result;
+    for (uint16_t v : values) result.push_back(static_cast<uint16_t>((v * 65281u + 8388608u) >> 24));
+    return result;
+}
+
+// The TIFF holds every library value inverted (TIFF: 0 = no ink).
+void expectInvertedValues(const SeparatedTiff& tiff, const std::vector<uint16_t>& library, int bits) {
+    const uint16_t max = bits == 8 ? 255 : 65535;
+    ASSERT_EQ(tiff.image.bits, bits);
+    ASSERT_EQ(tiff.image.samples.size(), library.size());
+    size_t mismatches = 0;
+    for (size_t i = 0; i < library.size(); ++i) {
+        if (tiff.image.samples[i] != max - library[i] && mismatches++ < 5) {
+            ADD_FAILURE() << "sample " << i << ": TIFF " << tiff.image.samples[i] << ", library " << library[i];
+        }
+    }
+    EXPECT_EQ(mismatches, 0u);
+}
+
+struct PresetCase {
+    const char* preset;
+    uint16_t inkSet;
+    std::vector<std::string> inkNames;
+};
+
+class SeparatePresetTest : public ::testing::TestWithParam<PresetCase> {};
+
+TEST_P(SeparatePresetTest, WritesSeparatedTiffWithInvertedLibraryValues) {
+    const PresetCase& param = GetParam();
+    ScratchFolder folder;
+    const Image input = makeTestImage(29, 13, 3, 8);
+    writePng(folder.path("in.png"), input);
+    const ToolResult run = runTool({"separate", folder.path("in.png"), "-c", param.preset, "-o",
+                                    folder.path("out.tif"), "--quiet"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+
+    const SeparatedTiff tiff = readSeparatedTiff(folder.path("out.tif"));
+    const int inks = static_cast<int>(param.inkNames.size());
+    EXPECT_EQ(tiff.photometric, PHOTOMETRIC_SEPARATED);
+    EXPECT_EQ(tiff.inkSet, param.inkSet);
+    EXPECT_EQ(tiff.numberOfInks, inks);
+    EXPECT_EQ(tiff.inkNames, param.inkNames);
+    EXPECT_EQ(tiff.compression, COMPRESSION_ADOBE_DEFLATE);
+    EXPECT_EQ(tiff.extraSamples, inks > 4 ? inks - 4 : 0);
+    EXPECT_EQ(tiff.image.channels, inks);
+    EXPECT_EQ(tiff.image.width, 29u);
+    EXPECT_EQ(tiff.image.height, 13u);
+    int channels = 0;
+    const std::vector<uint16_t> library = librarySeparation(param.preset, input.samples, 8, channels);
+    ASSERT_EQ(channels, inks);
+    expectInvertedValues(tiff, library, 8);
+
+    // libtiff's own tools read the file without a single warning.
+    EXPECT_EQ(commandErrors("tiffinfo -D " + folder.path("out.tif")), "");
+    EXPECT_EQ(commandErrors("tiffdump " + folder.path("out.tif")), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Presets, SeparatePresetTest,
+    ::testing::Values(
+        PresetCase{"HUE_PARAM_CMYK", INKSET_CMYK, {"Cyan", "Magenta", "Yellow", "Black"}},
+        PresetCase{"HUE_PARAM_CMYKOG", INKSET_MULTIINK, {"Cyan", "Magenta", "Yellow", "Black", "Red", "Green"}},
+        // Its blue ink stands before its green one, whatever the letters say.
+        PresetCase{"HUE_PARAM_CMYKDGB", INKSET_MULTIINK,
+                   {"Cyan", "Magenta", "Yellow", "Black", "Red", "Blue", "Green"}},
+        PresetCase{"HUE_PARAM_CMYKRODB", INKSET_MULTIINK,
+                   {"Cyan", "Magenta", "Yellow", "Black", "Rubine", "Red", "Orange", "Blue"}}),
+    [](const ::testing::TestParamInfo<PresetCase>& info) { return std::string(info.param.preset).substr(10); });
+
+struct DepthCase {
+    int inputBits;
+    int outputBits;
+};
+
+class SeparateDepthTest : public ::testing::TestWithParam<DepthCase> {};
+
+TEST_P(SeparateDepthTest, ConvertsAtTheLibrarysPrecision) {
+    const DepthCase& param = GetParam();
+    ScratchFolder folder;
+    const Image input = makeTestImage(17, 11, 3, param.inputBits);
+    writePng(folder.path("in.png"), input);
+    const ToolResult run = runTool({"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYKOG", "-o",
+                                    folder.path("out.tif"), "--depth", std::to_string(param.outputBits),
+                                    "--plates", folder.path("plates"), "--quiet"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    int channels = 0;
+    std::vector<uint16_t> expected;
+    if (param.inputBits == param.outputBits) {
+        expected = librarySeparation("HUE_PARAM_CMYKOG", input.samples, param.inputBits, channels);
+    } else if (param.inputBits == 8) {
+        expected = librarySeparation("HUE_PARAM_CMYKOG", widen(input.samples), 16, channels);
+    } else {
+        expected = narrow(librarySeparation("HUE_PARAM_CMYKOG", input.samples, 16, channels));
+    }
+    expectInvertedValues(readSeparatedTiff(folder.path("out.tif")), expected, param.outputBits);
+    // Plates carry the output depth and the library's sense (white paper).
+    const Image plate = readPng(folder.path("plates/Red.png"));
+    EXPECT_EQ(plate.bits, param.outputBits);
+    EXPECT_EQ(plate.channels, 1);
+    for (size_t p = 0; p < plate.samples.size(); ++p) {
+        ASSERT_EQ(plate.samples[p], expected[p * channels + 4]) << "pixel " << p;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, SeparateDepthTest,
+                         ::testing::Values(DepthCase{16, 16}, DepthCase{8, 16}, DepthCase{16, 8}),
+                         [](const ::testing::TestParamInfo<DepthCase>& info) {
+                             return "In" + std::to_string(info.param.inputBits) + "Out" +
+                                    std::to_string(info.param.outputBits);
+                         });
+
+struct InputCase {
+    const char* name;
+    const char* file;
+    int channels;
+    int bits;
+    bool alpha;
+};
+
+class SeparateInputTest : public ::testing::TestWithParam<InputCase> {};
+
+TEST_P(SeparateInputTest, ReadsGreyAlphaAndEveryFormat) {
+    const InputCase& param = GetParam();
+    ScratchFolder folder;
+    Image input = makeTestImage(13, 9, param.channels, param.bits);
+    const std::string path = folder.path(param.file);
+    const std::string extension = path.substr(path.rfind('.') + 1);
+    if (extension == "png") writePng(path, input);
+    if (extension == "tif") writeTiff(path, input);
+    if (extension == "jpg") {
+        writeJpeg(path, input);
+        input = readJpeg(path);  // lossy: compare with what libjpeg decodes
+    }
+    const ToolResult run = runTool({"separate", path, "-c", "HUE_PARAM_CMYKOG", "-o", folder.path("out.tif"),
+                                    "--depth", std::to_string(param.bits)});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("alpha channel") != std::string::npos, param.alpha) << run.err;
+    int channels = 0;
+    const std::vector<uint16_t> expected =
+        librarySeparation("HUE_PARAM_CMYKOG", flattenToRgb(input), param.bits, channels);
+    expectInvertedValues(readSeparatedTiff(folder.path("out.tif")), expected, param.bits);
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, SeparateInputTest,
+                         ::testing::Values(InputCase{"GreyPng", "in.png", 1, 8, false},
+                                           InputCase{"GreyAlphaPng", "in.png", 2, 8, true},
+                                           InputCase{"RgbaPng16", "in.png", 4, 16, true},
+                                           InputCase{"RgbTiff", "in.tif", 3, 8, false},
+                                           InputCase{"RgbaTiff16", "in.tif", 4, 16, true},
+                                           InputCase{"GreyTiff16", "in.tif", 1, 16, false},
+                                           InputCase{"RgbJpeg", "in.jpg", 3, 8, false},
+                                           InputCase{"GreyJpeg", "in.jpg", 1, 8, false}),
+                         [](const ::testing::TestParamInfo<InputCase>& info) { return info.param.name; });
+
+TEST(SeparateOutputs, PlatesAndProofMatchTheImage) {
+    ScratchFolder folder;
+    const Image input = makeTestImage(21, 10, 3, 8);  // pixel 0 white, pixel 1 black
+    writePng(folder.path("in.png"), input);
+    const ToolResult run = runTool({"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYKOG", "-o",
+                                    folder.path("out.tif"), "--plates", folder.path("plates"), "--proof",
+                                    folder.path("proof.png"), "--quiet"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    int channels = 0;
+    const std::vector<uint16_t> library = librarySeparation("HUE_PARAM_CMYKOG", input.samples, 8, channels);
+    const char* names[] = {"Cyan", "Magenta", "Yellow", "Black", "Red", "Green"};
+    for (int c = 0; c < channels; ++c) {
+        const Image plate = readPng(folder.path("plates/") + names[c] + ".png");
+        ASSERT_EQ(plate.width, 21u);
+        ASSERT_EQ(plate.height, 10u);
+        ASSERT_EQ(plate.channels, 1);
+        EXPECT_EQ(plate.at(0, 0, 0), 255) << names[c] << ": white input leaves paper";
+        for (size_t p = 0; p < plate.samples.size(); ++p) {
+            ASSERT_EQ(plate.samples[p], library[p * channels + c]) << names[c] << " pixel " << p;
+        }
+    }
+    EXPECT_EQ(readPng(folder.path("plates/Black.png")).at(1, 0, 0), 0) << "black input prints full black";
+
+    const Image proof = readPng(folder.path("proof.png"));
+    ASSERT_EQ(proof.width, 21u);
+    ASSERT_EQ(proof.height, 10u);
+    ASSERT_EQ(proof.channels, 3);
+    EXPECT_EQ(proof.bits, 8);
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(proof.at(0, 0, c), 255) << "paper stays white";
+    EXPECT_LT(proof.at(1, 0, 0), 64) << "full black ink is dark";
+    EXPECT_EQ(proof.at(1, 0, 0), proof.at(1, 0, 1));
+    EXPECT_EQ(proof.at(1, 0, 1), proof.at(1, 0, 2));
+}
+
+TEST(SeparateOutputs, InkNamesCanBeGivenAndMustFit) {
+    ScratchFolder folder;
+    writePng(folder.path("in.png"), makeTestImage(5, 5, 3, 8));
+    ToolResult run = runTool({"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYK", "-o",
+                              folder.path("out.tif"), "--ink-names", "C1, M1,Y1 ,K1", "--quiet"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readSeparatedTiff(folder.path("out.tif")).inkNames, (std::vector<std::string>{"C1", "M1", "Y1", "K1"}));
+    run = runTool({"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYK", "-o", folder.path("bad.tif"),
+                   "--ink-names", "A,B,C"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("4 inks"), std::string::npos) << run.err;
+    EXPECT_FALSE(exists(folder.path("bad.tif")));
+}
+
+// Rows are shared among instances; every file must come out byte for byte
+// the same whatever the split, also in 16 bits with a cache (whose build
+// leaves a colour in the first instance's memory that the others lack).
+struct ThreadCase {
+    const char* name;
+    int bits;
+    bool cache;
+};
+
+class SeparateThreadTest : public ::testing::TestWithParam<ThreadCase> {};
+
+TEST_P(SeparateThreadTest, OutputDoesNotDependOnTheThreadCount) {
+    const ThreadCase& param = GetParam();
+    ScratchFolder folder;
+    writePng(folder.path("in.png"), makeTestImage(64, 700, 3, param.bits));
+    std::vector<std::string> common = {"-c", "HUE_PARAM_CMYK", "--depth", std::to_string(param.bits), "--quiet"};
+    if (param.cache) common.insert(common.end(), {"--cache", "--cache-dir", folder.path("")});
+    for (const char* threads : {"1", "3"}) {
+        const std::string tag = threads;
+        std::vector<std::string> args = {"separate", folder.path("in.png"), "-o", folder.path("out" + tag + ".tif"),
+                                         "--threads", threads, "--plates", folder.path("plates" + tag), "--proof",
+                                         folder.path("proof" + tag + ".png")};
+        args.insert(args.end(), common.begin(), common.end());
+        const ToolResult run = runTool(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+    }
+    EXPECT_TRUE(readFile(folder.path("out1.tif")) == readFile(folder.path("out3.tif")));
+    EXPECT_TRUE(readFile(folder.path("proof1.png")) == readFile(folder.path("proof3.png")));
+    EXPECT_TRUE(readFile(folder.path("plates1/Cyan.png")) == readFile(folder.path("plates3/Cyan.png")));
+    EXPECT_GT(readFile(folder.path("out1.tif")).size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Splits, SeparateThreadTest,
+                         ::testing::Values(ThreadCase{"Bits8", 8, false}, ThreadCase{"Bits16", 16, false},
+                                           ThreadCase{"Bits16Cache", 16, true}),
+                         [](const ::testing::TestParamInfo<ThreadCase>& info) { return info.param.name; });
+
+} // namespace

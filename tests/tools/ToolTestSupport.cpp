@@ -1,0 +1,384 @@
+#include "ToolTestSupport.h"
+
+#include <varnel/VarnelDll.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <png.h>
+#include <tiffio.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <csetjmp>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include <jpeglib.h>
+
+namespace tooltest {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what) {
+    throw std::runtime_error(what);
+}
+
+void removeTree(const std::string& path) {
+    DIR* dir = opendir(path.c_str());
+    if (dir != nullptr) {
+        while (dirent* entry = readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            removeTree(path + "/" + name);
+        }
+        closedir(dir);
+        rmdir(path.c_str());
+    } else {
+        unlink(path.c_str());
+    }
+}
+
+pid_t startTool(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, 1);
+        dup2(err, 2);
+        std::vector<char*> argv;
+        std::string tool = VARNEL_TOOL_PATH;
+        argv.push_back(tool.data());
+        std::vector<std::string> copies = args;
+        for (std::string& arg : copies) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        execv(tool.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+ToolResult finish(pid_t pid, const std::string& outPath, const std::string& errPath) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ToolResult result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    unlink(outPath.c_str());
+    unlink(errPath.c_str());
+    return result;
+}
+
+std::string captureName(const char* kind) {
+    static int counter = 0;
+    return "/tmp/varnel-tooltest-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + "." + kind;
+}
+
+} // namespace
+
+ScratchFolder::ScratchFolder() {
+    char pattern[] = "/tmp/varnel-tooltest-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) fail("mkdtemp failed");
+    m_path = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    removeTree(m_path);
+}
+
+std::vector<std::string> ScratchFolder::entries() const {
+    std::vector<std::string> names;
+    DIR* dir = opendir(m_path.c_str());
+    while (dir != nullptr) {
+        dirent* entry = readdir(dir);
+        if (entry == nullptr) break;
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    if (dir != nullptr) closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ToolResult runTool(const std::vector<std::string>& args) {
+    const std::string out = captureName("out"), err = captureName("err");
+    return finish(startTool(args, out, err), out, err);
+}
+
+ToolResult runToolAndInterrupt(const std::vector<std::string>& args, const std::string& folder, int signalNumber) {
+    const std::string out = captureName("out"), err = captureName("err");
+    const pid_t pid = startTool(args, out, err);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    bool seen = false;
+    while (!seen && std::chrono::steady_clock::now() < deadline) {
+        DIR* dir = opendir(folder.c_str());
+        while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
+            const std::string name = entry->d_name;
+            if (name.find(".varnel-") != std::string::npos) seen = true;
+        }
+        if (dir != nullptr) closedir(dir);
+        if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    kill(pid, signalNumber);
+    return finish(pid, out, err);
+}
+
+Image makeTestImage(uint32_t width, uint32_t height, int channels, int bits) {
+    Image image;
+    image.width = width;
+    image.height = height;
+    image.channels = channels;
+    image.bits = bits;
+    const uint32_t max = bits == 8 ? 255 : 65535;
+    uint32_t state = 12345;
+    auto next = [&state, max] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<uint16_t>((state >> 8) % (max + 1));
+    };
+    std::vector<uint16_t> pixel(static_cast<size_t>(channels));
+    for (uint32_t i = 0; i < width * height; ++i) {
+        // Every fourth pixel repeats its predecessor: the library serves
+        // repeats from memory, which must give the same values.
+        if (i % 4 != 3) {
+            for (uint16_t& s : pixel) s = next();
+            if (i == 0) std::fill(pixel.begin(), pixel.end(), max);             // white paper
+            if (i == 1) std::fill(pixel.begin(), pixel.end(), 0);               // black
+            if (channels >= 2 && (channels % 2) == 0 && i % 7 == 0) pixel[static_cast<size_t>(channels - 1)] = static_cast<uint16_t>(max);
+        }
+        image.samples.insert(image.samples.end(), pixel.begin(), pixel.end());
+    }
+    return image;
+}
+
+void writePng(const std::string& path, const Image& image) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) fail("cannot create " + path);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) fail("libpng failed writing " + path);
+    png_init_io(png, file);
+    static const int kTypes[] = {0, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
+                                 PNG_COLOR_TYPE_RGB_ALPHA};
+    png_set_IHDR(png, info, image.width, image.height, image.bits, kTypes[image.channels], PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<uint8_t> row(static_cast<size_t>(image.width) * image.channels * (image.bits / 8));
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (size_t i = 0; i < static_cast<size_t>(image.width) * image.channels; ++i) {
+            const uint16_t v = image.samples[y * static_cast<size_t>(image.width) * image.channels + i];
+            if (image.bits == 8) {
+                row[i] = static_cast<uint8_t>(v);
+            } else {
+                row[2 * i] = static_cast<uint8_t>(v >> 8);  // PNG is big-endian
+                row[2 * i + 1] = static_cast<uint8_t>(v);
+            }
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+}
+
+Image readPng(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) fail("cannot open " + path);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) fail("libpng failed reading " + path);
+    png_init_io(png, file);
+    png_read_info(png, info);
+    Image image;
+    image.width = png_get_image_width(png, info);
+    image.height = png_get_image_height(png, info);
+    image.channels = png_get_channels(png, info);
+    image.bits = png_get_bit_depth(png, info);
+    std::vector<uint8_t> row(png_get_rowbytes(png, info));
+    for (uint32_t y = 0; y < image.height; ++y) {
+        png_read_row(png, row.data(), nullptr);
+        for (size_t i = 0; i < static_cast<size_t>(image.width) * image.channels; ++i) {
+            image.samples.push_back(image.bits == 8 ? row[i] : static_cast<uint16_t>(row[2 * i] << 8 | row[2 * i + 1]));
+        }
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return image;
+}
+
+void writeTiff(const std::string& path, const Image& image) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    if (tiff == nullptr) fail("cannot create " + path);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, image.width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, image.height);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, image.channels);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, image.bits);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, image.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 3);
+    if (image.channels == 2 || image.channels == 4) {
+        uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
+        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &alpha);
+    }
+    std::vector<uint8_t> row(static_cast<size_t>(image.width) * image.channels * (image.bits / 8));
+    for (uint32_t y = 0; y < image.height; ++y) {
+        const uint16_t* in = image.samples.data() + y * static_cast<size_t>(image.width) * image.channels;
+        if (image.bits == 8) {
+            for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(in[i]);
+        } else {
+            std::copy(in, in + row.size() / 2, reinterpret_cast<uint16_t*>(row.data()));
+        }
+        TIFFWriteScanline(tiff, row.data(), y, 0);
+    }
+    TIFFClose(tiff);
+}
+
+void writeJpeg(const std::string& path, const Image& image) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) fail("cannot create " + path);
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = image.width;
+    info.image_height = image.height;
+    info.input_components = image.channels;
+    info.in_color_space = image.channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(static_cast<size_t>(image.width) * image.channels);
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<JSAMPLE>(image.samples[y * row.size() + i]);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::fclose(file);
+}
+
+Image readJpeg(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) fail("cannot open " + path);
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = info.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_start_decompress(&info);
+    Image image;
+    image.width = info.output_width;
+    image.height = info.output_height;
+    image.channels = info.output_components;
+    std::vector<JSAMPLE> row(static_cast<size_t>(image.width) * image.channels);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_read_scanlines(&info, rows, 1);
+        image.samples.insert(image.samples.end(), row.begin(), row.end());
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+    return image;
+}
+
+SeparatedTiff readSeparatedTiff(const std::string& path) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "r");
+    if (tiff == nullptr) fail("cannot open " + path);
+    SeparatedTiff result;
+    Image& image = result.image;
+    uint16_t spp = 0, bits = 0;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &image.width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &image.height);
+    TIFFGetField(tiff, TIFFTAG_SAMPLESPERPIXEL, &spp);
+    TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &result.photometric);
+    TIFFGetField(tiff, TIFFTAG_INKSET, &result.inkSet);
+    TIFFGetField(tiff, TIFFTAG_NUMBEROFINKS, &result.numberOfInks);
+    TIFFGetField(tiff, TIFFTAG_COMPRESSION, &result.compression);
+    uint16_t* kinds = nullptr;
+    TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &result.extraSamples, &kinds);
+    const char* names = nullptr;
+    if (TIFFGetField(tiff, TIFFTAG_INKNAMES, &names) && names != nullptr) {
+        for (int i = 0; i < result.numberOfInks; ++i) {
+            result.inkNames.emplace_back(names);
+            names += result.inkNames.back().size() + 1;
+        }
+    }
+    image.channels = spp;
+    image.bits = bits;
+    std::vector<uint8_t> row(static_cast<size_t>(TIFFScanlineSize(tiff)));
+    for (uint32_t y = 0; y < image.height; ++y) {
+        if (TIFFReadScanline(tiff, row.data(), y, 0) < 0) fail("cannot read row of " + path);
+        for (size_t i = 0; i < static_cast<size_t>(image.width) * spp; ++i) {
+            image.samples.push_back(bits == 8 ? row[i] : reinterpret_cast<const uint16_t*>(row.data())[i]);
+        }
+    }
+    TIFFClose(tiff);
+    return result;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream file(path, std::ios::binary);
+    file << content;
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0;
+}
+
+std::string commandErrors(const std::string& command) {
+    const std::string errPath = captureName("cmd");
+    const int status = std::system((command + " >/dev/null 2>" + errPath).c_str());
+    std::string errors = readFile(errPath);
+    unlink(errPath.c_str());
+    if (status != 0) errors += "(exit status " + std::to_string(status) + ")";
+    return errors;
+}
+
+std::vector<uint16_t> librarySeparation(const std::string& preset, const std::vector<uint16_t>& rgb, int bits,
+                                        int& channels) {
+    CVarnelDll instance;
+    std::vector<char> name(preset.begin(), preset.end());
+    name.push_back('\0');
+    if (instance.SetPreferences(name.data(), nullptr, nullptr, 0, 0, nullptr, 0) != 0) fail("preset does not load");
+    channels = static_cast<int>(instance.GetChannels());
+    std::vector<uint16_t> result;
+    for (size_t p = 0; p < rgb.size(); p += 3) {
+        if (bits == 8) {
+            unsigned char in[3] = {static_cast<unsigned char>(rgb[p]), static_cast<unsigned char>(rgb[p + 1]),
+                                   static_cast<unsigned char>(rgb[p + 2])};
+            unsigned char out[16];
+            instance.RGB8ToMultichannel(in, out, 1);
+            result.insert(result.end(), out, out + channels);
+        } else {
+            unsigned short in[3] = {rgb[p], rgb[p + 1], rgb[p + 2]};
+            unsigned short out[16];
+            instance.RGB16ToMultichannel(in, out, 1);
+            result.insert(result.end(), out, out + channels);
+        }
+    }
+    return result;
+}
+
+} // namespace tooltest

@@ -1,0 +1,80 @@
+// Helpers for the end-to-end tests of the varnel tool: a scratch folder,
+// running the tool, writing small input images and reading outputs back.
+#ifndef VARNEL_TESTS_TOOLTESTSUPPORT_H
+#define VARNEL_TESTS_TOOLTESTSUPPORT_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tooltest {
+
+// A fresh folder, removed with everything in it at the end of the test.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    std::string path(const std::string& name) const { return m_path + "/" + name; }
+    // Every entry of the folder, hidden ones included, sorted.
+    std::vector<std::string> entries() const;
+
+private:
+    std::string m_path;
+};
+
+struct ToolResult {
+    int status = -1;    // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool with the arguments and waits for it.
+ToolResult runTool(const std::vector<std::string>& args);
+// Starts the tool and sends it a signal as soon as a hidden temporary
+// file appears in folder; returns how it ended.
+ToolResult runToolAndInterrupt(const std::vector<std::string>& args, const std::string& folder, int signalNumber);
+
+// An image in memory: samples row by row, channels per pixel, 8 or 16 bits
+// (always stored as 16-bit words).
+struct Image {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int channels = 3;
+    int bits = 8;
+    std::vector<uint16_t> samples;
+    uint16_t at(uint32_t x, uint32_t y, int c) const {
+        return samples[(static_cast<size_t>(y) * width + x) * channels + c];
+    }
+};
+
+// Varied colours with runs of repeats, white and black, reproducible.
+Image makeTestImage(uint32_t width, uint32_t height, int channels, int bits);
+
+void writePng(const std::string& path, const Image& image);
+void writeTiff(const std::string& path, const Image& image);
+void writeJpeg(const std::string& path, const Image& image);
+Image readPng(const std::string& path);
+// Decodes a JPEG with libjpeg's defaults, as the tool does.
+Image readJpeg(const std::string& path);
+
+struct SeparatedTiff {
+    Image image;
+    uint16_t photometric = 0, inkSet = 0, numberOfInks = 0, compression = 0, extraSamples = 0;
+    std::vector<std::string> inkNames;
+};
+SeparatedTiff readSeparatedTiff(const std::string& path);
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+bool exists(const std::string& path);
+// Runs a shell command, returning its stderr.
+std::string commandErrors(const std::string& command);
+
+// The library's own separation of packed RGB pixels, one pixel at a time.
+// bits: 8 or 16 for both input and output.
+std::vector<uint16_t> librarySeparation(const std::string& preset, const std::vector<uint16_t>& rgb, int bits,
+                                        int& channels);
+
+} // namespace tooltest
+
+#endif

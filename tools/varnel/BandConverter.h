@@ -1,0 +1,48 @@
+// Separates bands with one library instance: the work of one thread.
+#ifndef VARNEL_TOOL_BANDCONVERTER_H
+#define VARNEL_TOOL_BANDCONVERTER_H
+
+#include "Band.h"
+#include "ProofSimulator.h"
+#include "SeparatedTiffWriter.h"
+
+#include <varnel/VarnelDll.h>
+
+#include <memory>
+
+namespace varnel_tool {
+
+struct BandFormat {
+    uint32_t width = 0;
+    int channels = 0;
+    int inputBits = 8;
+    int outputBits = 8;
+    uint32_t rowsPerStrip = 1;
+    bool proof = false;
+};
+
+class BandConverter {
+public:
+    BandConverter(std::unique_ptr<CVarnelDll> instance, const BandFormat& format,
+                  const ProofSimulator& proof);
+
+    // Fills band.inks from band.input, then the compressed TIFF strips (ink
+    // values inverted: TIFF counts 0 as no ink) and the proof rows.
+    // Throws ToolError when the library reports a failure.
+    void convert(Band& band);
+
+private:
+    void separate(Band& band, uint32_t pixels);
+    void compressStrips(Band& band, uint32_t pixels);
+
+    std::unique_ptr<CVarnelDll> m_instance;
+    BandFormat m_format;
+    const ProofSimulator& m_proof;
+    std::vector<uint16_t> m_wide;      // 16-bit staging for mixed depths
+    std::vector<uint16_t> m_tiffStrip;  // one strip's inverted samples
+    StripCompressor m_compressor;
+};
+
+} // namespace varnel_tool
+
+#endif

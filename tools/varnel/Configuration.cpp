@@ -1,0 +1,192 @@
+#include "Configuration.h"
+
+#include "ToolError.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace varnel_tool {
+
+namespace {
+
+std::vector<char> writableCopy(const std::string& text) {
+    std::vector<char> copy(text.begin(), text.end());
+    copy.push_back('\0');
+    return copy;
+}
+
+std::string fileNamePart(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The extension after the last "." of the file name, as the library splits
+// its argument; empty when there is none.
+std::string extensionOf(const std::string& path) {
+    const std::string name = fileNamePart(path);
+    const size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+std::string baseNameOf(const std::string& path) {
+    const std::string name = fileNamePart(path);
+    const size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+int collectName(char* name, void* user) {
+    static_cast<std::vector<std::string>*>(user)->push_back(name);
+    return 0;
+}
+
+} // namespace
+
+std::vector<std::string> presetNames() {
+    CVarnelDll instance;
+    std::vector<std::string> names;
+    instance.EnumCfgs(&collectName, &names);
+    return names;
+}
+
+bool presetText(const std::string& name, std::string& text) {
+    CVarnelDll instance;
+    std::vector<char> key = writableCopy(name);
+    long size = 0;
+    if (!instance.GetCfgByName(key.data(), &size, nullptr) || size < 0) return false;
+    // The library copies exactly *size bytes and adds no terminating zero.
+    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
+    if (!instance.GetCfgByName(key.data(), &size, buffer.data())) return false;
+    text.assign(buffer.data());
+    return true;
+}
+
+Configuration::Configuration(const ConfigRequest& request, VarnelProgressProc cacheProgress)
+    : m_request(request), m_baseName(baseNameOf(request.nameOrPath)) {
+    resolveText();
+    if (m_request.useCache) resolveCacheFile();
+    m_primary = load(m_cacheBuildNeeded ? cacheProgress : nullptr);
+    m_channels = static_cast<int>(m_primary->GetChannels());
+    if (m_channels <= 0) {
+        throw ToolError("configuration '" + displayName() + "' defines no ink channels");
+    }
+    if (m_channels > kMaxChannels) {
+        throw ToolError("configuration '" + displayName() + "' defines " +
+                        std::to_string(m_channels) + " channels; the library computes at most " +
+                        std::to_string(kMaxChannels));
+    }
+    primeInstance(*m_primary);
+}
+
+void Configuration::resolveText() {
+    const std::string& name = m_request.nameOrPath;
+    if (name.empty()) throw ToolError("the configuration name is empty");
+    const std::string extension = extensionOf(name);
+    std::string text;
+    if (extension.empty()) {
+        // Without an extension the library looks the base name up in its
+        // preset table, whatever directory stands in front of it.
+        if (!presetText(m_baseName, text)) {
+            throw ToolError("unknown preset '" + name + "' (varnel presets lists them)");
+        }
+    } else {
+        const std::string kind = upper(extension);
+        if (kind != "CFG" && kind != "XML") {
+            throw ToolError("configuration file '" + name + "' must have the extension .cfg");
+        }
+        std::ifstream file(name, std::ios::binary);
+        struct stat info {};
+        if (!file || stat(name.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+            const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+            throw ToolError("cannot read configuration file '" + name + "': " + systemErrorText(error));
+        }
+        std::ostringstream content;
+        content << file.rdbuf();
+        text = content.str();
+    }
+    m_masks.apply(text);
+    if (m_request.hasExtraText) m_masks.apply(m_request.extraText);
+}
+
+void Configuration::resolveCacheFile() {
+    std::string folder = m_request.cacheFolder;
+    if (folder.empty()) {
+        CVarnelDll probe;
+        char buffer[260] = {0};
+        if (probe.GetTemporaryFolder(buffer, sizeof buffer)) folder = buffer;
+    } else {
+        struct stat info {};
+        if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            throw ToolError("cache folder '" + folder + "' is not a directory");
+        }
+        // The library puts the file name directly after the folder text.
+        if (folder.back() != '/') folder += '/';
+        m_request.cacheFolder = folder;
+        if (folder.size() >= 260) {
+            throw ToolError("cache folder '" + folder + "' is longer than 259 characters");
+        }
+    }
+    std::vector<char> name = writableCopy(m_baseName);
+    std::vector<char> text = writableCopy(m_request.extraText);
+    char fileName[64] = {0};
+    if (!CVarnelDll::GetCacheFileName(name.data(), m_request.hasExtraText ? text.data() : nullptr,
+                                      fileName, sizeof fileName)) {
+        return;
+    }
+    m_cacheFilePath = folder + fileName;
+    struct stat info {};
+    m_cacheBuildNeeded = stat(m_cacheFilePath.c_str(), &info) != 0;
+}
+
+std::unique_ptr<CVarnelDll> Configuration::load(VarnelProgressProc progress) const {
+    auto instance = std::make_unique<CVarnelDll>();
+    if (!m_request.cacheFolder.empty()) {
+        std::vector<char> folder = writableCopy(m_request.cacheFolder);
+        instance->SetTemporaryFolder(folder.data());
+    }
+    instance->SetFlags(m_request.useCache ? VARNEL_FLAG_CACHE : 0);
+    std::vector<char> name = writableCopy(m_request.nameOrPath);
+    std::vector<char> text = writableCopy(m_request.extraText);
+    const long status = instance->SetPreferences(name.data(), m_request.hasExtraText ? text.data() : nullptr,
+                                                 nullptr, 0, 0, progress, 0);
+    if (status != 0) {
+        const std::string with = m_request.hasExtraText ? " with the extra text" : "";
+        const std::string reason = status == -108 ? "out of memory" : "error " + std::to_string(status);
+        throw ToolError("configuration '" + displayName() + "'" + with + " does not load (" + reason + ")");
+    }
+    return instance;
+}
+
+std::unique_ptr<CVarnelDll> Configuration::takePrimary() {
+    return std::move(m_primary);
+}
+
+std::unique_ptr<CVarnelDll> Configuration::loadInstance() const {
+    std::unique_ptr<CVarnelDll> instance = load(nullptr);
+    if (instance->GetChannels() != m_channels) {
+        throw ToolError("configuration '" + displayName() + "' loaded differently a second time");
+    }
+    primeInstance(*instance);
+    return instance;
+}
+
+void primeInstance(CVarnelDll& instance) {
+    // Black is never the last colour of a cache build (that is white), so
+    // the primed memory always comes from the instance's normal path.
+    unsigned short black[3] = {0, 0, 0};
+    unsigned short scratch[kMaxChannels] = {0};
+    instance.RGB16ToMultichannel(black, scratch, 1);
+}
+
+} // namespace varnel_tool

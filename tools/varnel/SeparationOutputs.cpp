@@ -1,0 +1,97 @@
+#include "SeparationOutputs.h"
+
+#include "ToolError.h"
+
+#include <sys/stat.h>
+
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace varnel_tool {
+
+bool ensureFolder(const std::string& folder) {
+    struct stat info {};
+    if (stat(folder.c_str(), &info) == 0) {
+        if (!S_ISDIR(info.st_mode)) throw ToolError("cannot write plates to '" + folder + "': not a directory");
+        return false;
+    }
+    if (mkdir(folder.c_str(), 0777) != 0) {
+        throw ToolError("cannot create plates folder '" + folder + "': " + systemErrorText(errno));
+    }
+    return true;
+}
+
+SeparationOutputs::CreatedFolder::~CreatedFolder() {
+    if (!path.empty() && !keep) rmdir(path.c_str());
+}
+
+SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t width, uint32_t height,
+                                     const std::vector<InkInfo>& inks, uint32_t rowsPerStrip)
+    : m_request(request), m_width(width), m_channels(static_cast<int>(inks.size())),
+      m_rowsPerStrip(rowsPerStrip) {
+    std::vector<std::string> names;
+    for (const InkInfo& ink : inks) names.push_back(ink.name);
+    m_files.push_back(std::make_unique<PendingFile>(request.tiffPath));
+    m_tiff = std::make_unique<SeparatedTiffWriter>(m_files.back()->temporaryPath(), width, height, request.bits,
+                                                   names, rowsPerStrip);
+    if (!request.platesFolder.empty()) {
+        if (ensureFolder(request.platesFolder)) m_createdFolder.path = request.platesFolder;
+        for (const std::string& name : names) {
+            m_files.push_back(std::make_unique<PendingFile>(request.platesFolder + "/" + name + ".png"));
+            m_plates.push_back(std::make_unique<PngWriter>(m_files.back()->temporaryPath(), width, height, 1,
+                                                           request.bits));
+        }
+    }
+    if (!request.proofPath.empty()) {
+        m_files.push_back(std::make_unique<PendingFile>(request.proofPath));
+        m_proof = std::make_unique<PngWriter>(m_files.back()->temporaryPath(), width, height, 3, 8);
+    }
+    m_plateRow.resize(width);
+}
+
+void SeparationOutputs::write(const Band& band) {
+    const uint32_t firstStrip = band.firstRow / m_rowsPerStrip;
+    for (size_t s = 0; s < band.strips.size(); ++s) {
+        m_tiff->writeStrip(firstStrip + static_cast<uint32_t>(s), band.strips[s]);
+    }
+    if (!m_plates.empty()) writePlates(band);
+    if (m_proof) {
+        for (uint32_t r = 0; r < band.rows; ++r) m_proof->writeRow(band.proof.data() + static_cast<size_t>(r) * m_width * 3);
+    }
+}
+
+void SeparationOutputs::writePlates(const Band& band) {
+    // A plate shows the library's value as it is: 255 (65535) is no ink
+    // and stays white paper, 0 is full ink and prints black.
+    const size_t rowValues = static_cast<size_t>(m_width) * m_channels;
+    for (uint32_t r = 0; r < band.rows; ++r) {
+        for (int c = 0; c < m_channels; ++c) {
+            if (m_request.bits == 8) {
+                const uint8_t* values = bytesOf(band.inks) + r * rowValues + c;
+                uint8_t* out = reinterpret_cast<uint8_t*>(m_plateRow.data());
+                for (uint32_t x = 0; x < m_width; ++x) out[x] = values[static_cast<size_t>(x) * m_channels];
+            } else {
+                const uint16_t* values = band.inks.data() + r * rowValues + c;
+                for (uint32_t x = 0; x < m_width; ++x) m_plateRow[x] = values[static_cast<size_t>(x) * m_channels];
+            }
+            m_plates[static_cast<size_t>(c)]->writeRow(m_plateRow.data());
+        }
+    }
+}
+
+void SeparationOutputs::finish() {
+    m_tiff->finish();
+    for (auto& plate : m_plates) plate->finish();
+    if (m_proof) m_proof->finish();
+    for (auto& file : m_files) file->commit();
+    m_createdFolder.keep = true;
+}
+
+std::vector<std::string> SeparationOutputs::paths() const {
+    std::vector<std::string> result;
+    for (const auto& file : m_files) result.push_back(file->finalPath());
+    return result;
+}
+
+} // namespace varnel_tool

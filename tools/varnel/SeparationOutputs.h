@@ -1,0 +1,68 @@
+// The files a separation writes: the separated TIFF, optionally one PNG
+// plate per ink and a proof. All are written under temporary names and
+// appear together only when every one of them is complete.
+#ifndef VARNEL_TOOL_SEPARATIONOUTPUTS_H
+#define VARNEL_TOOL_SEPARATIONOUTPUTS_H
+
+#include "Band.h"
+#include "InkNaming.h"
+#include "PendingFile.h"
+#include "PngWriter.h"
+#include "SeparatedTiffWriter.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace varnel_tool {
+
+struct OutputRequest {
+    std::string tiffPath;
+    std::string platesFolder;  // empty: no plates
+    std::string proofPath;     // empty: no proof
+    int bits = 8;
+};
+
+class SeparationOutputs {
+public:
+    // Creates every temporary file at once, so that an unwritable target
+    // fails before any separation work. Throws ToolError.
+    SeparationOutputs(const OutputRequest& request, uint32_t width, uint32_t height,
+                      const std::vector<InkInfo>& inks, uint32_t rowsPerStrip);
+
+    // Bands must arrive in order.
+    void write(const Band& band);
+    // Completes every file and gives each its final name.
+    void finish();
+    // The final paths, TIFF first.
+    std::vector<std::string> paths() const;
+
+private:
+    void writePlates(const Band& band);
+
+    // Removes a plates folder this run created when the run fails; it is
+    // declared first so that it goes last, after the files inside it.
+    struct CreatedFolder {
+        std::string path;
+        bool keep = false;
+        ~CreatedFolder();
+    };
+    CreatedFolder m_createdFolder;
+    OutputRequest m_request;
+    uint32_t m_width;
+    int m_channels;
+    uint32_t m_rowsPerStrip;
+    std::vector<std::unique_ptr<PendingFile>> m_files;
+    std::unique_ptr<SeparatedTiffWriter> m_tiff;
+    std::vector<std::unique_ptr<PngWriter>> m_plates;
+    std::unique_ptr<PngWriter> m_proof;
+    std::vector<uint16_t> m_plateRow;
+};
+
+// Creates the plates folder when it does not exist yet (one level); true
+// when it was created.
+bool ensureFolder(const std::string& folder);
+
+} // namespace varnel_tool
+
+#endif
