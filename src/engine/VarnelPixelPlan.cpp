@@ -160,6 +160,38 @@ void CVarnelPixelPlan::BuildHueBuckets()
     }
 }
 
+double CVarnelPixelPlan::RampLevel(const MaskPlan& mask, double hue)
+{
+    double h = hue;
+    for (unsigned k = 0; k < mask.segments; ++k) {
+        const SegmentPlan& s = mask.segment[k];
+        if (s.wraps) {
+            if (s.end - 360.0 >= h)
+                h += 360.0;
+            if (h == 0.0)
+                h = 360.0;
+        }
+        if (s.start <= h && h <= s.end) {
+            // The crossing of the segment's line with the vertical x = h,
+            // in the operation order of the general line intersection;
+            // dividing by -1 is an exact negation.
+            if (s.noCrossing)
+                return 0.0;
+            const double numerator = 1.0 * s.c - (-h) * s.a;
+            return s.denominator == -1.0 ? -numerator : numerator / s.denominator;
+        }
+    }
+    return 0.0;
+}
+
+double CVarnelPixelPlan::MaskLevel(unsigned channel, double degrees) const
+{
+    for (const MaskPlan& mask : m_masks)
+        if (mask.channel == channel)
+            return RampLevel(mask, degrees);
+    return 0.0;
+}
+
 void CVarnelPixelPlan::ApplyMasks(double hueFraction, double lightness, uint16_t* work) const
 {
     const double purity = 2.0 * (1.0 - lightness);
@@ -174,27 +206,7 @@ void CVarnelPixelPlan::ApplyMasks(double hueFraction, double lightness, uint16_t
             work[mask.channel] = 65535u;
             continue;
         }
-        double h = hue;
-        double level = 0.0;
-        for (unsigned k = 0; k < mask.segments; ++k) {
-            const SegmentPlan& s = mask.segment[k];
-            if (s.wraps) {
-                if (s.end - 360.0 >= h)
-                    h += 360.0;
-                if (h == 0.0)
-                    h = 360.0;
-            }
-            if (s.start <= h && h <= s.end) {
-                // The crossing of the segment's line with the vertical x = h,
-                // in the operation order of the general line intersection;
-                // dividing by -1 is an exact negation.
-                if (!s.noCrossing) {
-                    const double numerator = 1.0 * s.c - (-h) * s.a;
-                    level = s.denominator == -1.0 ? -numerator : numerator / s.denominator;
-                }
-                break;
-            }
-        }
+        const double level = RampLevel(mask, hue);
         uint32_t ink = 0;
         if (level != 0.0) {
             const double amount = std::max(0.0, std::min(1.0, purity * level / 65535.0));
