@@ -255,7 +255,12 @@ TEST(Cache, EntryOrderOfTheColourTable)
 
 // Builds a cache through the instance, then checks the file, a second load
 // that reads it, and that every 8-bit colour converts to the table's bytes.
-class CacheRoundTrip : public ::testing::TestWithParam<const char*> {};
+struct RoundTripCase {
+    const char* preset;
+    const char* text;
+};
+
+class CacheRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(CacheRoundTrip, BuildLoadAndEveryColour)
 {
@@ -263,15 +268,16 @@ TEST_P(CacheRoundTrip, BuildLoadAndEveryColour)
     calls = 0;
     auto progress = [](double, long long) { ++calls; return 0; };
     ScratchFolder folder;
-    const char* preset = GetParam();
+    const char* preset = GetParam().preset;
+    const char* text = GetParam().text;
     CVarnelDll built;
     built.SetTemporaryFolder(folder.CPath());
     built.SetFlags(1);
-    ASSERT_EQ(0, LoadDll(built, preset, nullptr, progress));
+    ASSERT_EQ(0, LoadDll(built, preset, text, progress));
     // Every percentage once, and once more at each chunk boundary.
     EXPECT_GE(calls, 100);
     const long channels = built.GetChannels();
-    const std::string path = folder.Path() + CacheNameOf(preset);
+    const std::string path = folder.Path() + CacheNameOf(text ? std::string(preset) + "+" + text : preset);
     ASSERT_TRUE(Poco::File(path).exists());
     EXPECT_EQ(uint64_t(channels) * kCacheColours, Poco::File(path).getSize());
 
@@ -279,7 +285,7 @@ TEST_P(CacheRoundTrip, BuildLoadAndEveryColour)
     CVarnelDll loaded;
     loaded.SetTemporaryFolder(folder.CPath());
     loaded.SetFlags(1);
-    ASSERT_EQ(0, LoadDll(loaded, preset, nullptr, progress));
+    ASSERT_EQ(0, LoadDll(loaded, preset, text, progress));
     EXPECT_EQ(0, calls);
 
     std::vector<char> colours(3 * size_t(kCacheColours));
@@ -293,7 +299,7 @@ TEST_P(CacheRoundTrip, BuildLoadAndEveryColour)
     std::vector<unsigned char> direct(size_t(channels) * kCacheColours);
     std::vector<unsigned char> cached(direct.size());
     CVarnelDll plain;
-    ASSERT_EQ(0, LoadDll(plain, preset));
+    ASSERT_EQ(0, LoadDll(plain, preset, text));
     ASSERT_EQ(0, plain.RGB8ToMultichannel(colours.data(), direct.data(), kCacheColours));
     ASSERT_EQ(0, loaded.RGB8ToMultichannel(colours.data(), cached.data(), kCacheColours));
     std::ifstream file(path, std::ios::binary);
@@ -303,8 +309,14 @@ TEST_P(CacheRoundTrip, BuildLoadAndEveryColour)
     EXPECT_TRUE(direct == cached);
 }
 
-INSTANTIATE_TEST_SUITE_P(Presets, CacheRoundTrip,
-                         ::testing::Values("HUE_PARAM_CMYK", "HUE_PARAM_CMYKRODG"));
+// The third configuration uses every refinement stage.
+INSTANTIATE_TEST_SUITE_P(
+    Configurations, CacheRoundTrip,
+    ::testing::Values(RoundTripCase{"HUE_PARAM_CMYK", nullptr}, RoundTripCase{"HUE_PARAM_CMYKRODG", nullptr},
+                      RoundTripCase{"HUE_PARAM_CMYKRODG",
+                                    "HUEMASK_LIGHT00=6,50,66,Y;SECOND_COLOR01=5,50,25,Y;"
+                                    "GRAY_SUBST=40,10,10,10,Y,25*3;COLOR_SUBST04=30,0,20,10,Y;"
+                                    "COLOR_ADD02=40,10,20,Y;BLACK_ADD=20,5,5,5,Y;MAXINK=250;"}));
 
 TEST(Cache, WrongSizedFilesAreRebuiltAndUnwritableFoldersWorkWithoutCache)
 {
