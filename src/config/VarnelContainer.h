@@ -9,6 +9,20 @@ class CVarnelItem;
 class CVarnelVarContainer;
 class KString;
 
+// Runs a stage loader: a fault raised as an integer is its result, any
+// other exception (memory, an error of the expression library) gives -1.
+template <typename Loader>
+int RunLoader(Loader load)
+{
+    try {
+        return load();
+    } catch (int code) {
+        return code;
+    } catch (...) {
+        return -1;
+    }
+}
+
 class CVarnelContainer {
 public:
     using ItemList = std::list<CVarnelItem*>;
@@ -37,6 +51,18 @@ public:
     virtual void Reserved2();
 
 protected:
+    // The first item of type Item for which matches(item) holds, or null.
+    template <typename Item, typename Predicate>
+    Item* FindFirst(Predicate matches) const
+    {
+        for (CVarnelItem* item : m_items) {
+            auto* typed = dynamic_cast<Item*>(item);
+            if (typed != nullptr && matches(*typed))
+                return typed;
+        }
+        return nullptr;
+    }
+
     ItemList m_items;
     CVarnelVarContainer* m_varContainer = nullptr;
 };

@@ -104,34 +104,17 @@ void CVarnelColorAdditionContainer::Reset()
 
 CVarnelColorAdditionItem* CVarnelColorAdditionContainer::FindItem(int32_t number) const
 {
-    for (CVarnelItem* item : m_items) {
-        auto* addition = dynamic_cast<CVarnelColorAdditionItem*>(item);
-        if (addition != nullptr && addition->GetNumber() == number)
-            return addition;
-    }
-    return nullptr;
+    return FindFirst<CVarnelColorAdditionItem>([number](const CVarnelColorAdditionItem& item) { return item.GetNumber() == number; });
 }
 
 CVarnelColorAdditionItem* CVarnelColorAdditionContainer::FindItemByKind(uint32_t kind) const
 {
-    for (CVarnelItem* item : m_items) {
-        auto* addition = dynamic_cast<CVarnelColorAdditionItem*>(item);
-        if (addition != nullptr && addition->GetKind() == kind)
-            return addition;
-    }
-    return nullptr;
+    return FindFirst<CVarnelColorAdditionItem>([kind](const CVarnelColorAdditionItem& item) { return item.GetKind() == kind; });
 }
 
 int CVarnelColorAdditionContainer::Load(const char* text, long length)
 {
-    // Faults travel as integers; anything else (memory) fails the load.
-    try {
-        return LoadStatements(text, length);
-    } catch (int code) {
-        return code;
-    } catch (...) {
-        return -1;
-    }
+    return RunLoader([&] { return LoadStatements(text, length); });
 }
 
 // Fields: the strength first, the flag last, the amounts of channels 0, 1,

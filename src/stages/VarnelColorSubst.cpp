@@ -126,35 +126,17 @@ void CVarnelColorSubstContainer::Reset()
 
 CVarnelColorSubstItem* CVarnelColorSubstContainer::FindGrayItem(int32_t gray) const
 {
-    for (CVarnelItem* item : m_items) {
-        auto* subst = dynamic_cast<CVarnelColorSubstItem*>(item);
-        if (subst != nullptr && subst->IsGray() == gray)
-            return subst;
-    }
-    return nullptr;
+    return FindFirst<CVarnelColorSubstItem>([gray](const CVarnelColorSubstItem& item) { return item.IsGray() == gray; });
 }
 
 CVarnelColorSubstItem* CVarnelColorSubstContainer::FindItemByNumber(int32_t number) const
 {
-    for (CVarnelItem* item : m_items) {
-        auto* subst = dynamic_cast<CVarnelColorSubstItem*>(item);
-        if (subst != nullptr && subst->GetNumber() == number)
-            return subst;
-    }
-    return nullptr;
+    return FindFirst<CVarnelColorSubstItem>([number](const CVarnelColorSubstItem& item) { return item.GetNumber() == number; });
 }
 
 int CVarnelColorSubstContainer::Load(const char* text, long length)
 {
-    // Faults travel as integers; anything else (memory, a parser error while
-    // setting an expression or binding a variable) fails the load.
-    try {
-        return LoadStatements(text, length);
-    } catch (int code) {
-        return code;
-    } catch (...) {
-        return -1;
-    }
+    return RunLoader([&] { return LoadStatements(text, length); });
 }
 
 int CVarnelColorSubstContainer::ReadStatement(const std::string& value, Statement& statement) const

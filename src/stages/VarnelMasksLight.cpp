@@ -177,24 +177,12 @@ void CVarnelMasksLightContainer::Reset()
 
 CVarnelMaskLightItem* CVarnelMasksLightContainer::FindItem(int32_t number) const
 {
-    for (CVarnelItem* item : m_items) {
-        auto* mask = dynamic_cast<CVarnelMaskLightItem*>(item);
-        if (mask != nullptr && mask->GetNumber() == number)
-            return mask;
-    }
-    return nullptr;
+    return FindFirst<CVarnelMaskLightItem>([number](const CVarnelMaskLightItem& item) { return item.GetNumber() == number; });
 }
 
 int CVarnelMasksLightContainer::Load(const char* text, long length)
 {
-    // Faults travel as integers; anything else (memory) fails the load.
-    try {
-        return LoadStatements(text, length);
-    } catch (int code) {
-        return code;
-    } catch (...) {
-        return -1;
-    }
+    return RunLoader([&] { return LoadStatements(text, length); });
 }
 
 int CVarnelMasksLightContainer::LoadStatements(const char* text, long length)

@@ -55,12 +55,7 @@ void CVarnelSecondColorsContainer::Reset()
 
 CVarnelSecondColorItem* CVarnelSecondColorsContainer::FindItem(int32_t number) const
 {
-    for (CVarnelItem* item : m_items) {
-        auto* color = dynamic_cast<CVarnelSecondColorItem*>(item);
-        if (color != nullptr && color->GetNumber() == number)
-            return color;
-    }
-    return nullptr;
+    return FindFirst<CVarnelSecondColorItem>([number](const CVarnelSecondColorItem& item) { return item.GetNumber() == number; });
 }
 
 bool CVarnelSecondColorsContainer::IsKeyActive(const char* text, long length, const char* key) const
@@ -70,14 +65,7 @@ bool CVarnelSecondColorsContainer::IsKeyActive(const char* text, long length, co
 
 int CVarnelSecondColorsContainer::LoadSecondColors(const char* text, long length, int /*reserved*/)
 {
-    // Faults travel as integers; anything else (memory) fails the load.
-    try {
-        return LoadStatements(text, length);
-    } catch (int code) {
-        return code;
-    } catch (...) {
-        return -1;
-    }
+    return RunLoader([&] { return LoadStatements(text, length); });
 }
 
 int CVarnelSecondColorsContainer::LoadStatements(const char* text, long length)
