@@ -2,6 +2,8 @@
 #include "base/KException.h"
 #include "base/KFile.h"
 #include "base/KFileStream.h"
+#include "base/KPath.h"
+#include "base/KString.h"
 
 #include <gtest/gtest.h>
 
@@ -40,15 +42,8 @@ TEST(KErrorHandler, ReportLineFormats)
     handler->ReportException(KException("x", "Exception"));
     handler->ReportStdException(std::runtime_error("bad"));
     handler->ReportOther();
-    EXPECT_EQ(capture.Text(), "Exception: x\nbad\nunknown exception\n");
-}
-
-TEST(KErrorHandler, HandleGoesToTheCurrentHandler)
-{
-    CaptureStdErr capture;
-    KErrorHandler::Handle(KException("disk full", "IOError"));
-    EXPECT_EQ(capture.Text(), "IOError: disk full\n");
-    EXPECT_EQ(KErrorHandler::DefaultHandler(), KErrorHandler::DefaultHandler());
+    KErrorHandler::Handle(KException("disk full", "IOError"));  // through the current handler
+    EXPECT_EQ(capture.Text(), "Exception: x\nbad\nunknown exception\nIOError: disk full\n");
 }
 
 TEST(KErrorHandler, HandleSwallowsAThrowingHandler)
@@ -68,14 +63,19 @@ TEST(KErrorHandler, FileFailuresOfOtherKindsAreNotReported)
     EXPECT_EQ(capture.Text(), "");
 }
 
+// Base-library classes without a record of their own share the root's.
 TEST(KBaseObject, RecordOfTheRoot)
 {
     const KRuntimeClass* record = KErrorHandler::DefaultHandler()->GetRuntimeClass();
+    ASSERT_EQ(record, KBaseObject::ClassRecord());
     EXPECT_EQ(record->className, "KBaseObject");
     EXPECT_EQ(record->schema, 0xFFFFu);
+    EXPECT_EQ(record->createObject, nullptr);
     EXPECT_EQ(record->getBaseClass, nullptr);
     KFile file("a");
     EXPECT_EQ(file.GetRuntimeClass(), record);
+    EXPECT_EQ(KString().GetRuntimeClass(), record);
+    EXPECT_EQ(static_cast<const KString&>(KPath("a")).GetRuntimeClass(), record);
     file.Validate();
 }
 

@@ -45,16 +45,6 @@ TEST(KPath, SplitKeepsThePathEncoding)
     EXPECT_TRUE(ext == "x");
 }
 
-TEST(KPath, IsAStringAndCopiesItsText)
-{
-    KPath path("a.cfg");
-    path = "b.cfg";
-    EXPECT_TRUE(path == "b.cfg");
-    EXPECT_EQ(path.GetStdString(), "b.cfg");
-    const KString& asString = path;
-    EXPECT_EQ(asString.GetRuntimeClass()->className, "KBaseObject");
-}
-
 TEST(KPath, TempHomeEndsWithSeparator)
 {
     KPath home = KPath::TempHome();

@@ -84,15 +84,14 @@ TEST(Split, CountsFieldsBeyondTheTable)
     EXPECT_EQ(tokens.size(), static_cast<size_t>(kMaxTokens));
 }
 
+// The string type's integer rules (tested with it) apply; what is left is
+// that nothing is read as UTF-16 and that no text is no number.
 TEST(ValueToInt, FollowsTheStringConversion)
 {
-    EXPECT_EQ(ValueToInt("42"), 42);
     EXPECT_EQ(ValueToInt("1,234"), 1234);
-    EXPECT_EQ(ValueToInt(""), 0);
-    EXPECT_EQ(ValueToInt("12a"), 0);
     EXPECT_EQ(ValueToInt("300.00"), 0);
     EXPECT_EQ(ValueToInt(static_cast<const char*>(nullptr)), 0);
-    EXPECT_EQ(ValueToInt("\xFF\xFE"), 0);  // never read as UTF-16
+    EXPECT_EQ(ValueToInt("\xFF\xFE"), 0);
 }
 
 // DrawTableLine over a table prefilled with a marker, so that untouched

@@ -104,7 +104,6 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"BlackFirstItem", "COLORWITHBLACK=Y,N;", 9, 2, 0, {0, 0, 0}, 0},
         TextCase{"BlackEmptyFails", "COLORWITHBLACK=;MAXINK=250;", 9, 2, 0, {0, 0, 0}, -1},
         TextCase{"MaxInkEmptyFails", "MAXINK=;", 9, 2, 0, {0, 0, 0}, -1},
-        TextCase{"MaxInk", "MAXINK=250;", 9, 2, 16383, {0, 0, 0}, 0},
         TextCase{"MaxInkStarred", "MAXINK=250;*MAXINK=", 9, 2, 0, {0, 0, 0}, 0},
         // Parsing order: ROUND and CHANNELS are applied before the failure.
         TextCase{"StopsAtFailure", "MAXINK=;ROUND=4,5,6;CHANNELS=3;COLORWITHBLACK=N", 3, 1, 0,
@@ -183,9 +182,6 @@ TEST(Varnel, SecondTextOverFirst)
     EXPECT_EQ(config.GetChannels(), 4u);
     EXPECT_EQ(config.GetMasks()->GetCount(), 4);
     EXPECT_FALSE(config.IsMasksEmpty());
-    // Contact statements always append.
-    ASSERT_EQ(Parse(config, "CHANNEL_CONTACT00=2,1"), 0);
-    EXPECT_EQ(config.GetChannelsContact()->GetCount(), 4);
 }
 
 TEST(Varnel, BlackMaskIsAnInactiveMask)
@@ -202,10 +198,8 @@ TEST(Varnel, BlackMaskIsAnInactiveMask)
     item->GetPoint2(points[1]);
     item->GetPoint3(points[2]);
     item->GetPoint4(points[3]);
-    for (const MaskPoint& p : points) {
-        EXPECT_EQ(p.level, 0);
-        EXPECT_EQ(p.hue, 0);
-    }
+    for (const MaskPoint& p : points)
+        EXPECT_TRUE(p.level == 0 && p.hue == 0);
     // A HUEMASK of the same number reuses it and keeps it inactive.
     ASSERT_EQ(Parse(config, "HUEMASK03=10,20,30,40;"), 0);
     EXPECT_EQ(config.GetMasks()->GetItem(3), item);
@@ -244,43 +238,38 @@ protected:
 
 TEST_F(LoadFileTest, ByExtension)
 {
+    enum Make { kNothing, kFile, kFolder };
     struct Case {
         const char* name;
         const char* content;
-        bool create;
+        Make make;
         int result;
         int32_t sourceKind;
         uint32_t channels;
+        uint32_t colorWithBlack;
     };
     const Case cases[] = {
-        {"a.cfg", "#_C=Y;\r\nCHANNELS=6;COLORWITHBLACK=_C;", true, 0, kSourceCfg, 6},
-        {"b.CFG", "CHANNELS=7", true, 0, kSourceCfg, 7},
-        {"c.xml", "CHANNELS=8;", true, 0, kSourceXml, 0},
-        {"d.txt", "CHANNELS=8;", true, -1, 0, 0},
-        {"noext", "CHANNELS=8;", true, -1, 0, 0},
-        {"missing.cfg", "", false, -1, kSourceCfg, 0},
-        {"empty.cfg", "", true, 0, kSourceCfg, 0},
-        {"bad.cfg", "MAXINK=;", true, -1, kSourceCfg, 0},
+        {"a.cfg", "#_C=N;\r\nCHANNELS=6;COLORWITHBLACK=_C;", kFile, 0, kSourceCfg, 6, 1},
+        {"b.CFG", "CHANNELS=7", kFile, 0, kSourceCfg, 7, 2},
+        {"c.xml", "CHANNELS=8;", kFile, 0, kSourceXml, 0, 2},
+        {"d.txt", "CHANNELS=8;", kFile, -1, 0, 0, 2},
+        {"noext", "CHANNELS=8;", kFile, -1, 0, 0, 2},
+        {"missing.cfg", "", kNothing, -1, kSourceCfg, 0, 2},
+        {"folder.cfg", "", kFolder, -1, kSourceCfg, 0, 2},
+        {"empty.cfg", "", kFile, 0, kSourceCfg, 0, 2},
+        {"bad.cfg", "MAXINK=;", kFile, -1, kSourceCfg, 0, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = c.create ? Write(c.name, c.content) : (dir / c.name).string();
+        const std::string path = c.make == kFile ? Write(c.name, c.content) : (dir / c.name).string();
+        if (c.make == kFolder)
+            std::filesystem::create_directories(path);
         CVarnel config;
         EXPECT_EQ(config.LoadFile(KFile(path.c_str())), c.result);
         EXPECT_EQ(config.GetSourceKind(), c.sourceKind);
         EXPECT_EQ(config.GetChannels(), c.channels);
+        EXPECT_EQ(config.GetColorWithBlack(), c.colorWithBlack);
     }
-}
-
-TEST_F(LoadFileTest, VariablesAndDirectory)
-{
-    CVarnel config;
-    ASSERT_EQ(config.LoadFile(KFile(Write("v.cfg", "#_C=N;\r\nCOLORWITHBLACK=_C;").c_str())), 0);
-    EXPECT_EQ(config.GetColorWithBlack(), 1u);
-
-    std::filesystem::create_directories(dir / "folder.cfg");
-    CVarnel other;
-    EXPECT_EQ(other.LoadFile(KFile((dir / "folder.cfg").string().c_str())), -1);
 }
 
 TEST_F(LoadFileTest, ReadFileSizesAndTerminates)

@@ -88,21 +88,6 @@ const SetterCase kSetterCases[] = {
 INSTANTIATE_TEST_SUITE_P(Setters, SetterTest, ::testing::ValuesIn(kSetterCases),
                          [](const auto& info) { return info.param.name; });
 
-TEST(KLineTest, DefaultConstruction)
-{
-    KLine line;
-    const Coeffs k = Read(line);
-    EXPECT_EQ(k.a, 0.0);
-    EXPECT_EQ(k.b, 0.0);
-    EXPECT_EQ(k.c, 0.0);
-    EXPECT_EQ(k.slope, 0.0);
-    EXPECT_EQ(k.intercept, 0.0);
-    EXPECT_EQ(line.GetNorm(), 0.0);
-    EXPECT_EQ(line.GetAngle(), 0.0);
-    EXPECT_EQ(line.GetCosAngle(), 1.0);
-    EXPECT_EQ(line.GetSinAngle(), 0.0);
-}
-
 TEST(KLineTest, EvaluationTreatsTheMarkerSlopeAsVertical)
 {
     KLine line;
@@ -212,10 +197,23 @@ TEST(KLineTest, DistanceNeedsComputeNorm)
     EXPECT_EQ(line.DistanceToPoint(5, 7), 5.0);
 }
 
+KLine Through(double x1, double y1, double x2, double y2)
+{
+    KLine line;
+    line.SetFromTwoPoints(x1, y1, x2, y2);
+    return line;
+}
+
+KLine Sloped(double slope, double intercept)
+{
+    KLine line;
+    line.SetSlopeIntercept(slope, intercept);
+    return line;
+}
+
 struct IntersectCase {
     const char* what;
-    std::function<void(KLine&)> setMine;
-    std::function<void(KLine&)> setOther;
+    KLine mine, other;
     unsigned expected;
     double x, y;  // checked for LINE_CROSS only
 };
@@ -224,53 +222,21 @@ TEST(KLineTest, IntersectCodes)
 {
     const double untouched = 12345.0;
     const IntersectCase cases[] = {
-        {"two verticals from points compare as one line",
-         [](KLine& l) { l.SetFromTwoPoints(1, 0, 1, 5); },
-         [](KLine& l) { l.SetFromTwoPoints(9, 0, 9, 5); }, LINE_SAME, 0, 0},
-        {"vertical from slope/intercept has its x as intercept",
-         [](KLine& l) { l.SetSlopeIntercept(-1.0, 5); },
-         [](KLine& l) { l.SetFromTwoPoints(5, 0, 5, 5); }, LINE_PARALLEL, 0, 0},
-        {"45-degree fall is parallel to a vertical",
-         [](KLine& l) { l.SetFromTwoPoints(0, 10, 10, 0); },
-         [](KLine& l) { l.SetFromTwoPoints(3, 0, 3, 360); }, LINE_PARALLEL, 0, 0},
-        {"same line", [](KLine& l) { l.SetSlopeIntercept(1, 0); },
-         [](KLine& l) { l.SetFromTwoPoints(-2, -2, 7, 7); }, LINE_SAME, 0, 0},
-        {"parallel", [](KLine& l) { l.SetSlopeIntercept(1, 0); },
-         [](KLine& l) { l.SetSlopeIntercept(1, 1); }, LINE_PARALLEL, 0, 0},
-        {"cross", [](KLine& l) { l.SetSlopeIntercept(1, 0); },
-         [](KLine& l) { l.SetSlopeIntercept(-2, 6); }, LINE_CROSS, 2, 2},
-        {"horizontal with vertical (a = 0 branch)",
-         [](KLine& l) { l.SetFromTwoPoints(0, 5, 10, 5); },
-         [](KLine& l) { l.SetFromTwoPoints(3, 0, 3, 360); }, LINE_CROSS, 3, 5},
+        {"two verticals from points compare as one line", Through(1, 0, 1, 5), Through(9, 0, 9, 5), LINE_SAME, 0, 0},
+        {"vertical from slope/intercept has its x as intercept", Sloped(-1.0, 5), Through(5, 0, 5, 5), LINE_PARALLEL,
+         0, 0},
+        {"45-degree fall is parallel to a vertical", Through(0, 10, 10, 0), Through(3, 0, 3, 360), LINE_PARALLEL, 0, 0},
+        {"same line", Sloped(1, 0), Through(-2, -2, 7, 7), LINE_SAME, 0, 0},
+        {"parallel", Sloped(1, 0), Sloped(1, 1), LINE_PARALLEL, 0, 0},
+        {"cross", Sloped(1, 0), Sloped(-2, 6), LINE_CROSS, 2, 2},
+        {"horizontal with vertical (a = 0 branch)", Through(0, 5, 10, 5), Through(3, 0, 3, 360), LINE_CROSS, 3, 5},
     };
     for (const IntersectCase& tc : cases) {
-        KLine mine, other;
-        tc.setMine(mine);
-        tc.setOther(other);
         double x = untouched, y = untouched;
-        EXPECT_EQ(mine.Intersect(other, x, y), tc.expected) << tc.what;
-        if (tc.expected == LINE_CROSS) {
-            EXPECT_EQ(x, tc.x) << tc.what;
-            EXPECT_EQ(y, tc.y) << tc.what;
-        } else {
-            EXPECT_EQ(x, untouched) << tc.what;
-            EXPECT_EQ(y, untouched) << tc.what;
-        }
+        EXPECT_EQ(tc.mine.Intersect(tc.other, x, y), tc.expected) << tc.what;
+        EXPECT_EQ(x, tc.expected == LINE_CROSS ? tc.x : untouched) << tc.what;
+        EXPECT_EQ(y, tc.expected == LINE_CROSS ? tc.y : untouched) << tc.what;
     }
-}
-
-TEST(KLineTest, RuntimeClassRecord)
-{
-    KLine line;
-    const KBaseObject& base = line;
-    const KRuntimeClass* record = base.GetRuntimeClass();
-    ASSERT_EQ(record, KLine::ClassRecord());
-    EXPECT_EQ(record->className, "KLine");
-    EXPECT_EQ(record->objectSize, sizeof(KLine));
-    EXPECT_EQ(record->schema, 0xFFFFu);
-    EXPECT_EQ(record->createObject, nullptr);
-    ASSERT_NE(record->getBaseClass, nullptr);
-    EXPECT_EQ(record->getBaseClass(), KBaseObject::ClassRecord());
 }
 
 }  // namespace

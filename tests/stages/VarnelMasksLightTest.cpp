@@ -128,6 +128,9 @@ TEST_F(MasksLightTest, StatementRules)
             EXPECT_EQ(fresh.GetItem(0)->IsEnabled(), c.enabled) << c.text;
         }
     }
+    CVarnelMasksLightContainer unwired;  // no variables: nothing can be read
+    EXPECT_EQ(unwired.Load(cases[2].text, static_cast<long>(std::strlen(cases[2].text))), -1);
+    EXPECT_EQ(unwired.GetCount(), 0);
 }
 
 TEST_F(MasksLightTest, VariablesFeedPercentagesAndFlagButNotTheChannel)
@@ -152,14 +155,6 @@ TEST_F(MasksLightTest, ReusedItemKeepsEntriesItsNewCurveDoesNotCover)
     EXPECT_EQ(item->GetParam1(), 7);
     EXPECT_EQ(item->LookupA(39320), 65535);  // below the new rise: first curve
     EXPECT_EQ(item->LookupA(39321), 2);      // start of the new rise
-}
-
-TEST(MasksLightNoVarsTest, MissingVariableContainerFails)
-{
-    CVarnelMasksLightContainer masks;
-    const char* text = "HUEMASK_LIGHT00=6,50,66,Y;";
-    EXPECT_EQ(masks.Load(text, static_cast<long>(std::strlen(text))), -1);
-    EXPECT_EQ(masks.GetCount(), 0);
 }
 
 }  // namespace

@@ -19,13 +19,19 @@ CVarnelMaskItem* Mask(CVarnelMasksContainer& masks, int number)
     return dynamic_cast<CVarnelMaskItem*>(masks.GetItem(number));
 }
 
-std::array<int32_t, 4> Hues(const CVarnelMaskItem& item)
+std::array<MaskPoint, 4> Points(const CVarnelMaskItem& item)
 {
-    MaskPoint p[4];
+    std::array<MaskPoint, 4> p;
     item.GetPoint1(p[0]);
     item.GetPoint2(p[1]);
     item.GetPoint3(p[2]);
     item.GetPoint4(p[3]);
+    return p;
+}
+
+std::array<int32_t, 4> Hues(const CVarnelMaskItem& item)
+{
+    const std::array<MaskPoint, 4> p = Points(item);
     return {p[0].hue, p[1].hue, p[2].hue, p[3].hue};
 }
 
@@ -47,14 +53,9 @@ TEST_P(MaskWrapTest, StoresUnwrappedHuesAndSegments)
     EXPECT_EQ(item->GetActive(), 1);
     EXPECT_EQ(Hues(*item), c.hues);
 
-    MaskPoint p[4];
-    item->GetPoint1(p[0]);
-    item->GetPoint2(p[1]);
-    item->GetPoint3(p[2]);
-    item->GetPoint4(p[3]);
     const int32_t levels[4] = {0, 65535, 65535, 0};
     for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(p[k].level, levels[k]);
+        EXPECT_EQ(Points(*item)[k].level, levels[k]);
     for (unsigned k = 0; k < 3; ++k) {
         double x1, y1, x2, y2;
         item->GetSegment(k)->GetEndpoints(x1, y1, x2, y2);

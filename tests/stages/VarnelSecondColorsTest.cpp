@@ -82,6 +82,9 @@ TEST_F(SecondColorsTest, StatementRules)
             EXPECT_EQ(fresh.GetItem(0)->IsEnabled(), c.enabled) << c.text;
         }
     }
+    CVarnelSecondColorsContainer unwired;  // no variables: nothing can be read
+    EXPECT_EQ(unwired.LoadSecondColors(cases[0].text, static_cast<long>(std::strlen(cases[0].text)), 0), -1);
+    EXPECT_EQ(unwired.GetCount(), 0);
 }
 
 TEST_F(SecondColorsTest, ReusedItemStaysPlainAndIsRedrawnWhole)
@@ -94,14 +97,6 @@ TEST_F(SecondColorsTest, ReusedItemStaysPlainAndIsRedrawnWhole)
     EXPECT_EQ(item->GetParam1(), 4);
     EXPECT_EQ(item->GetParam3(), 25);
     EXPECT_EQ(item->LookupC(0), 32767);
-}
-
-TEST(SecondColorsNoVarsTest, MissingVariableContainerFails)
-{
-    CVarnelSecondColorsContainer colors;
-    const char* text = "SECOND_COLOR00=5,0,0,Y;";
-    EXPECT_EQ(colors.LoadSecondColors(text, static_cast<long>(std::strlen(text)), 0), -1);
-    EXPECT_EQ(colors.GetCount(), 0);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <signal.h>
 
 #include <algorithm>
-#include <functional>
 
 using namespace tooltest;
 
@@ -15,9 +14,11 @@ namespace {
 
 struct ErrorCase {
     const char* name;
-    // Builds the command line in the scratch folder (which holds in.png,
-    // a valid image, and note.txt, a text file).
-    std::function<std::vector<std::string>(const ScratchFolder&)> args;
+    // Arguments after "separate"; a leading '@' stands for the scratch
+    // folder, which holds in.png (a valid image), note.txt (a text file),
+    // cut.png, bad.cfg and empty.cfg. Without "-o" every output is asked
+    // for, so that nothing may appear under any of their names.
+    std::vector<std::string> args;
     int status;
     const char* message;
 };
@@ -35,7 +36,12 @@ TEST_P(SeparateErrorTest, FailsCleanlyWithOneLine) {
     writeFile(folder.path("cut.png"), png.substr(0, png.size() / 2));
     const std::vector<std::string> before = folder.entries();
 
-    const ToolResult run = runTool(param.args(folder));
+    std::vector<std::string> args = {"separate"};
+    for (const std::string& arg : param.args) args.push_back(arg[0] == '@' ? folder.path(arg.substr(1)) : arg);
+    if (std::find(args.begin(), args.end(), "-o") == args.end())
+        args.insert(args.end(), {"-o", folder.path("out.tif"), "--plates", folder.path("plates"), "--proof",
+                                 folder.path("proof.png")});
+    const ToolResult run = runTool(args);
     EXPECT_EQ(run.status, param.status) << run.err;
     EXPECT_EQ(run.err.rfind("varnel: ", 0), 0u) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
@@ -45,73 +51,31 @@ TEST_P(SeparateErrorTest, FailsCleanlyWithOneLine) {
     EXPECT_EQ(folder.entries(), before);
 }
 
-std::vector<std::string> separate(const ScratchFolder& f, const std::string& input, const std::string& config,
-                                  std::vector<std::string> more = {}) {
-    std::vector<std::string> args = {"separate", f.path(input), "-c", config, "-o", f.path("out.tif"),
-                                     "--plates", f.path("plates"), "--proof", f.path("proof.png")};
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
-}
+const char* const kCmyk = "HUE_PARAM_CMYK";
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, SeparateErrorTest,
     ::testing::Values(
-        ErrorCase{"MissingInput", [](const ScratchFolder& f) { return separate(f, "none.png", "HUE_PARAM_CMYK"); },
-                  1, "cannot open"},
-        ErrorCase{"InputIsFolder", [](const ScratchFolder& f) { return separate(f, ".", "HUE_PARAM_CMYK"); }, 1,
-                  "cannot read"},
-        ErrorCase{"UnsupportedFormat", [](const ScratchFolder& f) { return separate(f, "note.txt", "HUE_PARAM_CMYK"); },
-                  1, "is not a PNG, TIFF or JPEG image"},
-        ErrorCase{"TruncatedInput", [](const ScratchFolder& f) { return separate(f, "cut.png", "HUE_PARAM_CMYK"); }, 1,
-                  "cannot read"},
-        ErrorCase{"UnknownPreset", [](const ScratchFolder& f) { return separate(f, "in.png", "HUE_PARAM_CMYKX"); }, 1,
-                  "unknown preset"},
-        ErrorCase{"ConfigurationDoesNotLoad",
-                  [](const ScratchFolder& f) { return separate(f, "in.png", f.path("bad.cfg")); }, 1,
-                  "does not load"},
-        ErrorCase{"ConfigurationWithoutInks",
-                  [](const ScratchFolder& f) { return separate(f, "in.png", f.path("empty.cfg")); }, 1,
-                  "defines no ink channels"},
-        ErrorCase{"MissingConfigurationFile",
-                  [](const ScratchFolder& f) { return separate(f, "in.png", f.path("none.cfg")); }, 1,
-                  "cannot read configuration file"},
-        ErrorCase{"ExtraTextDoesNotLoad",
-                  [](const ScratchFolder& f) {
-                      return separate(f, "in.png", "HUE_PARAM_CMYK", {"-x", "COLORWITHBLACK=;"});
-                  },
-                  1, "with the extra text does not load"},
-        ErrorCase{"OutputFolderMissing",
-                  [](const ScratchFolder& f) {
-                      return std::vector<std::string>{"separate", f.path("in.png"), "-c", "HUE_PARAM_CMYK", "-o",
-                                                      f.path("none/out.tif")};
-                  },
-                  1, "cannot write"},
-        ErrorCase{"PlatesUnderAFile",
-                  [](const ScratchFolder& f) {
-                      return std::vector<std::string>{"separate", f.path("in.png"), "-c", "HUE_PARAM_CMYK", "-o",
-                                                      f.path("out.tif"), "--plates", f.path("note.txt/plates")};
-                  },
-                  1, "plates"},
-        ErrorCase{"ProofUnwritable",
-                  [](const ScratchFolder& f) {
-                      return std::vector<std::string>{"separate", f.path("in.png"), "-c", "HUE_PARAM_CMYK", "-o",
-                                                      f.path("out.tif"), "--proof", f.path("none/proof.png")};
-                  },
-                  1, "cannot write"},
-        ErrorCase{"BadDepth",
-                  [](const ScratchFolder& f) { return separate(f, "in.png", "HUE_PARAM_CMYK", {"--depth", "12"}); }, 2,
-                  "--depth"},
-        ErrorCase{"BadThreads",
-                  [](const ScratchFolder& f) { return separate(f, "in.png", "HUE_PARAM_CMYK", {"--threads", "0"}); },
-                  2, "--threads"},
-        ErrorCase{"UnknownOption",
-                  [](const ScratchFolder& f) { return separate(f, "in.png", "HUE_PARAM_CMYK", {"--fast"}); }, 2,
-                  "unknown option"},
-        ErrorCase{"MissingConfig",
-                  [](const ScratchFolder& f) {
-                      return std::vector<std::string>{"separate", f.path("in.png"), "-o", f.path("out.tif")};
-                  },
-                  2, "-c CONFIG"}),
+        ErrorCase{"MissingInput", {"@none.png", "-c", kCmyk}, 1, "cannot open"},
+        ErrorCase{"InputIsFolder", {"@.", "-c", kCmyk}, 1, "cannot read"},
+        ErrorCase{"UnsupportedFormat", {"@note.txt", "-c", kCmyk}, 1, "is not a PNG, TIFF or JPEG image"},
+        ErrorCase{"TruncatedInput", {"@cut.png", "-c", kCmyk}, 1, "cannot read"},
+        ErrorCase{"UnknownPreset", {"@in.png", "-c", "HUE_PARAM_CMYKX"}, 1, "unknown preset"},
+        ErrorCase{"ConfigurationDoesNotLoad", {"@in.png", "-c", "@bad.cfg"}, 1, "does not load"},
+        ErrorCase{"ConfigurationWithoutInks", {"@in.png", "-c", "@empty.cfg"}, 1, "defines no ink channels"},
+        ErrorCase{"MissingConfigurationFile", {"@in.png", "-c", "@none.cfg"}, 1, "cannot read configuration file"},
+        ErrorCase{"ExtraTextDoesNotLoad", {"@in.png", "-c", kCmyk, "-x", "COLORWITHBLACK=;"}, 1,
+                  "with the extra text does not load"},
+        ErrorCase{"OutputFolderMissing", {"@in.png", "-c", kCmyk, "-o", "@none/out.tif"}, 1, "cannot write"},
+        ErrorCase{"PlatesUnderAFile", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--plates", "@note.txt/plates"}, 1,
+                  "plates"},
+        ErrorCase{"ProofUnwritable", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "@none/proof.png"}, 1,
+                  "cannot write"},
+        ErrorCase{"BadDepth", {"@in.png", "-c", kCmyk, "--depth", "12"}, 2, "--depth"},
+        ErrorCase{"BadThreads", {"@in.png", "-c", kCmyk, "--threads", "0"}, 2, "--threads"},
+        ErrorCase{"InkNamesDoNotFit", {"@in.png", "-c", kCmyk, "--ink-names", "A,B,C"}, 2, "4 inks"},
+        ErrorCase{"UnknownOption", {"@in.png", "-c", kCmyk, "--fast"}, 2, "unknown option"},
+        ErrorCase{"MissingConfig", {"@in.png", "-o", "@out.tif"}, 2, "-c CONFIG"}),
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
 
 TEST(SeparateInterrupt, LeavesNoFileBehind) {

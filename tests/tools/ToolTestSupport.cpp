@@ -2,10 +2,8 @@
 
 #include <varnel/VarnelDll.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <csetjmp>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -26,38 +25,28 @@
 
 namespace tooltest {
 
+namespace fs = std::filesystem;
+
 namespace {
 
 [[noreturn]] void fail(const std::string& what) {
     throw std::runtime_error(what);
 }
 
-void removeTree(const std::string& path) {
-    DIR* dir = opendir(path.c_str());
-    if (dir != nullptr) {
-        while (dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name == "." || name == "..") continue;
-            removeTree(path + "/" + name);
-        }
-        closedir(dir);
-        rmdir(path.c_str());
-    } else {
-        unlink(path.c_str());
-    }
+FILE* openFile(const std::string& path, const char* mode) {
+    FILE* file = std::fopen(path.c_str(), mode);
+    if (file == nullptr) fail("cannot open " + path);
+    return file;
 }
 
 pid_t startTool(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
     const pid_t pid = fork();
     if (pid == 0) {
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(out, 1);
-        dup2(err, 2);
-        std::vector<char*> argv;
+        dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         std::string tool = VARNEL_TOOL_PATH;
-        argv.push_back(tool.data());
         std::vector<std::string> copies = args;
+        std::vector<char*> argv = {tool.data()};
         for (std::string& arg : copies) argv.push_back(arg.data());
         argv.push_back(nullptr);
         execv(tool.c_str(), argv.data());
@@ -69,10 +58,8 @@ pid_t startTool(const std::vector<std::string>& args, const std::string& outPath
 ToolResult finish(pid_t pid, const std::string& outPath, const std::string& errPath) {
     int status = 0;
     waitpid(pid, &status, 0);
-    ToolResult result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = readFile(outPath);
-    result.err = readFile(errPath);
+    ToolResult result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readFile(outPath),
+                      readFile(errPath)};
     unlink(outPath.c_str());
     unlink(errPath.c_str());
     return result;
@@ -92,19 +79,14 @@ ScratchFolder::ScratchFolder() {
 }
 
 ScratchFolder::~ScratchFolder() {
-    removeTree(m_path);
+    std::error_code ignored;
+    fs::remove_all(m_path, ignored);
 }
 
 std::vector<std::string> ScratchFolder::entries() const {
     std::vector<std::string> names;
-    DIR* dir = opendir(m_path.c_str());
-    while (dir != nullptr) {
-        dirent* entry = readdir(dir);
-        if (entry == nullptr) break;
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-    }
-    if (dir != nullptr) closedir(dir);
+    for (const fs::directory_entry& entry : fs::directory_iterator(m_path))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -118,16 +100,14 @@ ToolResult runToolAndInterrupt(const std::vector<std::string>& args, const std::
     const std::string out = captureName("out"), err = captureName("err");
     const pid_t pid = startTool(args, out, err);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    bool seen = false;
-    while (!seen && std::chrono::steady_clock::now() < deadline) {
-        DIR* dir = opendir(folder.c_str());
-        while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
-            const std::string name = entry->d_name;
-            if (name.find(".varnel-") != std::string::npos) seen = true;
-        }
-        if (dir != nullptr) closedir(dir);
-        if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+    auto temporaryExists = [&folder] {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+            if (it->path().filename().string().find(".varnel-") != std::string::npos) return true;
+        return false;
+    };
+    while (!temporaryExists() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     kill(pid, signalNumber);
     return finish(pid, out, err);
 }
@@ -160,8 +140,7 @@ Image makeTestImage(uint32_t width, uint32_t height, int channels, int bits) {
 }
 
 void writePng(const std::string& path, const Image& image) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) fail("cannot create " + path);
+    FILE* file = openFile(path, "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) fail("libpng failed writing " + path);
@@ -190,8 +169,7 @@ void writePng(const std::string& path, const Image& image) {
 }
 
 Image readPng(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) fail("cannot open " + path);
+    FILE* file = openFile(path, "rb");
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) fail("libpng failed reading " + path);
@@ -243,8 +221,7 @@ void writeTiff(const std::string& path, const Image& image) {
 }
 
 void writeJpeg(const std::string& path, const Image& image) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) fail("cannot create " + path);
+    FILE* file = openFile(path, "wb");
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -268,8 +245,7 @@ void writeJpeg(const std::string& path, const Image& image) {
 }
 
 Image readJpeg(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) fail("cannot open " + path);
+    FILE* file = openFile(path, "rb");
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -343,8 +319,7 @@ void writeFile(const std::string& path, const std::string& content) {
 }
 
 bool exists(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0;
+    return fs::exists(path);
 }
 
 std::string commandErrors(const std::string& command) {
@@ -365,17 +340,15 @@ std::vector<uint16_t> librarySeparation(const std::string& preset, const std::ve
     channels = static_cast<int>(instance.GetChannels());
     std::vector<uint16_t> result;
     for (size_t p = 0; p < rgb.size(); p += 3) {
+        unsigned char in8[3] = {static_cast<unsigned char>(rgb[p]), static_cast<unsigned char>(rgb[p + 1]),
+                                static_cast<unsigned char>(rgb[p + 2])}, out8[16];
+        unsigned short in16[3] = {rgb[p], rgb[p + 1], rgb[p + 2]}, out16[16];
         if (bits == 8) {
-            unsigned char in[3] = {static_cast<unsigned char>(rgb[p]), static_cast<unsigned char>(rgb[p + 1]),
-                                   static_cast<unsigned char>(rgb[p + 2])};
-            unsigned char out[16];
-            instance.RGB8ToMultichannel(in, out, 1);
-            result.insert(result.end(), out, out + channels);
+            instance.RGB8ToMultichannel(in8, out8, 1);
+            result.insert(result.end(), out8, out8 + channels);
         } else {
-            unsigned short in[3] = {rgb[p], rgb[p + 1], rgb[p + 2]};
-            unsigned short out[16];
-            instance.RGB16ToMultichannel(in, out, 1);
-            result.insert(result.end(), out, out + channels);
+            instance.RGB16ToMultichannel(in16, out16, 1);
+            result.insert(result.end(), out16, out16 + channels);
         }
     }
     return result;
