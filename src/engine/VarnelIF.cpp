@@ -35,8 +35,9 @@ inline void NarrowEight(const uint16_t* in, uint8_t* out)
 #endif
 }
 
-constexpr uint32_t kScratchBytes = 16777216u;
-constexpr uint32_t kAreaBytes = 8388608u;  // each half of the scratch block
+// The chunk rule of the 8-bit conversion keeps a chunk's 16-bit output
+// below 8 MiB.
+constexpr uint32_t kAreaBytes = 8388608u;
 
 } // namespace
 
@@ -307,11 +308,6 @@ int CVarnelIF::Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_
     if (!Prepare())
         return -1;
     const uint64_t channels = m_channels;
-    // A scratch block that cannot be had: -1, nothing written.
-    if (m_workBuffer->Reserve(kScratchBytes) != 0)
-        return -1;
-    if (count < 1)
-        return 0;
 
     // A chunk is the largest number of pixels whose 16-bit output stays
     // below the 8 MiB output area (2 * channels * k < 8 MiB); with fewer
@@ -321,6 +317,15 @@ int CVarnelIF::Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_
     uint64_t chunk = channels ? (kAreaBytes - 1) / (2 * channels) : UINT32_MAX;
     chunk = std::min<uint64_t>(chunk, kAreaBytes / 6);
     chunk = std::max<uint64_t>(chunk, 1);
+
+    // The scratch block holds a chunk's widened input; pixels are narrowed
+    // into the output as they are stored, so no 16-bit output area is
+    // needed, and a short conversion reserves only what it widens. A block
+    // that cannot be had: -1, nothing written.
+    if (m_workBuffer->Reserve(uint32_t(6 * std::min<uint64_t>(chunk, count))) != 0)
+        return -1;
+    if (count < 1)
+        return 0;
 
     uint16_t* area16In = reinterpret_cast<uint16_t*>(m_workBuffer->GetData());
     const bool cached = m_cache && m_cache->IsUsable();
