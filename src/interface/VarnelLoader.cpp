@@ -186,7 +186,12 @@ long CVarnelLoader::Load(Target& target, const char* nameOrPath, const char* tex
         target.configuration = new CVarnel();
         target.engine->SetConfig(target.configuration);
 
-        KPath path(nameOrPath);
+        // A name that begins with the bytes FF FE is read as UTF-16 up to a
+        // 16-bit zero, which the caller's 8-bit text need not contain: two
+        // more zero bytes keep that search inside a copy of the name.
+        std::string terminated(nameOrPath);
+        terminated.append(2, '\0');
+        const KPath path(terminated.c_str());
         const std::string baseName = path.GetBaseName().StdString();
         const std::string extension = path.GetExtension().StdString();
         if (!extension.empty()) {

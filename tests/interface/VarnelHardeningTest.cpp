@@ -1,0 +1,300 @@
+// What a careless or unlucky host can do to an instance: null and zero
+// arguments to every exported call, hostile names and files, and cache
+// files that are damaged or built by two processes at once.
+#include "base/KChecksum.h"
+#include "engine/VarnelCache.h"
+#include "varnel/VarnelDll.h"
+#include "varnel/varnel.h"
+
+#include <Poco/File.h>
+#include <Poco/TemporaryFile.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+char* Text(const std::string& s) { return const_cast<char*>(s.c_str()); }
+
+class ScratchFolder {
+public:
+    ScratchFolder() : m_path(Poco::TemporaryFile::tempName() + "/") { Poco::File(m_path).createDirectories(); }
+    ~ScratchFolder() { Poco::File(m_path).remove(true); }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+std::string CacheNameOf(const std::string& key)
+{
+    KChecksum crc;
+    crc.Update(key);
+    return std::to_string(int32_t(crc.GetValue())) + ".dat";
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+long Load(CVarnelDll& dll, const std::string& name, const char* text = nullptr,
+          VarnelProgressProc progress = nullptr)
+{
+    return dll.SetPreferences(Text(name), const_cast<char*>(text), nullptr, 0, 0, progress, 0);
+}
+
+// ---- null and zero arguments ----
+
+struct CallCase {
+    const char* name;
+    std::function<long(VarnelHandle, CVarnelDll&)> call;
+    long expected;
+};
+
+class NullAndZeroArguments : public ::testing::TestWithParam<CallCase> {};
+
+// On a loaded instance of either kind (and a null handle where the call
+// takes one); afterwards the instance still converts.
+TEST_P(NullAndZeroArguments, AreRefusedWithoutHarm)
+{
+    VarnelHandle handle = kal_InitVarnel();
+    ASSERT_NE(nullptr, handle);
+    kal_SetPreferences(handle, Text("HUE_PARAM_CMYK"), nullptr);
+    ASSERT_EQ(4, kal_GetChannels(handle));
+    CVarnelDll dll;
+    ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYK"));
+
+    EXPECT_EQ(GetParam().expected, GetParam().call(handle, dll));
+
+    unsigned short in[3] = {65535, 0, 0}, out[4] = {};
+    EXPECT_EQ(0, kal_RGB2Multichannel(handle, in, out, 1));
+    unsigned char out8[4] = {};
+    EXPECT_EQ(0, dll.RGB2Multichannel(255, 0, 0, out8));
+    kal_EndVarnel(handle);
+}
+
+unsigned short g_in16[3] = {1, 2, 3};
+unsigned short g_out16[8];
+unsigned char g_in8[3] = {1, 2, 3};
+unsigned char g_out8[8];
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, NullAndZeroArguments,
+    ::testing::Values(
+        CallCase{"SetPreferencesNullName", [](VarnelHandle h, CVarnelDll&) { return kal_SetPreferences(h, nullptr, nullptr); }, 0},
+        CallCase{"SetPreferencesNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_SetPreferences(nullptr, nullptr, nullptr); }, 0},
+        CallCase{"SetFlagsZero", [](VarnelHandle h, CVarnelDll&) { return kal_SetFlags(h, 0); }, 0},
+        CallCase{"ChannelsNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_GetChannels(nullptr); }, 0},
+        CallCase{"ConvertNullIn", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, nullptr, g_out16, 1); }, -1},
+        CallCase{"ConvertNullOut", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, g_in16, nullptr, 1); }, -1},
+        CallCase{"ConvertZeroCount", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, g_in16, g_out16, 0); }, -1},
+        CallCase{"ConvertNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_RGB2Multichannel(nullptr, g_in16, g_out16, 1); }, -1},
+        CallCase{"EndNullHandle", [](VarnelHandle, CVarnelDll&) { kal_EndVarnel(nullptr); return 0L; }, 0},
+        CallCase{"DllNullName", [](VarnelHandle, CVarnelDll& d) { return d.SetPreferences(nullptr, nullptr, nullptr, 0, 0, nullptr, 0); }, -1},
+        CallCase{"DllEmptyName", [](VarnelHandle, CVarnelDll&) { CVarnelDll o; return o.SetPreferences(Text(""), nullptr, nullptr, 0, 0, nullptr, 0) + 10 * o.GetChannels(); }, -1},
+        CallCase{"Dll8NullIn", [](VarnelHandle, CVarnelDll& d) { return d.RGB8ToMultichannel(nullptr, g_out8, 1); }, -1},
+        CallCase{"Dll8NullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB8ToMultichannel(g_in8, nullptr, 1); }, -1},
+        CallCase{"Dll8ZeroCount", [](VarnelHandle, CVarnelDll& d) { return d.RGB8ToMultichannel(g_in8, g_out8, 0); }, -1},
+        CallCase{"Dll16NullIn", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(nullptr, g_out16, 1); }, -1},
+        CallCase{"Dll16NullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(g_in16, nullptr, 1); }, -1},
+        CallCase{"Dll16ZeroCount", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(g_in16, g_out16, 0); }, -1},
+        CallCase{"DllOneColourNullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB2Multichannel(0, 0, 0, nullptr); }, -1},
+        CallCase{"DllNullFolderIgnored", [](VarnelHandle, CVarnelDll& d) {
+            char before[300], after[300];
+            d.GetTemporaryFolder(before, sizeof before);
+            d.SetTemporaryFolder(nullptr);
+            d.GetTemporaryFolder(after, sizeof after);
+            return long(std::strcmp(before, after)); }, 0},
+        CallCase{"DllFolderNullBuffer", [](VarnelHandle, CVarnelDll& d) { return long(d.GetTemporaryFolder(nullptr, 300)); }, 0},
+        CallCase{"DllFolderZeroSize", [](VarnelHandle, CVarnelDll& d) { char b[4] = "abc"; return long(d.GetTemporaryFolder(b, 0)) + long(b[0] != 'a'); }, 0},
+        CallCase{"DllFolderNegativeSize", [](VarnelHandle, CVarnelDll& d) { char b[4] = "abc"; return long(d.GetTemporaryFolder(b, -5)); }, 0},
+        CallCase{"DllEnumNullProc", [](VarnelHandle, CVarnelDll& d) { return long(d.EnumCfgs(nullptr, nullptr)); }, 0},
+        CallCase{"DllPresetNullName", [](VarnelHandle, CVarnelDll& d) { long size = 0; return long(d.GetCfgByName(nullptr, &size, nullptr)); }, 0},
+        CallCase{"DllPresetNullSize", [](VarnelHandle, CVarnelDll& d) { char b[8]; return long(d.GetCfgByName(Text("HUE_PARAM_CMYK"), nullptr, b)); }, 0},
+        CallCase{"DllPresetZeroSize", [](VarnelHandle, CVarnelDll& d) {
+            char b[4] = "abc";
+            long size = 0;
+            return long(d.GetCfgByName(Text("HUE_PARAM_CMYK"), &size, b)) + long(b[0] != 'a'); }, 1},
+        CallCase{"CacheNameNullName", [](VarnelHandle, CVarnelDll&) { char b[64]; return long(CVarnelDll::GetCacheFileName(nullptr, nullptr, b, 64)); }, 0},
+        CallCase{"CacheNameNullOut", [](VarnelHandle, CVarnelDll&) { return long(CVarnelDll::GetCacheFileName(Text("A"), nullptr, nullptr, 64)); }, 0},
+        CallCase{"CacheNameZeroSize", [](VarnelHandle, CVarnelDll&) { char b[4] = "abc"; return long(CVarnelDll::GetCacheFileName(Text("A"), nullptr, b, 0)) + long(b[0] != 'a'); }, 0},
+        CallCase{"CacheNameNegativeSize", [](VarnelHandle, CVarnelDll&) { char b[4] = "abc"; return long(CVarnelDll::GetCacheFileName(Text("A"), Text(""), b, LONG_MIN)); }, 0}),
+    [](const ::testing::TestParamInfo<CallCase>& info) { return std::string(info.param.name); });
+
+// ---- hostile names and configuration files ----
+
+// A name that starts with the bytes of a UTF-16 mark is still a zero-ended
+// 8-bit text: reading it must stop at its zero byte (these once ran on,
+// looking for a 16-bit zero, past the end of the caller's text).
+TEST(HostileNames, MarkBytesInFrontOfANameStayInsideIt)
+{
+    for (const char* name : {"\xFF\xFE", "\xFF\xFE" "A", "\xFF\xFE" "AB", "\xFF\xFE" "x.cfg",
+                             "\xFF\xFE" "HUE_PARAM_CMYK"}) {
+        // An exact-size heap copy, so that the sanitizer sees any over-read.
+        const size_t length = std::strlen(name);
+        std::vector<char> exact(name, name + length + 1);
+        CVarnelDll dll;
+        EXPECT_EQ(-1, dll.SetPreferences(exact.data(), nullptr, nullptr, 0, 0, nullptr, 0)) << length;
+        EXPECT_EQ(0, dll.GetChannels());
+        VarnelHandle handle = kal_InitVarnel();
+        EXPECT_EQ(0, kal_SetPreferences(handle, exact.data(), nullptr));
+        EXPECT_EQ(0, kal_GetChannels(handle));
+        kal_EndVarnel(handle);
+    }
+}
+
+TEST(HostileFiles, DirectoryEmptyBinaryAndLargeConfigurationFiles)
+{
+    ScratchFolder folder;
+    std::filesystem::create_directories(folder.Path() + "folder.cfg");
+    std::ofstream(folder.Path() + "empty.cfg");
+    std::string binary = "CHANNELS=6;";
+    for (int i = 0; i < 4096; ++i)
+        binary += char((i * 7) & 255);
+    std::ofstream(folder.Path() + "binary.cfg", std::ios::binary) << binary;
+    std::string large = "CHANNELS=5;";
+    large.resize(100u << 20, ';');
+    std::ofstream(folder.Path() + "large.cfg", std::ios::binary) << large;
+
+    struct Case {
+        const char* file;
+        long result;
+        long channels;
+    };
+    for (const Case& c : {Case{"folder.cfg", -1, 0}, Case{"folder.cfg/", -1, 0},
+                          Case{"empty.cfg", 0, 0}, Case{"binary.cfg", 0, 6},
+                          Case{"large.cfg", 0, 5}, Case{"missing.cfg", -1, 0}}) {
+        CVarnelDll dll;
+        EXPECT_EQ(c.result, Load(dll, folder.Path() + c.file)) << c.file;
+        EXPECT_EQ(c.channels, dll.GetChannels()) << c.file;
+    }
+}
+
+// ---- the cache ----
+
+int g_progressCalls = 0;
+int CountCalls(double, long long)
+{
+    ++g_progressCalls;
+    return 0;
+}
+
+// The table every configuration's cache must hold: all 8-bit colours
+// converted without a cache.
+std::string ExpectedTable(const char* preset, long channels)
+{
+    std::vector<unsigned char> colours(3 * size_t(kCacheColours));
+    for (uint32_t k = 0; k < kCacheColours; ++k)
+        CacheColourOfEntry(k, colours[3 * size_t(k)], colours[3 * size_t(k) + 1], colours[3 * size_t(k) + 2]);
+    std::string table(size_t(channels) * kCacheColours, '\0');
+    CVarnelDll plain;
+    EXPECT_EQ(0, Load(plain, preset));
+    EXPECT_EQ(0, plain.RGB8ToMultichannel(colours.data(), &table[0], kCacheColours));
+    return table;
+}
+
+// Two processes build the same cache file at the same moment: both loads
+// succeed and one complete, correct file remains, with no scraps of the
+// other writer. A file cut short by one byte is then rebuilt, identical.
+TEST(CacheFaults, ConcurrentBuildsThenATruncatedFile)
+{
+    ScratchFolder folder;
+    const char* preset = "HUE_PARAM_CMYK";
+    const std::string path = folder.Path() + CacheNameOf(preset);
+
+    int go[2];
+    ASSERT_EQ(0, pipe(go));
+    pid_t children[2];
+    for (pid_t& child : children) {
+        child = fork();
+        ASSERT_NE(-1, child);
+        if (child == 0) {
+            char start;
+            close(go[1]);
+            if (read(go[0], &start, 1) != 1)
+                _exit(3);
+            CVarnelDll dll;
+            dll.SetTemporaryFolder(Text(folder.Path()));
+            dll.SetFlags(1);
+            const bool loaded = Load(dll, preset) == 0 && dll.GetChannels() == 4;
+            _exit(loaded ? 0 : 1);
+        }
+    }
+    close(go[0]);
+    ASSERT_EQ(2, write(go[1], "GG", 2));
+    close(go[1]);
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(child, waitpid(child, &status, 0));
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(0, WEXITSTATUS(status));
+    }
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        files.push_back(entry.path().filename().string());
+    EXPECT_EQ(std::vector<std::string>{CacheNameOf(preset)}, files);
+    const std::string expected = ExpectedTable(preset, 4);
+    ASSERT_TRUE(ReadAll(path) == expected);
+
+    std::filesystem::resize_file(path, expected.size() - 1);
+    g_progressCalls = 0;
+    CVarnelDll dll;
+    dll.SetTemporaryFolder(Text(folder.Path()));
+    dll.SetFlags(1);
+    ASSERT_EQ(0, Load(dll, preset, nullptr, CountCalls));
+    EXPECT_GT(g_progressCalls, 0);
+    EXPECT_TRUE(ReadAll(path) == expected);
+    // The rebuilt table serves the conversion.
+    unsigned char colour[3] = {10, 200, 30}, out[4];
+    ASSERT_EQ(0, dll.RGB8ToMultichannel(colour, out, 1));
+    const size_t entry = (size_t(30 >> 4) << 20) + (size_t(200) << 12) + (size_t(30 & 15) << 8) + 10;
+    EXPECT_EQ(0, std::memcmp(out, &expected[4 * entry], 4));
+}
+
+// A folder text of 259 characters is the longest an instance keeps; its
+// cache path is longer still and works. A text of 260 or more is ignored,
+// so the folder set before stays in use.
+TEST(CacheFaults, LongestFolderTextAndOneTooLong)
+{
+    ScratchFolder folder;
+    std::string longest = folder.Path();
+    while (longest.size() < 259) {
+        const size_t room = 259 - longest.size();
+        longest += room > 1 ? std::string(std::min<size_t>(room - 1, 50), 'd') + "/" : "/";
+    }
+    ASSERT_EQ(259u, longest.size());
+    ASSERT_EQ('/', longest.back());
+    Poco::File(longest).createDirectories();
+
+    const char* preset = "HUE_PARAM_CMYK";
+    const char* extra = "MAXINK=250;";
+    CVarnelDll dll;
+    dll.SetTemporaryFolder(Text(longest));
+    dll.SetFlags(1);
+    ASSERT_EQ(0, Load(dll, preset, extra));
+    const std::string path = longest + CacheNameOf(std::string(preset) + "+" + extra);
+    ASSERT_TRUE(Poco::File(path).exists());
+    EXPECT_EQ(uint64_t(4) * kCacheColours, Poco::File(path).getSize());
+
+    const std::string tooLong = longest + "x/";
+    dll.SetTemporaryFolder(Text(tooLong));
+    g_progressCalls = 0;
+    ASSERT_EQ(0, Load(dll, preset, extra, CountCalls));
+    EXPECT_EQ(0, g_progressCalls);  // read from the folder kept before
+    EXPECT_FALSE(Poco::File(tooLong).exists());
+}
+
+} // namespace
