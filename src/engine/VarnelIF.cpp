@@ -84,8 +84,11 @@ int CVarnelIF::Reserved() { return 0; }
 
 void CVarnelIF::SetConfig(CVarnel* config)
 {
+    // A pixel remembered under another configuration says nothing about
+    // this one.
     m_config = config;
     m_plan.reset();
+    m_rememberedValid = 0;
 }
 
 bool CVarnelIF::Prepare()

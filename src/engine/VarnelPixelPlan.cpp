@@ -336,9 +336,11 @@ int CVarnelPixelPlan::ComputeBatch(const uint16_t* rgb, uint16_t (*work)[kMaxCha
 // lane's result equals Compute's; choices the scalar code makes by branching
 // are made here by selecting between lanes' values. The kernel is inlined
 // into one function per instruction set, which decides the lane count.
-#if defined(__GNUC__) && !defined(__clang__)
 // Vector arguments never cross a call here: every helper is inlined. (The
 // note is emitted at the end of the file, so it stays off from here on.)
+#if defined(__clang__)
+#pragma clang diagnostic ignored "-Wpsabi"
+#elif defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"
 #endif
 
