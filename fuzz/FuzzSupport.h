@@ -1,0 +1,73 @@
+// Helpers shared by the fuzz targets: a private scratch folder and the
+// pixels every target converts.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fuzz {
+
+// A host sizes its output buffers by the channel count; a configuration
+// may claim billions of channels, which no test can allocate. Larger
+// counts are loaded but not converted.
+constexpr uint64_t kMaxConvertedChannels = 40;
+
+// White, black, greys, primaries, secondaries and a few odd colours, with a
+// repeated pixel so that the remembered-pixel path runs as well.
+inline const std::vector<uint8_t>& Pixels8()
+{
+    static const std::vector<uint8_t> pixels = {
+        255, 255, 255, 0,   0,   0,   128, 128, 128, 255, 0,   0,   0,   255, 0,
+        0,   0,   255, 0,   255, 255, 255, 0,   255, 255, 255, 0,   1,   2,   3,
+        254, 17,  99,  200, 100, 50,  200, 100, 50,  37,  211, 160, 255, 254, 255,
+    };
+    return pixels;
+}
+
+inline uint32_t PixelCount() { return uint32_t(Pixels8().size() / 3); }
+
+inline std::vector<uint16_t> Pixels16()
+{
+    std::vector<uint16_t> wide;
+    for (uint8_t v : Pixels8())
+        wide.push_back(uint16_t(v * 257u));
+    // Values that do not sit on the 8-bit grid.
+    wide.insert(wide.end(), {1, 65534, 128, 129, 32767, 32768, 40000, 3, 65535});
+    return wide;
+}
+
+inline uint8_t Narrow(uint16_t x) { return uint8_t((x * 65281u + 8388608u) >> 24); }
+
+// A folder of this process under /tmp, removed at exit.
+inline const std::string& ScratchFolder()
+{
+    static const std::string folder = [] {
+        char name[] = "/tmp/varnel-fuzz-XXXXXX";
+        if (!mkdtemp(name))
+            std::abort();
+        std::string path = std::string(name) + "/";
+        static std::string removal = "rm -rf '" + path + "'";
+        std::atexit([] {
+            if (std::system(removal.c_str()) != 0) {
+            }
+        });
+        return path;
+    }();
+    return folder;
+}
+
+inline void WriteFile(const std::string& path, const uint8_t* data, size_t size)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        std::abort();
+    if (size && std::fwrite(data, 1, size, file) != size)
+        std::abort();
+    std::fclose(file);
+}
+
+} // namespace fuzz
