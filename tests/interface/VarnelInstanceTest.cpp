@@ -367,3 +367,41 @@ TEST(Cache, ManagerKeysByTheArgumentAsPassedAndCreatesItsFolder)
 }
 
 } // namespace
+
+namespace {
+
+// Every preset loads and separates through the C functions: its channel
+// count is the one its text states, white is no ink everywhere, black is
+// full black ink.
+TEST(Instance, EveryPresetSeparatesThroughTheCInterface)
+{
+    struct Collected {
+        std::vector<std::string> names;
+    } collected;
+    CVarnelDll dll;
+    ASSERT_TRUE(dll.EnumCfgs([](char* name, void* user) {
+        static_cast<Collected*>(user)->names.push_back(name);
+        return 0;
+    }, &collected));
+    ASSERT_EQ(57u, collected.names.size());
+    VarnelHandle handle = kal_InitVarnel();
+    for (const std::string& name : collected.names) {
+        long size = 0;
+        ASSERT_TRUE(dll.GetCfgByName(Text(name.c_str()), &size, nullptr));
+        std::vector<char> text(size_t(size) + 1, '\0');
+        ASSERT_TRUE(dll.GetCfgByName(Text(name.c_str()), &size, text.data()));
+        const long stated = std::stol(std::strstr(text.data(), "CHANNELS=") + 9);
+        kal_SetPreferences(handle, Text(name.c_str()), nullptr);
+        ASSERT_EQ(stated, kal_GetChannels(handle)) << name;
+        unsigned short rgb[6] = {65535, 65535, 65535, 0, 0, 0};
+        std::vector<unsigned short> out(size_t(2 * stated), 1);
+        ASSERT_EQ(0, kal_RGB2Multichannel(handle, rgb, out.data(), 2)) << name;
+        for (long j = 0; j < stated; ++j) {
+            EXPECT_EQ(65535, out[size_t(j)]) << name;
+            EXPECT_EQ(j == 3 ? 0 : 65535, out[size_t(stated + j)]) << name;
+        }
+    }
+    kal_EndVarnel(handle);
+}
+
+} // namespace
