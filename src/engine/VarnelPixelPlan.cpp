@@ -7,6 +7,7 @@
 #include "stages/VarnelMasks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -156,6 +157,65 @@ void CVarnelPixelPlan::BuildHueBuckets()
             const double from = double(b);
             if (!mask.quickReject || meets(from, from + 1.0) || meets(from + 360.0, from + 361.0))
                 m_hueBuckets[b] |= 1u << i;
+        }
+    }
+    BuildSegmentChoices();
+}
+
+void CVarnelPixelPlan::BuildSegmentChoices()
+{
+    // For every mask and hue bucket: which segment holds every hue of the
+    // bucket, and whether that hue is taken as h or h + 360, when that is
+    // the same for the whole bucket. The walk compares h or h + 360 with the
+    // segments' integral hue values (starts, ends, ends - 360) only; those
+    // comparisons can differ inside the bucket [b, b + 1) only when such a
+    // value equals b (for h) or b + 360 or b + 361 (for h + 360, which
+    // rounds into [b + 360, b + 361]), or, for the test h == 0, in bucket 0.
+    // Any other bucket takes one path for all its hues, found by walking
+    // the segments once for a hue inside it.
+    m_segmentChoices.assign(m_masks.size() * kHueBuckets, kChoiceOpen);
+    for (size_t i = 0; i < m_masks.size(); ++i) {
+        const MaskPlan& mask = m_masks[i];
+        if (!mask.quickReject)
+            continue;
+        bool integral = true;
+        bool wraps = false;
+        for (unsigned k = 0; k < mask.segments; ++k) {
+            const SegmentPlan& s = mask.segment[k];
+            integral = integral && s.start == std::floor(s.start) && s.end == std::floor(s.end);
+            wraps = wraps || s.wraps;
+        }
+        if (!integral)
+            continue;
+        for (size_t b = 0; b < kHueBuckets; ++b) {
+            const double low = double(b);
+            auto critical = [low](double value) {
+                return value == low || value == low + 360.0 || value == low + 361.0;
+            };
+            bool open = b == 0 && wraps;
+            for (unsigned k = 0; k < mask.segments && !open; ++k) {
+                const SegmentPlan& s = mask.segment[k];
+                open = critical(s.start) || critical(s.end) || critical(s.end - 360.0);
+            }
+            if (open)
+                continue;
+            // The walk of RampLevel for a hue inside the bucket.
+            double h = low + 0.5;
+            bool wrapped = false;
+            uint8_t choice = kChoiceNone;
+            for (unsigned k = 0; k < mask.segments; ++k) {
+                const SegmentPlan& s = mask.segment[k];
+                if (s.wraps && s.end - 360.0 >= h) {
+                    h += 360.0;
+                    wrapped = true;
+                }
+                if (s.start <= h && h <= s.end) {
+                    if (!s.noCrossing)
+                        choice = uint8_t((k + 1) | (wrapped ? kChoiceWrapped : 0));
+                    break;
+                }
+            }
+            m_segmentChoices[i * kHueBuckets + b] = choice;
         }
     }
 }
@@ -448,16 +508,40 @@ struct CVarnelLaneKernel {
         const D purity = 2.0 * (1.0 - lightness);
         const D degrees = hue * 360.0;
         uint32_t candidates = 0;
+        size_t bucket[N];
+        bool bucketed = true;
         for (int lane = 0; lane < N; ++lane) {
             const double h = degrees[lane];
-            candidates |= (h >= 0.0 && h < double(Plan::kHueBuckets)) ? plan.m_hueBuckets[size_t(h)]
-                                                                      : plan.m_allMasks;
+            const bool inside = h >= 0.0 && h < double(Plan::kHueBuckets);
+            bucket[lane] = inside ? size_t(h) : 0;
+            bucketed = bucketed && inside;
+            candidates |= inside ? plan.m_hueBuckets[size_t(h)] : plan.m_allMasks;
         }
         const size_t count = plan.m_masks.size();
         for (size_t i = 0; i < count; ++i) {
             const Plan::MaskPlan& mask = plan.m_masks[i];
             if (i < 32 && !((candidates >> i) & 1u)) {
                 channel[mask.channel] = AllU(65535u);
+                continue;
+            }
+            // When every lane's bucket takes the same path through this
+            // mask, the level is that segment's line at h or h + 360.
+            const uint8_t* choices = plan.m_segmentChoices.data() + i * Plan::kHueBuckets;
+            const uint8_t choice = bucketed ? choices[bucket[0]] : Plan::kChoiceOpen;
+            bool same = choice != Plan::kChoiceOpen;
+            for (int lane = 1; lane < N && same; ++lane)
+                same = choices[bucket[lane]] == choice;
+            if (same) {
+                if (choice == Plan::kChoiceNone) {
+                    channel[mask.channel] = AllU(65535u);
+                    continue;
+                }
+                const Plan::SegmentPlan& s = mask.segment[(choice & 3) - 1];
+                const D h = (choice & Plan::kChoiceWrapped) ? degrees + 360.0 : degrees;
+                const D numerator = 1.0 * s.c - (-h) * s.a;
+                const D level = s.denominator == -1.0 ? -numerator : numerator / s.denominator;
+                const D amount = MaxWith(0.0, MinWith(1.0, purity * level / 65535.0));
+                channel[mask.channel] = 65535u - Truncate(amount * 65535.0);
                 continue;
             }
             D h = degrees;

@@ -55,6 +55,7 @@ private:
     struct ContactPlan;
 
     void BuildHueBuckets();
+    void BuildSegmentChoices();
     static double RampLevel(const MaskPlan& mask, double hue);
     void ApplyMasks(double hue, double lightness, uint16_t* work) const;
     void ApplyContact(uint32_t black, uint16_t* work) const;
@@ -74,6 +75,14 @@ private:
     static constexpr size_t kHueBuckets = 361;
     std::vector<uint32_t> m_hueBuckets;  // masks that may find a hue, per degree
     uint32_t m_allMasks = 0;
+    // Per mask and hue bucket: the segment (1 to 3) that holds every hue of
+    // the bucket, with kChoiceWrapped when the hue is taken as h + 360;
+    // kChoiceNone when none holds it (level 0); kChoiceOpen when hues of the
+    // bucket take different paths.
+    static constexpr uint8_t kChoiceNone = 0;
+    static constexpr uint8_t kChoiceWrapped = 0x10;
+    static constexpr uint8_t kChoiceOpen = 0xFF;
+    std::vector<uint8_t> m_segmentChoices;
     std::vector<ContactPlan> m_contacts;
     std::unique_ptr<CVarnelRefinement> m_refinement;
     bool m_refine = false;
