@@ -41,21 +41,23 @@ int BuildCacheTable(CVarnelIF& engine, CVarnelCache& cache, uint64_t channels,
                     VarnelProgressProc progress, long long value)
 {
     unsigned long size = 0;
-    std::unique_ptr<char[]> colours;
+    // The colour table is a block of the same kind as a cache table, which
+    // is cheap to touch for the first time.
+    CVarnelCache colours;
     try {
         if (!CVarnelLoader::GenerateCacheData(&size, nullptr))
             return -108;
-        colours.reset(new char[size]);
+        colours.Allocate(size);
     } catch (...) {
         return -108;
     }
-    if (!CVarnelLoader::GenerateCacheData(&size, colours.get()))
+    if (!CVarnelLoader::GenerateCacheData(&size, reinterpret_cast<char*>(colours.GetData())))
         return -108;
     cache.Allocate(channels * kCacheColours);
     uint32_t processed = 0;
     try {
-        return engine.Convert8(reinterpret_cast<const uint8_t*>(colours.get()), cache.GetData(),
-                               kCacheColours, kCacheColours, &processed, progress, value);
+        return engine.Convert8(colours.GetData(), cache.GetData(), kCacheColours, kCacheColours,
+                               &processed, progress, value);
     } catch (int code) {
         return code;
     } catch (...) {
