@@ -2,6 +2,7 @@
 
 #include "base/KString.h"
 #include "config/VarnelParser.h"
+#include "config/VarnelStatementFields.h"
 
 #include <cstdio>
 #include <cstring>
@@ -88,19 +89,10 @@ int CVarnelChannelsContactContainer::Load(const char* text, long length)
             if (!IsKeyActive(text, length, KString(key)))
                 continue;
 
-            // Value, closing CR and zero must fit; a longer value is refused
-            // rather than cut.
-            if (value.size() > static_cast<size_t>(kContactValueRoom - 2))
-                throw -1;
-            char buffer[kContactValueRoom];
-            std::memcpy(buffer, value.data(), value.size());
-            buffer[value.size()] = '\r';
-            buffer[value.size() + 1] = '\0';
-
-            char* fields[kMaxTokens];
-            CVarnelParser parser;
-            const int count = parser.Split(buffer, fields, static_cast<long>(value.size() + 1), ',');
-            if (count > kMaxTokens)
+            // Value, closing CR and zero must fit; a longer value, or more
+            // fields than the table records, is refused rather than cut.
+            CVarnelStatementFields fields;
+            if (fields.Read(value, kContactValueRoom) != 0)
                 throw -1;
 
             // Every active statement makes a new item, even for a target
@@ -109,7 +101,7 @@ int CVarnelChannelsContactContainer::Load(const char* text, long length)
             // that is not a number does. Fields are never variables.
             auto item = std::make_unique<CVarnelChannelContactItem>();
             item->SetNumber(static_cast<int32_t>(n));
-            item->SetContacts(ValueToInt(fields[0]), ValueToInt(fields[1]));
+            item->SetContacts(ValueToInt(fields.Field(0)), ValueToInt(fields.Field(1)));
             // The list takes the item only once the append succeeded.
             AddItem(item.get());
             item.release();

@@ -2,6 +2,7 @@
 
 #include "base/KString.h"
 #include "config/VarnelParser.h"
+#include "config/VarnelStatementFields.h"
 #include "geometry/KSegment.h"
 
 #include <cerrno>
@@ -198,20 +199,11 @@ int CVarnelMasksContainer::LoadMasks(const char* text, long length)
 
             // The value, a CR that closes its last field and the zero must
             // fit the buffer; a longer value is refused rather than cut,
-            // since a cut would silently move the ramp.
-            if (value.size() > static_cast<size_t>(kMaskValueRoom - 2))
-                throw -1;
-            char buffer[kMaskValueRoom];
-            std::memcpy(buffer, value.data(), value.size());
-            buffer[value.size()] = '\r';
-            buffer[value.size() + 1] = '\0';
-
-            char* fields[kMaxTokens];
-            CVarnelParser parser;
-            const int count = parser.Split(buffer, fields, static_cast<long>(value.size() + 1), ',');
-            // More fields than the table records, or fewer than the four
-            // corners: the statement cannot describe a trapezoid.
-            if (count > kMaxTokens || count < kMaskFields)
+            // since a cut would silently move the ramp. More fields than the
+            // table records, or fewer than the four corners: the statement
+            // cannot describe a trapezoid.
+            CVarnelStatementFields fields;
+            if (fields.Read(value, kMaskValueRoom) != 0 || fields.Count() < kMaskFields)
                 throw -1;
 
             CVarnelItem* existing = GetItem(static_cast<int>(n));
@@ -225,10 +217,10 @@ int CVarnelMasksContainer::LoadMasks(const char* text, long length)
             // An item already there (the black mask, or a mask of an earlier
             // text) is reused and keeps its active flag.
             item->SetNumber(static_cast<int32_t>(n));
-            item->SetPoint1(MaskPoint{0, HueField(fields[0])});
-            item->SetPoint2(MaskPoint{65535, HueField(fields[1])});
-            item->SetPoint3(MaskPoint{65535, HueField(fields[2])});
-            item->SetPoint4(MaskPoint{0, HueField(fields[3])});
+            item->SetPoint1(MaskPoint{0, HueField(fields.Field(0))});
+            item->SetPoint2(MaskPoint{65535, HueField(fields.Field(1))});
+            item->SetPoint3(MaskPoint{65535, HueField(fields.Field(2))});
+            item->SetPoint4(MaskPoint{0, HueField(fields.Field(3))});
         }
         return 0;
     } catch (int code) {

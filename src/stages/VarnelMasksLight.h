@@ -9,6 +9,7 @@
 
 #include "config/VarnelContainer.h"
 #include "config/VarnelParser.h"
+#include "config/VarnelStatementFields.h"
 #include "config/VarnelTransformation.h"
 
 #include <cstdint>
@@ -47,26 +48,6 @@ int64_t ReshapedPercent(int32_t percent);
 // from (P(c), 0) to (P(a), 65535), then flat at 65535, where c is the
 // reshaped a. Entries below P(c) are not written.
 void DrawReshapedRise(uint16_t* table, int32_t percent);
-
-// The value of one statement cut into its comma-separated fields, the way
-// every table-driven stage reads it.
-class CVarnelStatementFields {
-public:
-    // Copies the value and a closing carriage return into a buffer of
-    // bufferSize bytes and splits it at each ','. Returns 0, or -1 when the
-    // value does not fit the buffer or holds more than kMaxTokens fields:
-    // such a statement is rejected as a whole rather than cut silently.
-    int Read(const std::string& value, size_t bufferSize);
-    int Count() const { return m_count; }
-    // The field's text, or null when the value has no such field.
-    const char* Field(int index) const;
-    bool Has(int index) const { return Field(index) != nullptr; }
-
-private:
-    std::string m_buffer;
-    char* m_fields[kMaxTokens] = {};
-    int m_count = 0;
-};
 
 // The text a field stands for: a field that starts with '_' names a
 // variable and yields its value text (at most kVariableValueRoom characters;
