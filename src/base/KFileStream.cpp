@@ -48,17 +48,19 @@ int KFileStream::Open(const KFile& file, KFileOpenMode mode)
     return -1;
 }
 
-int KFileStream::Read(char* buf, int count)
+namespace {
+
+// Moves count bytes with one device operation, continuing short transfers
+// (a large request, a signal) until the count is reached or the file ends,
+// so that one call moves a whole file. Never throws; a KException is
+// reported, and the bytes moved before a failure are not counted.
+template <typename Device>
+int Transfer(int count, Device move)
 {
-    if (m_buffer == nullptr || buf == nullptr || count <= 0)
-        return 0;
     try {
-        // The device may deliver less than asked for (a large request, a
-        // signal): read on until the count is reached or the file ends, so
-        // that one call fetches a whole file.
         int total = 0;
         while (total < count) {
-            const int n = m_buffer->readFromDevice(buf + total, count - total);
+            const int n = move(total, count - total);
             if (n <= 0)
                 break;
             total += n;
@@ -71,25 +73,20 @@ int KFileStream::Read(char* buf, int count)
     return 0;
 }
 
+} // namespace
+
+int KFileStream::Read(char* buf, int count)
+{
+    if (m_buffer == nullptr || buf == nullptr || count <= 0)
+        return 0;
+    return Transfer(count, [&](int done, int left) { return m_buffer->readFromDevice(buf + done, left); });
+}
+
 int KFileStream::Write(const char* buf, int count)
 {
     if (m_buffer == nullptr || buf == nullptr || count <= 0)
         return 0;
-    try {
-        // Short writes are continued for the same reason as short reads.
-        int total = 0;
-        while (total < count) {
-            const int n = m_buffer->writeToDevice(buf + total, count - total);
-            if (n <= 0)
-                break;
-            total += n;
-        }
-        return total;
-    } catch (const KException& e) {
-        KErrorHandler::Handle(e);
-    } catch (...) {
-    }
-    return 0;
+    return Transfer(count, [&](int done, int left) { return m_buffer->writeToDevice(buf + done, left); });
 }
 
 int KFileStream::GetSize()
