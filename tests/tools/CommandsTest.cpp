@@ -32,12 +32,31 @@ TEST(ShowCommand, PrintsOneStatementPerLine) {
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> statements = lines(run.out);
     ASSERT_EQ(statements.size(), 12u);
-    EXPECT_EQ(statements.front(), "#_MAXIMUMINK=300");
-    EXPECT_EQ(statements[4], "HUEMASK00=60,120,240,300");
-    EXPECT_EQ(statements.back(), "*HUEMASK_LIGHT00=6,50,66");
+    EXPECT_EQ(statements.front(), "#_MAXIMUMINK=300;");
+    EXPECT_EQ(statements[4], "HUEMASK00=60,120,240,300;");
+    EXPECT_EQ(statements.back(), "*HUEMASK_LIGHT00=6,50,66;");
     run = runTool({"show", "hue_param_cmyk"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("unknown preset"), std::string::npos);
+}
+
+TEST(ShowCommand, SavedTextLoadsAsThePresetItself) {
+    ScratchFolder folder;
+    const Image input = makeTestImage(24, 16, 3, 16);
+    const ToolResult presets = runTool({"presets"});
+    ASSERT_EQ(presets.status, 0) << presets.err;
+    for (const std::string& line : lines(presets.out)) {
+        const std::string preset = line.substr(0, line.find(' '));
+        SCOPED_TRACE(preset);
+        const ToolResult shown = runTool({"show", preset});
+        ASSERT_EQ(shown.status, 0) << shown.err;
+        const std::string saved = folder.path(preset + ".cfg");
+        writeFile(saved, shown.out);
+        int presetChannels = 0, savedChannels = 0;
+        const std::vector<uint16_t> expected = librarySeparation(preset, input.samples, 16, presetChannels);
+        EXPECT_EQ(librarySeparation(saved, input.samples, 16, savedChannels), expected);
+        EXPECT_EQ(savedChannels, presetChannels);
+    }
 }
 
 TEST(PixelCommand, PrintsCoverageAndLibraryValues) {

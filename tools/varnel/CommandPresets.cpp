@@ -19,8 +19,11 @@ const char kPresetsHelp[] =
 const char kShowHelp[] =
     "usage: varnel show PRESET\n"
     "\n"
-    "Prints a preset's configuration text, one statement a line. A statement\n"
-    "that starts with '*' is switched off; '#' lines define variables.\n";
+    "Prints a preset's configuration text, one statement a line, each closed\n"
+    "by ';'. Saved to a .cfg file it loads as the same configuration:\n"
+    "  varnel show HUE_PARAM_CMYKOG > mine.cfg\n"
+    "  varnel separate photo.jpg -c mine.cfg -o photo.tif\n"
+    "A statement that starts with '*' is switched off.\n";
 
 const std::vector<OptionRule> kHelpOnly = {{"help", 'h', false}};
 
@@ -56,11 +59,15 @@ int runShow(const Arguments& args) {
     const std::string& name = options.positional()[0];
     std::string text;
     if (!presetText(name, text)) throw ToolError("unknown preset '" + name + "' (varnel presets lists them)");
+    // The library takes a value up to the next ';' (a line break does not
+    // end it), so every line is closed with ';' to load as it reads. Lines
+    // end in LF only: a CR would turn the '#' statements into variable
+    // definitions, which the preset's single-line text does not have.
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find(';', start);
         if (end == std::string::npos) end = text.size();
-        if (end > start) std::printf("%s\n", text.substr(start, end - start).c_str());
+        if (end > start) std::printf("%s;\n", text.substr(start, end - start).c_str());
         start = end + 1;
     }
     return 0;
