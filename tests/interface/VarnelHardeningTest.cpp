@@ -183,6 +183,63 @@ TEST(HostileFiles, DirectoryEmptyBinaryAndLargeConfigurationFiles)
     }
 }
 
+// ---- channel counts the engine cannot compute ----
+
+// More channels than the engine computes (16), given by an extra text over a
+// preset or by a file, through either interface: the load fails, the count
+// is 0 and a conversion writes nothing. 16 channels still load.
+struct ChannelLimitCase {
+    const char* name;
+    const char* statement;
+    long channels;
+};
+
+class ChannelLimit : public ::testing::TestWithParam<ChannelLimitCase> {};
+
+TEST_P(ChannelLimit, EveryPathAgrees)
+{
+    ScratchFolder folder;
+    const std::string file = folder.Path() + "limit.cfg";
+    std::ofstream(file) << "HUEMASK00=60,120,240,300;" << GetParam().statement;
+    const long expected = GetParam().channels;
+    const long status = expected == 0 ? -1 : 0;
+
+    CVarnelDll dll;
+    EXPECT_EQ(status, Load(dll, "HUE_PARAM_CMYK", GetParam().statement));
+    EXPECT_EQ(expected, dll.GetChannels());
+    EXPECT_EQ(status, Load(dll, file));
+    EXPECT_EQ(expected, dll.GetChannels());
+    std::vector<unsigned char> out8(64, 0xA5);
+    const unsigned char in8[3] = {10, 20, 30};
+    // With nothing loaded the 8-bit call answers 0 and writes nothing.
+    EXPECT_EQ(0, dll.RGB8ToMultichannel(const_cast<unsigned char*>(in8), out8.data(), 1));
+    if (expected == 0) {
+        EXPECT_EQ(std::vector<unsigned char>(64, 0xA5), out8);
+    }
+
+    for (const std::string& name : {std::string("HUE_PARAM_CMYK"), file}) {
+        VarnelHandle handle = kal_InitVarnel();
+        EXPECT_EQ(0, kal_SetPreferences(handle, Text(name), name == file ? nullptr : Text(GetParam().statement)));
+        EXPECT_EQ(expected, kal_GetChannels(handle)) << name;
+        std::vector<unsigned short> out16(64, 0xA5A5);
+        unsigned short in16[3] = {1000, 2000, 3000};
+        const long converted = kal_RGB2Multichannel(handle, in16, out16.data(), 1);
+        if (expected == 0) {
+            EXPECT_EQ(-1, converted);
+            EXPECT_EQ(std::vector<unsigned short>(64, 0xA5A5), out16);
+        }
+        kal_EndVarnel(handle);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, ChannelLimit,
+    ::testing::Values(ChannelLimitCase{"Sixteen", "CHANNELS=16;", 16},
+                      ChannelLimitCase{"Seventeen", "CHANNELS=17;", 0},
+                      ChannelLimitCase{"Huge", "CHANNELS=99999;", 0},
+                      ChannelLimitCase{"MinusOne", "CHANNELS=-1;", 0}),
+    [](const ::testing::TestParamInfo<ChannelLimitCase>& info) { return std::string(info.param.name); });
+
 // ---- the cache ----
 
 int g_progressCalls = 0;
