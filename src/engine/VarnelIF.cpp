@@ -324,9 +324,9 @@ int CVarnelIF::Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_
     // The scratch block holds a chunk's widened input; pixels are narrowed
     // into the output as they are stored, so no 16-bit output area is
     // needed, and a short conversion reserves only what it widens. A block
-    // that cannot be had: -1, nothing written.
+    // that cannot be had is a memory failure: -108, nothing written.
     if (m_workBuffer->Reserve(uint32_t(6 * std::min<uint64_t>(chunk, count))) != 0)
-        return -1;
+        return -108;
     if (count < 1)
         return 0;
 
@@ -349,6 +349,10 @@ int CVarnelIF::Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_
             result = ConvertPixels(area16In, out, channels, total, k, processed, callback, value);
             out += channels * k;
         }
+        // The first failure ends the call with its own status: a later
+        // chunk must not hide it.
+        if (result != 0)
+            return result;
         remaining -= k;
     }
     return result;
