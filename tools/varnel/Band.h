@@ -35,6 +35,7 @@ struct Band {
     std::vector<uint16_t> inks;   // library values, channels per pixel, output depth
     std::vector<std::vector<uint8_t>> strips;  // Deflate-compressed TIFF strips
     std::vector<uint8_t> proof;  // 8-bit RGB rows, only with a proof
+    std::vector<uint8_t> tacMap;  // 8-bit RGB rows, only with a TAC map
 };
 
 // Resizes a word buffer to hold at least the given number of bytes.

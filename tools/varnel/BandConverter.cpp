@@ -22,13 +22,19 @@ void checkStatus(long status, const Band& band) {
 } // namespace
 
 BandConverter::BandConverter(std::unique_ptr<CVarnelDll> instance, const BandFormat& format,
-                             const ProofSimulator& proof)
-    : m_instance(std::move(instance)), m_format(format), m_proof(proof) {}
+                             const ProofSimulator& proof, const TacMapPainter& tacMap)
+    : m_instance(std::move(instance)), m_format(format), m_proof(proof), m_tacMap(tacMap),
+      m_coverage(format.channels, format.outputBits, format.tacLimitPercent) {}
 
 void BandConverter::convert(Band& band) {
     const uint32_t pixels = m_format.width * band.rows;
     separate(band, pixels);
     compressStrips(band, pixels);
+    m_coverage.addRows(bytesOf(band.inks), m_format.width, band.firstRow, band.rows);
+    if (m_format.tacMap) {
+        band.tacMap.resize(static_cast<size_t>(pixels) * 3);
+        m_tacMap.paintRow(bytesOf(band.inks), pixels, band.tacMap.data());
+    }
     if (m_format.proof) {
         band.proof.resize(static_cast<size_t>(pixels) * 3);
         if (m_format.outputBits == 8) {

@@ -3,8 +3,10 @@
 #define VARNEL_TOOL_BANDCONVERTER_H
 
 #include "Band.h"
+#include "InkCoverage.h"
 #include "ProofSimulator.h"
 #include "SeparatedTiffWriter.h"
+#include "TacMapPainter.h"
 
 #include <varnel/VarnelDll.h>
 
@@ -19,17 +21,21 @@ struct BandFormat {
     int outputBits = 8;
     uint32_t rowsPerStrip = 1;
     bool proof = false;
+    bool tacMap = false;
+    uint32_t tacLimitPercent = 300;
 };
 
 class BandConverter {
 public:
     BandConverter(std::unique_ptr<CVarnelDll> instance, const BandFormat& format,
-                  const ProofSimulator& proof);
+                  const ProofSimulator& proof, const TacMapPainter& tacMap);
 
     // Fills band.inks from band.input, then the compressed TIFF strips (ink
-    // values inverted: TIFF counts 0 as no ink) and the proof rows.
+    // values inverted: TIFF counts 0 as no ink), the proof and TAC map rows,
+    // and adds the band to this thread's coverage tally.
     // Throws ToolError when the library reports a failure.
     void convert(Band& band);
+    const InkCoverage& coverage() const { return m_coverage; }
 
 private:
     void separate(Band& band, uint32_t pixels);
@@ -38,6 +44,8 @@ private:
     std::unique_ptr<CVarnelDll> m_instance;
     BandFormat m_format;
     const ProofSimulator& m_proof;
+    const TacMapPainter& m_tacMap;
+    InkCoverage m_coverage;
     std::vector<uint16_t> m_wide;      // 16-bit staging for mixed depths
     std::vector<uint16_t> m_tiffStrip;  // one strip's inverted samples
     StripCompressor m_compressor;

@@ -2,6 +2,7 @@
 #include "ArgParser.h"
 #include "Commands.h"
 #include "Configuration.h"
+#include "CoverageReport.h"
 #include "ImageReader.h"
 #include "SeparationJob.h"
 #include "ToolError.h"
@@ -37,6 +38,13 @@ const char kHelp[] =
     "                        a picture for a person, not a colorimetric proof\n"
     "      --ink-names LIST  comma-separated names, one per ink, instead of\n"
     "                        the names derived from the inks' hue ranges\n"
+    "      --tac-limit PERCENT  the press's limit on total area coverage, the\n"
+    "                        sum of all inks' coverage (default 300)\n"
+    "      --report FILE     also write the ink coverage as JSON, with a\n"
+    "                        histogram per ink in whole per cent\n"
+    "      --tac-map FILE    also write an RGB PNG of the total coverage\n"
+    "                        against the limit: grey below 80 % of it (darker\n"
+    "                        with more ink), yellow to orange up to it, red above\n"
     "      --cache           use the library's separation cache: every 8-bit\n"
     "                        colour is separated once and kept in a file; each\n"
     "                        thread then holds a table of inks x 16 MiB\n"
@@ -51,12 +59,17 @@ const char kHelp[] =
     "\n"
     "The image is read and written strip by strip: memory stays at a few\n"
     "megabytes per thread (plus the cache tables) whatever the image size.\n"
-    "Files are written under temporary names and renamed when complete.\n";
+    "Files are written under temporary names and renamed when complete.\n"
+    "\n"
+    "The summary gives each ink's mean coverage, the largest total coverage\n"
+    "with the first pixel (x, y) that has it, and the share of pixels whose\n"
+    "total exceeds the TAC limit.\n";
 
 const std::vector<OptionRule> kOptions = {
     {"config", 'c', true},  {"extra", 'x', true},      {"output", 'o', true},   {"depth", 0, true},
     {"plates", 0, true},    {"proof", 0, true},        {"ink-names", 0, true},  {"cache", 0, false},
     {"cache-dir", 0, true}, {"threads", 0, true},      {"quiet", 'q', false},   {"help", 'h', false},
+    {"tac-limit", 0, true}, {"tac-map", 0, true},      {"report", 0, true},
 };
 
 // The cache build reports through a plain function pointer; this is where
@@ -87,6 +100,7 @@ int runSeparate(const Arguments& args) {
     const int depth = static_cast<int>(options.integer("depth", 8, 16, 8));
     if (depth != 8 && depth != 16) throw UsageError("--depth must be 8 or 16");
     const int threads = static_cast<int>(options.integer("threads", 1, 256, defaultThreads()));
+    const uint32_t tacLimit = static_cast<uint32_t>(options.integer("tac-limit", 1, 1600, 300));
     const bool quiet = options.has("quiet");
     std::vector<std::string> inkNames;
     if (options.has("ink-names")) inkNames = splitInkNames(options.value("ink-names"));
@@ -126,6 +140,8 @@ int runSeparate(const Arguments& args) {
     outputRequest.tiffPath = options.value("output");
     outputRequest.platesFolder = options.value("plates");
     outputRequest.proofPath = options.value("proof");
+    outputRequest.tacMapPath = options.value("tac-map");
+    outputRequest.reportPath = options.value("report");
     outputRequest.bits = depth;
     const uint32_t rowsPerStrip = SeparatedTiffWriter::rowsPerStripFor(reader->width(), config->channels(), depth);
     SeparationOutputs outputs(outputRequest, reader->width(), reader->height(), inks, rowsPerStrip);
@@ -138,19 +154,29 @@ int runSeparate(const Arguments& args) {
     format.outputBits = depth;
     format.rowsPerStrip = rowsPerStrip;
     format.proof = !outputRequest.proofPath.empty();
+    format.tacMap = !outputRequest.tacMapPath.empty();
+    format.tacLimitPercent = tacLimit;
     const ProofSimulator proof(inks);
+    const TacMapPainter tacMap(config->channels(), depth, tacLimit);
     std::vector<std::unique_ptr<BandConverter>> converters;
     const uint32_t instances = std::min<uint32_t>(static_cast<uint32_t>(threads), plan.bandCount);
-    converters.push_back(std::make_unique<BandConverter>(config->takePrimary(), format, proof));
+    converters.push_back(std::make_unique<BandConverter>(config->takePrimary(), format, proof, tacMap));
     for (uint32_t i = 1; i < instances; ++i) {
-        converters.push_back(std::make_unique<BandConverter>(config->loadInstance(), format, proof));
+        converters.push_back(std::make_unique<BandConverter>(config->loadInstance(), format, proof, tacMap));
     }
 
     const uint64_t pixels = static_cast<uint64_t>(reader->width()) * reader->height();
     ProgressBar bar("separating", pixels, ProgressBar::wanted(quiet));
     SeparationJob job(*reader, outputs, plan, std::move(converters));
     job.run(bar);
-    outputs.finish();
+    const InkCoverage coverage = job.coverage();
+    ReportSubject subject;
+    subject.input = reader->path();
+    subject.configuration = config->displayName();
+    subject.width = reader->width();
+    subject.height = reader->height();
+    subject.bits = depth;
+    outputs.finish(outputRequest.reportPath.empty() ? std::string() : coverageJson(coverage, inks, subject));
     bar.finish();
 
     if (!quiet) {
@@ -162,6 +188,7 @@ int runSeparate(const Arguments& args) {
                     config->displayName().c_str(), config->channels(), names.c_str(), depth, seconds,
                     seconds > 0 ? static_cast<double>(pixels) / seconds / 1e6 : 0.0, instances,
                     instances == 1 ? "" : "s");
+        std::fputs(coverageSummary(coverage, inks).c_str(), stdout);
         for (const std::string& path : outputs.paths()) std::printf("  wrote %s\n", path.c_str());
     }
     return 0;

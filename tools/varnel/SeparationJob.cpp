@@ -65,6 +65,12 @@ void SeparationJob::run(ProgressBar& progress) {
     if (state.failure) std::rethrow_exception(state.failure);
 }
 
+InkCoverage SeparationJob::coverage() const {
+    InkCoverage total = m_converters.front()->coverage();
+    for (size_t i = 1; i < m_converters.size(); ++i) total.merge(m_converters[i]->coverage());
+    return total;
+}
+
 void SeparationJob::work(BandConverter& converter) {
     Band band;
     while (!t_state->failed && readNextBand(band)) {

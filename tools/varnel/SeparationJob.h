@@ -24,6 +24,8 @@ public:
     // Returns when every band is written; rethrows the first failure of
     // any thread after all threads have stopped.
     void run(ProgressBar& progress);
+    // The coverage of every band written, summed over the threads.
+    InkCoverage coverage() const;
 
 private:
     void work(BandConverter& converter);

@@ -7,8 +7,20 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace varnel_tool {
+
+namespace {
+
+void writeText(const std::string& path, const std::string& text) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) throw ToolError("cannot write '" + path + "': " + systemErrorText(errno));
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (std::fclose(file) != 0 || !written) throw ToolError("cannot write '" + path + "': " + systemErrorText(errno));
+}
+
+} // namespace
 
 bool ensureFolder(const std::string& folder) {
     struct stat info {};
@@ -47,6 +59,14 @@ SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t widt
         m_files.push_back(std::make_unique<PendingFile>(request.proofPath));
         m_proof = std::make_unique<PngWriter>(m_files.back()->temporaryPath(), width, height, 3, 8);
     }
+    if (!request.tacMapPath.empty()) {
+        m_files.push_back(std::make_unique<PendingFile>(request.tacMapPath));
+        m_tacMap = std::make_unique<PngWriter>(m_files.back()->temporaryPath(), width, height, 3, 8);
+    }
+    if (!request.reportPath.empty()) {
+        m_files.push_back(std::make_unique<PendingFile>(request.reportPath));
+        m_report = m_files.back().get();
+    }
     m_plateRow.resize(width);
 }
 
@@ -58,6 +78,9 @@ void SeparationOutputs::write(const Band& band) {
     if (!m_plates.empty()) writePlates(band);
     if (m_proof) {
         for (uint32_t r = 0; r < band.rows; ++r) m_proof->writeRow(band.proof.data() + static_cast<size_t>(r) * m_width * 3);
+    }
+    if (m_tacMap) {
+        for (uint32_t r = 0; r < band.rows; ++r) m_tacMap->writeRow(band.tacMap.data() + static_cast<size_t>(r) * m_width * 3);
     }
 }
 
@@ -80,10 +103,12 @@ void SeparationOutputs::writePlates(const Band& band) {
     }
 }
 
-void SeparationOutputs::finish() {
+void SeparationOutputs::finish(const std::string& report) {
     m_tiff->finish();
     for (auto& plate : m_plates) plate->finish();
     if (m_proof) m_proof->finish();
+    if (m_tacMap) m_tacMap->finish();
+    if (m_report != nullptr) writeText(m_report->temporaryPath(), report);
     for (auto& file : m_files) file->commit();
     m_createdFolder.keep = true;
 }

@@ -20,6 +20,8 @@ struct OutputRequest {
     std::string tiffPath;
     std::string platesFolder;  // empty: no plates
     std::string proofPath;     // empty: no proof
+    std::string tacMapPath;    // empty: no TAC map
+    std::string reportPath;    // empty: no coverage report
     int bits = 8;
 };
 
@@ -32,8 +34,9 @@ public:
 
     // Bands must arrive in order.
     void write(const Band& band);
-    // Completes every file and gives each its final name.
-    void finish();
+    // Completes every file, the report with the given text, and gives each
+    // its final name.
+    void finish(const std::string& report);
     // The final paths, TIFF first.
     std::vector<std::string> paths() const;
 
@@ -56,6 +59,8 @@ private:
     std::unique_ptr<SeparatedTiffWriter> m_tiff;
     std::vector<std::unique_ptr<PngWriter>> m_plates;
     std::unique_ptr<PngWriter> m_proof;
+    std::unique_ptr<PngWriter> m_tacMap;
+    PendingFile* m_report = nullptr;  // one of m_files
     std::vector<uint16_t> m_plateRow;
 };
 
