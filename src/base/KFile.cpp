@@ -2,17 +2,6 @@
 
 #include <Poco/File.h>
 
-namespace {
-
-std::string Utf8Name(const KPath& path)
-{
-    KString copy(path);
-    copy.ConvertTo(ENC_UTF8);
-    return copy.StdString();
-}
-
-} // namespace
-
 KFile::KFile(const char* name) { m_path.Set(name); }
 
 KFile::KFile(const KString& name) : m_path(name) {}
@@ -33,7 +22,7 @@ bool KFile::Exists() const
     if (m_path.IsEmpty())
         return false;
     try {
-        return Poco::File(Utf8Name(m_path)).exists();
+        return Poco::File(m_path.NativeName()).exists();
     } catch (...) {
         return false;
     }
@@ -42,7 +31,7 @@ bool KFile::Exists() const
 uint64_t KFile::GetSize() const
 {
     try {
-        return Poco::File(Utf8Name(m_path)).getSize();
+        return Poco::File(m_path.NativeName()).getSize();
     } catch (...) {
         return 0;
     }

@@ -35,7 +35,7 @@ int KFileStream::Open(const KFile& file, KFileOpenMode mode)
         return -1;
     try {
         m_buffer = new KFileStreamBuf();
-        m_buffer->open(file.GetKPath().EncodedAs(ENC_UTF8), kOpenModes[mode]);
+        m_buffer->open(file.GetKPath().NativeName(), kOpenModes[mode]);
         return 0;
     } catch (const KException& e) {
         KErrorHandler::Handle(e);

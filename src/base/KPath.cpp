@@ -35,6 +35,24 @@ KPath::KPath(const char* name) : KString(name) {}
 
 KPath::~KPath() = default;
 
+KPath KPath::FromNative(const std::string& bytes)
+{
+    // The UTF-32 constructor gives empty UTF-8 text that was never
+    // normalised; the bytes then go in unchanged.
+    KPath path{KString(std::wstring())};
+    path.StdString() = bytes;
+    return path;
+}
+
+std::string KPath::NativeName() const
+{
+    if (GetEncoding() == ENC_UTF8)
+        return StdString();
+    KString copy(*this);
+    copy.ConvertTo(ENC_UTF8);
+    return copy.StdString();
+}
+
 KPath KPath::TempHome()
 {
     std::string folder;

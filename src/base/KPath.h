@@ -17,6 +17,14 @@ public:
 
     using KString::operator=;
 
+    // A name as the file system spells it: the bytes are kept exactly as
+    // given (UTF-8, never normalised), since the file system compares names
+    // byte for byte.
+    static KPath FromNative(const std::string& bytes);
+    // The bytes to hand to the file system: UTF-8 text as it stands, text in
+    // another encoding converted to UTF-8. No normal form is applied.
+    std::string NativeName() const;
+
     // The platform's per-user temporary folder, with its trailing separator,
     // in ENC_UTF8.
     static KPath TempHome();

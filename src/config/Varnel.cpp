@@ -71,7 +71,7 @@ struct SplitValue {
 bool IsDirectory(const KFile& file)
 {
     try {
-        const std::string name = file.GetKPath().EncodedAs(ENC_UTF8);
+        const std::string name = file.GetKPath().NativeName();
         return !name.empty() && Poco::File(name).isDirectory();
     } catch (...) {
         return false;  // missing or inaccessible: opening reports it

@@ -69,7 +69,7 @@ void CVarnelCache::Allocate(uint64_t n)
 
 void CVarnelCache::Load(const std::string& path)
 {
-    const KFile file(KString(path, ENC_UTF8));
+    const KFile file(KPath::FromNative(path));
     const uint64_t size = file.GetSize();
     KFileStream stream;
     if (stream.Open(file, FOM_READBYTES) != 0)
@@ -104,7 +104,7 @@ bool CVarnelCache::Save(const std::string& path) const
     if (!m_table || m_size == 0)
         return false;
     KFileStream stream;
-    if (stream.Open(KFile(KString(path, ENC_UTF8)), FOM_WRITE) != 0)
+    if (stream.Open(KFile(KPath::FromNative(path)), FOM_WRITE) != 0)
         return false;
     uint64_t done = 0;
     while (done < m_size) {

@@ -20,9 +20,10 @@
 
 namespace {
 
-// File names reach the library as the bytes the file system uses, which on
-// Linux is UTF-8.
-KFile FileNamed(const std::string& name) { return KFile(KString(name, ENC_UTF8)); }
+// File names reach the library as the bytes the file system uses (UTF-8 on
+// Linux) and go on unchanged: the file system compares names byte for byte,
+// so a normal form applied on the way would name another file.
+KFile FileNamed(const std::string& name) { return KFile(KPath::FromNative(name)); }
 
 constexpr unsigned long kColourTableBytes = 3ul * kCacheColours;
 

@@ -156,6 +156,25 @@ TEST(HostileNames, MarkBytesInFrontOfANameStayInsideIt)
     }
 }
 
+// Names are bytes: a file and a folder stored under decomposed UTF-8
+// ("e" + U+0301) are reached under that name, not under its composed form.
+TEST(HostileNames, DecomposedNamesReachTheirFiles)
+{
+    ScratchFolder folder;
+    const std::string decomposed = folder.Path() + "e\xCC\x81";
+    Poco::File(decomposed + "/").createDirectories();
+    std::ofstream(decomposed + "/mine.cfg") << "CHANNELS=5;HUEMASK00=60,120,240,300;";
+    CVarnelDll dll;
+    ASSERT_EQ(0, Load(dll, decomposed + "/mine.cfg"));
+    EXPECT_EQ(5, dll.GetChannels());
+
+    dll.SetTemporaryFolder(Text(decomposed + "/"));
+    dll.SetFlags(1);
+    ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYK"));
+    EXPECT_TRUE(std::filesystem::exists(decomposed + "/" + CacheNameOf("HUE_PARAM_CMYK")));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "\xC3\xA9"));
+}
+
 TEST(HostileFiles, DirectoryEmptyBinaryAndLargeConfigurationFiles)
 {
     ScratchFolder folder;
