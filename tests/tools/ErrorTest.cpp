@@ -75,7 +75,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"BadThreads", {"@in.png", "-c", kCmyk, "--threads", "0"}, 2, "--threads"},
         ErrorCase{"InkNamesDoNotFit", {"@in.png", "-c", kCmyk, "--ink-names", "A,B,C"}, 2, "4 inks"},
         ErrorCase{"UnknownOption", {"@in.png", "-c", kCmyk, "--fast"}, 2, "unknown option"},
-        ErrorCase{"MissingConfig", {"@in.png", "-o", "@out.tif"}, 2, "-c CONFIG"}),
+        ErrorCase{"MissingConfig", {"@in.png", "-o", "@out.tif"}, 2, "-c CONFIG"},
+        ErrorCase{"BatchInputsShareAName", {"@in.png", "@./in.png", "-c", kCmyk, "-o", "@batch/"}, 2,
+                  "would both be written to"},
+        ErrorCase{"BadTacLimit", {"@in.png", "-c", kCmyk, "--tac-limit", "0"}, 2, "--tac-limit"}),
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
 
 TEST(SeparateInterrupt, LeavesNoFileBehind) {

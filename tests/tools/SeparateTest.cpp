@@ -218,6 +218,36 @@ TEST(SeparateOutputs, PlatesAndProofMatchTheImage) {
     EXPECT_EQ(proof.at(1, 0, 1), proof.at(1, 0, 2));
 }
 
+TEST(SeparateBatch, OneBadFileDoesNotStopTheOthers) {
+    ScratchFolder folder;
+    writePng(folder.path("a.png"), makeTestImage(20, 10, 3, 8));
+    writeTiff(folder.path("b.tif"), makeTestImage(15, 7, 3, 16));
+    writeFile(folder.path("bad.png"), "not an image\n");
+    for (const char* single : {"a.png", "b.tif"}) {
+        const ToolResult run = runTool({"separate", folder.path(single), "-c", "HUE_PARAM_CMYKOG", "-o",
+                                        folder.path(std::string(single) + ".single.tif"), "--quiet"});
+        ASSERT_EQ(run.status, 0) << run.err;
+    }
+    const std::string out = folder.path("out/");
+    ToolResult run = runTool({"separate", folder.path("a.png"), folder.path("bad.png"), folder.path("b.tif"), "-c",
+                              "HUE_PARAM_CMYKOG", "-o", out, "--report", out, "--proof", out, "--plates",
+                              folder.path("plates")});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("bad.png: '" + folder.path("bad.png") + "' is not a PNG"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("varnel: 1 of 3 images failed"), std::string::npos) << run.err;
+    EXPECT_TRUE(readFile(folder.path("out/a.tif")) == readFile(folder.path("a.png.single.tif")));
+    EXPECT_TRUE(readFile(folder.path("out/b.tif")) == readFile(folder.path("b.tif.single.tif")));
+    for (const char* file : {"out/a.json", "out/a-proof.png", "out/b.json", "out/b-proof.png", "plates/a/Red.png",
+                             "plates/b/Green.png"}) {
+        EXPECT_TRUE(exists(folder.path(file))) << file;
+    }
+    EXPECT_FALSE(exists(folder.path("out/bad.tif")));
+
+    run = runTool({"separate", folder.path("a.png"), folder.path("b.tif"), "-c", "HUE_PARAM_CMYKOG", "-o", out,
+                   "--quiet"});
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
 // Rows are shared among instances; every file must come out byte for byte
 // the same whatever the split, also in 16 bits with a cache (whose build
 // leaves a colour in the first instance's memory that the others lack).

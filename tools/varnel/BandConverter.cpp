@@ -21,9 +21,9 @@ void checkStatus(long status, const Band& band) {
 
 } // namespace
 
-BandConverter::BandConverter(std::unique_ptr<CVarnelDll> instance, const BandFormat& format,
-                             const ProofSimulator& proof, const TacMapPainter& tacMap)
-    : m_instance(std::move(instance)), m_format(format), m_proof(proof), m_tacMap(tacMap),
+BandConverter::BandConverter(CVarnelDll& instance, const BandFormat& format, const ProofSimulator& proof,
+                             const TacMapPainter& tacMap)
+    : m_instance(instance), m_format(format), m_proof(proof), m_tacMap(tacMap),
       m_coverage(format.channels, format.outputBits, format.tacLimitPercent) {}
 
 void BandConverter::convert(Band& band) {
@@ -49,7 +49,7 @@ void BandConverter::separate(Band& band, uint32_t pixels) {
     const size_t values = static_cast<size_t>(pixels) * m_format.channels;
     reserveBytes(band.inks, values * (m_format.outputBits / 8));
     if (m_format.inputBits == 8 && m_format.outputBits == 8) {
-        checkStatus(m_instance->RGB8ToMultichannel(bytesOf(band.input), bytesOf(band.inks), pixels), band);
+        checkStatus(m_instance.RGB8ToMultichannel(bytesOf(band.input), bytesOf(band.inks), pixels), band);
         return;
     }
     if (m_format.inputBits == 8) {
@@ -58,17 +58,17 @@ void BandConverter::separate(Band& band, uint32_t pixels) {
         const uint8_t* input = bytesOf(band.input);
         m_wide.resize(static_cast<size_t>(pixels) * 3);
         for (size_t i = 0; i < m_wide.size(); ++i) m_wide[i] = static_cast<uint16_t>(input[i] * 257u);
-        checkStatus(m_instance->RGB16ToMultichannel(m_wide.data(), band.inks.data(), pixels), band);
+        checkStatus(m_instance.RGB16ToMultichannel(m_wide.data(), band.inks.data(), pixels), band);
         return;
     }
     if (m_format.outputBits == 16) {
-        checkStatus(m_instance->RGB16ToMultichannel(band.input.data(), band.inks.data(), pixels), band);
+        checkStatus(m_instance.RGB16ToMultichannel(band.input.data(), band.inks.data(), pixels), band);
         return;
     }
     // 16-bit input for 8-bit output: separated at full precision, then
     // narrowed with the library's own rounding.
     m_wide.resize(values);
-    checkStatus(m_instance->RGB16ToMultichannel(band.input.data(), m_wide.data(), pixels), band);
+    checkStatus(m_instance.RGB16ToMultichannel(band.input.data(), m_wide.data(), pixels), band);
     uint8_t* inks = bytesOf(band.inks);
     for (size_t i = 0; i < values; ++i) inks[i] = narrow(m_wide[i]);
 }

@@ -10,7 +10,6 @@
 
 #include <varnel/VarnelDll.h>
 
-#include <memory>
 
 namespace varnel_tool {
 
@@ -27,8 +26,10 @@ struct BandFormat {
 
 class BandConverter {
 public:
-    BandConverter(std::unique_ptr<CVarnelDll> instance, const BandFormat& format,
-                  const ProofSimulator& proof, const TacMapPainter& tacMap);
+    // The instance stays owned by the caller and serves only this converter
+    // while it converts.
+    BandConverter(CVarnelDll& instance, const BandFormat& format, const ProofSimulator& proof,
+                  const TacMapPainter& tacMap);
 
     // Fills band.inks from band.input, then the compressed TIFF strips (ink
     // values inverted: TIFF counts 0 as no ink), the proof and TAC map rows,
@@ -41,7 +42,7 @@ private:
     void separate(Band& band, uint32_t pixels);
     void compressStrips(Band& band, uint32_t pixels);
 
-    std::unique_ptr<CVarnelDll> m_instance;
+    CVarnelDll& m_instance;
     BandFormat m_format;
     const ProofSimulator& m_proof;
     const TacMapPainter& m_tacMap;

@@ -1,14 +1,19 @@
-// varnel separate: an image file to a separated TIFF, plates and a proof.
+// varnel separate: image files to separated TIFFs, plates, proofs and
+// coverage reports.
 #include "ArgParser.h"
+#include "BatchTargets.h"
 #include "Commands.h"
 #include "Configuration.h"
 #include "CoverageReport.h"
 #include "ImageReader.h"
-#include "SeparationJob.h"
+#include "SeparationRunner.h"
 #include "ToolError.h"
+
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <thread>
 
 namespace varnel_tool {
@@ -17,9 +22,17 @@ namespace {
 
 const char kHelp[] =
     "usage: varnel separate INPUT -c CONFIG -o OUTPUT.tif [options]\n"
+    "       varnel separate INPUT... -c CONFIG -o FOLDER/ [options]\n"
     "\n"
     "Separates an RGB image into one channel per ink and writes a separated\n"
     "TIFF (Deflate, in strips) with the ink names in its InkNames tag.\n"
+    "\n"
+    "With several inputs, or when -o names a folder, each INPUT becomes\n"
+    "FOLDER/NAME.tif (NAME: its file name without the extension); --plates,\n"
+    "--proof, --tac-map and --report then name folders, which receive\n"
+    "NAME/<ink>.png, NAME-proof.png, NAME-tac-map.png and NAME.json. An image\n"
+    "that fails gets its message and the others go on; the exit status is 0\n"
+    "only when every image was separated.\n"
     "\n"
     "INPUT is PNG, TIFF or JPEG, 8 or 16 bits per component. Grey input is\n"
     "taken as R = G = B; an alpha channel is composited over white paper.\n"
@@ -31,7 +44,8 @@ const char kHelp[] =
     "options:\n"
     "  -c, --config CONFIG   a preset name (varnel presets) or a .cfg file\n"
     "  -x, --extra TEXT      configuration text applied over CONFIG\n"
-    "  -o, --output FILE     the separated TIFF to write\n"
+    "  -o, --output FILE     the separated TIFF to write, or the folder for\n"
+    "                        them (a name ending in '/' or an existing folder)\n"
     "      --depth 8|16      bits per ink value in the outputs (default 8)\n"
     "      --plates DIR      also write one greyscale PNG per ink into DIR\n"
     "      --proof FILE      also write an RGB PNG that simulates the print;\n"
@@ -86,6 +100,81 @@ int defaultThreads() {
     return cores == 0 ? 1 : static_cast<int>(cores);
 }
 
+// One input of the command and where its files go.
+struct ImageTask {
+    std::string input;
+    OutputRequest outputs;
+    std::unique_ptr<ImageReader> reader;  // kept open only for a single image
+    uint64_t pixels = 0;
+    std::string error;  // set when the image cannot be separated
+};
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+void noteAlpha(const ImageReader& reader, bool quiet) {
+    if (reader.hasAlpha() && !quiet) {
+        std::fprintf(stderr, "varnel: note: '%s' has an alpha channel; it is composited over white paper\n",
+                     reader.path().c_str());
+    }
+}
+
+// Opens every input of a batch once to learn its size (for the progress
+// bar) and closes it again; inputs that cannot be read get their error.
+std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quiet) {
+    BatchTargets targets;
+    targets.output = options.value("output");
+    targets.plates = options.value("plates");
+    targets.proof = options.value("proof");
+    targets.tacMap = options.value("tac-map");
+    targets.report = options.value("report");
+    std::vector<ImageTask> tasks;
+    std::map<std::string, std::string> claimed;  // TIFF path -> input
+    for (const std::string& input : options.positional()) {
+        ImageTask task;
+        task.input = input;
+        task.outputs = targets.outputsFor(input, depth);
+        const auto [other, fresh] = claimed.emplace(task.outputs.tiffPath, input);
+        if (!fresh) {
+            throw UsageError("'" + other->second + "' and '" + input + "' would both be written to '" +
+                             task.outputs.tiffPath + "'");
+        }
+        try {
+            const std::unique_ptr<ImageReader> reader = openImage(input);
+            task.pixels = static_cast<uint64_t>(reader->width()) * reader->height();
+            noteAlpha(*reader, quiet);
+            if (sameFile(input, task.outputs.tiffPath)) throw ToolError("its output would replace it");
+        } catch (const ToolError& error) {
+            task.error = error.what();
+        }
+        tasks.push_back(std::move(task));
+    }
+    targets.createFolders();
+    return tasks;
+}
+
+void reportFailure(const ImageTask& task, ProgressBar& bar) {
+    bar.clear();
+    std::fprintf(stderr, "varnel: %s: %s\n", task.input.c_str(), task.error.c_str());
+}
+
+void printSummary(const ImageReader& reader, const Configuration& config, const std::vector<InkInfo>& inks,
+                  int depth, double seconds, const RunResult& result) {
+    std::string names;
+    for (const InkInfo& ink : inks) names += (names.empty() ? "" : ", ") + ink.name;
+    const double pixels = static_cast<double>(reader.width()) * reader.height();
+    std::printf("separated %s (%ux%u, %d-bit) with %s into %d inks (%s), %d-bit, in %.2f s (%.1f MPix/s, %u thread%s)\n",
+                reader.path().c_str(), reader.width(), reader.height(), reader.bits(), config.displayName().c_str(),
+                config.channels(), names.c_str(), depth, seconds, seconds > 0 ? pixels / seconds / 1e6 : 0.0,
+                result.threads, result.threads == 1 ? "" : "s");
+    std::fputs(coverageSummary(result.coverage, inks).c_str(), stdout);
+    for (const std::string& path : result.paths) std::printf("  wrote %s\n", path.c_str());
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int runSeparate(const Arguments& args) {
@@ -94,26 +183,40 @@ int runSeparate(const Arguments& args) {
         std::fputs(kHelp, stdout);
         return 0;
     }
-    if (options.positional().size() != 1) throw UsageError("separate needs exactly one INPUT image");
+    if (options.positional().empty()) throw UsageError("separate needs an INPUT image");
     if (!options.has("config")) throw UsageError("separate needs -c CONFIG");
-    if (!options.has("output")) throw UsageError("separate needs -o OUTPUT.tif");
+    if (!options.has("output")) throw UsageError("separate needs -o OUTPUT.tif (or -o FOLDER/)");
     const int depth = static_cast<int>(options.integer("depth", 8, 16, 8));
     if (depth != 8 && depth != 16) throw UsageError("--depth must be 8 or 16");
-    const int threads = static_cast<int>(options.integer("threads", 1, 256, defaultThreads()));
-    const uint32_t tacLimit = static_cast<uint32_t>(options.integer("tac-limit", 1, 1600, 300));
+    RunSettings settings;
+    settings.depth = depth;
+    settings.threads = static_cast<int>(options.integer("threads", 1, 256, defaultThreads()));
+    settings.tacLimitPercent = static_cast<uint32_t>(options.integer("tac-limit", 1, 1600, 300));
     const bool quiet = options.has("quiet");
     std::vector<std::string> inkNames;
     if (options.has("ink-names")) inkNames = splitInkNames(options.value("ink-names"));
-    const auto started = std::chrono::steady_clock::now();
 
-    std::unique_ptr<ImageReader> reader = openImage(options.positional()[0]);
-    if (reader->hasAlpha() && !quiet) {
-        std::fprintf(stderr, "varnel: note: '%s' has an alpha channel; it is composited over white paper\n",
-                     reader->path().c_str());
+    const bool batch = options.positional().size() > 1 || namesFolder(options.value("output"));
+    std::vector<ImageTask> tasks;
+    if (batch) {
+        tasks = planBatch(options, depth, quiet);
+    } else {
+        ImageTask task;
+        task.input = options.positional()[0];
+        task.reader = openImage(task.input);
+        noteAlpha(*task.reader, quiet);
+        task.pixels = static_cast<uint64_t>(task.reader->width()) * task.reader->height();
+        task.outputs.tiffPath = options.value("output");
+        task.outputs.platesFolder = options.value("plates");
+        task.outputs.proofPath = options.value("proof");
+        task.outputs.tacMapPath = options.value("tac-map");
+        task.outputs.reportPath = options.value("report");
+        task.outputs.bits = depth;
+        tasks.push_back(std::move(task));
     }
     // Fail on an unwritable output before the configuration (and perhaps
     // a cache) is loaded.
-    { PendingFile probe(options.value("output")); }
+    { PendingFile probe(tasks.front().outputs.tiffPath); }
 
     ConfigRequest request;
     request.nameOrPath = options.value("config");
@@ -135,61 +238,42 @@ int runSeparate(const Arguments& args) {
         if (config->needsCacheBuild()) cacheBar.finish();
     }
     const std::vector<InkInfo> inks = describeInks(config->masks(), config->channels(), inkNames);
+    SeparationRunner runner(*config, inks, settings);
 
-    OutputRequest outputRequest;
-    outputRequest.tiffPath = options.value("output");
-    outputRequest.platesFolder = options.value("plates");
-    outputRequest.proofPath = options.value("proof");
-    outputRequest.tacMapPath = options.value("tac-map");
-    outputRequest.reportPath = options.value("report");
-    outputRequest.bits = depth;
-    const uint32_t rowsPerStrip = SeparatedTiffWriter::rowsPerStripFor(reader->width(), config->channels(), depth);
-    SeparationOutputs outputs(outputRequest, reader->width(), reader->height(), inks, rowsPerStrip);
-
-    const BandPlan plan = BandPlan::make(reader->width(), reader->height(), rowsPerStrip, threads);
-    BandFormat format;
-    format.width = reader->width();
-    format.channels = config->channels();
-    format.inputBits = reader->bits();
-    format.outputBits = depth;
-    format.rowsPerStrip = rowsPerStrip;
-    format.proof = !outputRequest.proofPath.empty();
-    format.tacMap = !outputRequest.tacMapPath.empty();
-    format.tacLimitPercent = tacLimit;
-    const ProofSimulator proof(inks);
-    const TacMapPainter tacMap(config->channels(), depth, tacLimit);
-    std::vector<std::unique_ptr<BandConverter>> converters;
-    const uint32_t instances = std::min<uint32_t>(static_cast<uint32_t>(threads), plan.bandCount);
-    converters.push_back(std::make_unique<BandConverter>(config->takePrimary(), format, proof, tacMap));
-    for (uint32_t i = 1; i < instances; ++i) {
-        converters.push_back(std::make_unique<BandConverter>(config->loadInstance(), format, proof, tacMap));
+    uint64_t total = 0;
+    for (const ImageTask& task : tasks) total += task.error.empty() ? task.pixels : 0;
+    ProgressBar bar("separating", total, ProgressBar::wanted(quiet));
+    uint64_t done = 0;
+    size_t failed = 0;
+    for (ImageTask& task : tasks) {
+        if (!task.error.empty()) {
+            reportFailure(task, bar);
+            ++failed;
+            continue;
+        }
+        try {
+            const auto started = std::chrono::steady_clock::now();
+            const std::unique_ptr<ImageReader> reader = task.reader ? std::move(task.reader) : openImage(task.input);
+            const RunResult result = runner.run(*reader, task.outputs, bar, done);
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            if (!quiet) {
+                bar.clear();
+                printSummary(*reader, *config, inks, depth, seconds, result);
+            }
+        } catch (const std::exception& error) {
+            // A batch goes on with its other images; a single image fails
+            // the command as every other error does.
+            if (!batch) throw;
+            task.error = error.what();
+            reportFailure(task, bar);
+            ++failed;
+        }
+        done += task.pixels;
     }
-
-    const uint64_t pixels = static_cast<uint64_t>(reader->width()) * reader->height();
-    ProgressBar bar("separating", pixels, ProgressBar::wanted(quiet));
-    SeparationJob job(*reader, outputs, plan, std::move(converters));
-    job.run(bar);
-    const InkCoverage coverage = job.coverage();
-    ReportSubject subject;
-    subject.input = reader->path();
-    subject.configuration = config->displayName();
-    subject.width = reader->width();
-    subject.height = reader->height();
-    subject.bits = depth;
-    outputs.finish(outputRequest.reportPath.empty() ? std::string() : coverageJson(coverage, inks, subject));
     bar.finish();
-
-    if (!quiet) {
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        std::string names;
-        for (const InkInfo& ink : inks) names += (names.empty() ? "" : ", ") + ink.name;
-        std::printf("separated %s (%ux%u, %d-bit) with %s into %d inks (%s), %d-bit, in %.2f s (%.1f MPix/s, %u thread%s)\n",
-                    reader->path().c_str(), reader->width(), reader->height(), reader->bits(),
-                    config->displayName().c_str(), config->channels(), names.c_str(), depth, seconds,
-                    seconds > 0 ? static_cast<double>(pixels) / seconds / 1e6 : 0.0, instances,
-                    instances == 1 ? "" : "s");
-        std::fputs(coverageSummary(coverage, inks).c_str(), stdout);
-        for (const std::string& path : outputs.paths()) std::printf("  wrote %s\n", path.c_str());
+    if (failed > 0) {
+        std::fprintf(stderr, "varnel: %zu of %zu images failed\n", failed, tasks.size());
+        return 1;
     }
     return 0;
 }

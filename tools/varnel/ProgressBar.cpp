@@ -41,6 +41,13 @@ void ProgressBar::finish() {
     m_drawn = false;
 }
 
+void ProgressBar::clear() {
+    if (!m_drawn) return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    m_drawn = false;
+}
+
 void ProgressBar::draw(uint64_t donePixels) {
     if (donePixels > m_total) donePixels = m_total;
     const double fraction = static_cast<double>(donePixels) / static_cast<double>(m_total);

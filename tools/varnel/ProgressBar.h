@@ -19,6 +19,9 @@ public:
     void update(uint64_t donePixels);
     // Draws 100 % and ends the line (only if anything was drawn).
     void finish();
+    // Erases the bar so that a message can be printed; the next update
+    // draws it again.
+    void clear();
 
     // True when a bar should be shown: stderr is a terminal, not --quiet.
     static bool wanted(bool quiet);

@@ -33,7 +33,7 @@ SeparationJob::SeparationJob(ImageReader& reader, SeparationOutputs& outputs, co
                              std::vector<std::unique_ptr<BandConverter>> converters)
     : m_reader(reader), m_outputs(outputs), m_plan(plan), m_converters(std::move(converters)) {}
 
-void SeparationJob::run(ProgressBar& progress) {
+void SeparationJob::run(ProgressBar& progress, uint64_t pixelsBefore) {
     JobState state;
     std::vector<std::thread> threads;
     for (auto& converter : m_converters) {
@@ -57,7 +57,7 @@ void SeparationJob::run(ProgressBar& progress) {
             state.written.wait_for(lock, std::chrono::milliseconds(100));
             const uint64_t done = state.pixelsWritten;
             lock.unlock();
-            progress.update(done);
+            progress.update(pixelsBefore + done);
             lock.lock();
         }
     }

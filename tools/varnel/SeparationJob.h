@@ -22,8 +22,9 @@ public:
                   std::vector<std::unique_ptr<BandConverter>> converters);
 
     // Returns when every band is written; rethrows the first failure of
-    // any thread after all threads have stopped.
-    void run(ProgressBar& progress);
+    // any thread after all threads have stopped. The bar hears of
+    // pixelsBefore plus the pixels written (it may cover a whole batch).
+    void run(ProgressBar& progress, uint64_t pixelsBefore);
     // The coverage of every band written, summed over the threads.
     InkCoverage coverage() const;
 

@@ -25,11 +25,11 @@ void writeText(const std::string& path, const std::string& text) {
 bool ensureFolder(const std::string& folder) {
     struct stat info {};
     if (stat(folder.c_str(), &info) == 0) {
-        if (!S_ISDIR(info.st_mode)) throw ToolError("cannot write plates to '" + folder + "': not a directory");
+        if (!S_ISDIR(info.st_mode)) throw ToolError("cannot write into '" + folder + "': not a directory");
         return false;
     }
     if (mkdir(folder.c_str(), 0777) != 0) {
-        throw ToolError("cannot create plates folder '" + folder + "': " + systemErrorText(errno));
+        throw ToolError("cannot create folder '" + folder + "': " + systemErrorText(errno));
     }
     return true;
 }

@@ -64,8 +64,8 @@ private:
     std::vector<uint16_t> m_plateRow;
 };
 
-// Creates the plates folder when it does not exist yet (one level); true
-// when it was created.
+// Creates a folder (the plates, or a batch's outputs) when it does not
+// exist yet (one level); true when it was created.
 bool ensureFolder(const std::string& folder);
 
 } // namespace varnel_tool

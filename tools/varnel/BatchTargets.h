@@ -1,0 +1,35 @@
+// Where the files of each image go when -o names a folder: the TIFF as
+// OUTPUT/NAME.tif (NAME: the input's file name without its extension), and
+// beside it, in the folders that --plates, --proof, --tac-map and --report
+// name, NAME/<ink>.png, NAME-proof.png, NAME-tac-map.png and NAME.json. The
+// suffixes keep the files of one image apart when the folders are the same.
+#ifndef VARNEL_TOOL_BATCHTARGETS_H
+#define VARNEL_TOOL_BATCHTARGETS_H
+
+#include "SeparationOutputs.h"
+
+#include <string>
+
+namespace varnel_tool {
+
+struct BatchTargets {
+    std::string output;  // the folders; empty: no such file
+    std::string plates;
+    std::string proof;
+    std::string tacMap;
+    std::string report;
+
+    // Creates the folders that do not exist yet (one level each).
+    void createFolders() const;
+    OutputRequest outputsFor(const std::string& input, int bits) const;
+};
+
+// True when an -o argument names a folder: it ends in '/' or is one.
+bool namesFolder(const std::string& path);
+
+// The file name of a path without its folder and last extension.
+std::string stemOf(const std::string& path);
+
+} // namespace varnel_tool
+
+#endif

@@ -1,0 +1,60 @@
+#include "SeparationRunner.h"
+
+#include "BandConverter.h"
+#include "CoverageReport.h"
+#include "SeparationJob.h"
+
+#include <algorithm>
+
+namespace varnel_tool {
+
+SeparationRunner::SeparationRunner(Configuration& config, const std::vector<InkInfo>& inks,
+                                   const RunSettings& settings)
+    : m_config(config), m_inks(inks), m_settings(settings), m_proof(inks) {
+    m_instances.push_back(config.takePrimary());
+}
+
+RunResult SeparationRunner::run(ImageReader& reader, const OutputRequest& request, ProgressBar& bar,
+                                uint64_t pixelsBefore) {
+    const int channels = m_config.channels();
+    const uint32_t rowsPerStrip = SeparatedTiffWriter::rowsPerStripFor(reader.width(), channels, m_settings.depth);
+    SeparationOutputs outputs(request, reader.width(), reader.height(), m_inks, rowsPerStrip);
+
+    const BandPlan plan = BandPlan::make(reader.width(), reader.height(), rowsPerStrip, m_settings.threads);
+    BandFormat format;
+    format.width = reader.width();
+    format.channels = channels;
+    format.inputBits = reader.bits();
+    format.outputBits = m_settings.depth;
+    format.rowsPerStrip = rowsPerStrip;
+    format.proof = !request.proofPath.empty();
+    format.tacMap = !request.tacMapPath.empty();
+    format.tacLimitPercent = m_settings.tacLimitPercent;
+    const TacMapPainter tacMap(channels, m_settings.depth, m_settings.tacLimitPercent);
+
+    const uint32_t threads =
+        std::max<uint32_t>(1, std::min<uint32_t>(static_cast<uint32_t>(m_settings.threads), plan.bandCount));
+    while (m_instances.size() < threads) m_instances.push_back(m_config.loadInstance());
+    std::vector<std::unique_ptr<BandConverter>> converters;
+    for (uint32_t i = 0; i < threads; ++i) {
+        // Every image starts from the same remembered pixel, so that its
+        // files are the same as when it is separated on its own.
+        primeInstance(*m_instances[i]);
+        converters.push_back(std::make_unique<BandConverter>(*m_instances[i], format, m_proof, tacMap));
+    }
+    SeparationJob job(reader, outputs, plan, std::move(converters));
+    job.run(bar, pixelsBefore);
+
+    RunResult result{job.coverage(), threads, {}};
+    ReportSubject subject;
+    subject.input = reader.path();
+    subject.configuration = m_config.displayName();
+    subject.width = reader.width();
+    subject.height = reader.height();
+    subject.bits = m_settings.depth;
+    outputs.finish(request.reportPath.empty() ? std::string() : coverageJson(result.coverage, m_inks, subject));
+    result.paths = outputs.paths();
+    return result;
+}
+
+} // namespace varnel_tool
