@@ -1,26 +1,41 @@
 // Throughput of the separation through the public C++ class, beside the
-// peer a user would otherwise pick: Little CMS 2 turning the same 8-bit image
-// into CMYK through an ICC profile. Every figure is in MPix/s (the counter
-// "MPix/s"), so each line reads directly as a ratio to the peer's line.
+// peer a user would otherwise pick: Little CMS 2 turning the same image
+// into CMYK through an ICC profile, and beside the limit of the cached path:
+// a plain read of one 8-byte entry per pixel from a 2^24-entry table. Every
+// figure is in MPix/s (the counter "MPix/s"); the counters "x_peer" and
+// "x_limit" give the ratio to the peer's or the limit's figure for the same
+// input, measured earlier in the same run.
 //
 // Inputs:
+//   photo      a real 2560x1600 photograph from the Debian package
+//              mate-backgrounds (scripts/bench installs it; without it the
+//              photo benchmarks are skipped and say so);
 //   image      a photo-like 4-megapixel picture (smooth gradients, noise,
 //              hard edges), generated from a fixed seed so runs compare;
 //   allcolours every 8-bit colour once, in the order of the cache table;
+//   shuffled   every 8-bit colour once, in random order: no two pixels alike;
 //   random     4 megapixels of random colours: defeats the remembered-pixel
 //              shortcut and walks the cache table without locality.
 #include <varnel/VarnelDll.h>
 
 #include <benchmark/benchmark.h>
 #include <lcms2.h>
+#if defined(VARNEL_BENCH_JPEG)
+#include <jpeglib.h>
+#endif
+#include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -31,6 +46,9 @@ constexpr std::uint32_t kImagePixels = kImageWidth * kImageHeight;
 constexpr std::uint32_t kAllColours = 1u << 24;
 constexpr long kCacheFlag = 1;
 constexpr const char* kPeerProfile = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+constexpr const char* kPhotoFile = "/usr/share/backgrounds/mate/nature/TwoWings.jpg";
+constexpr const char* kPhotoMissing =
+    "photo missing: install the Debian package mate-backgrounds (scripts/bench does)";
 
 // ---------------------------------------------------------------------------
 // Configurations measured. One row per configuration; a new configuration is
@@ -153,13 +171,62 @@ std::vector<std::uint8_t> MakeRandomColours()
     return rgb;
 }
 
-enum class Input { Image, AllColours, Random };
+// Every 8-bit colour once, in an order shuffled from a fixed seed.
+std::vector<std::uint8_t> MakeShuffledColours()
+{
+    std::vector<std::uint32_t> order(kAllColours);
+    for (std::uint32_t k = 0; k < kAllColours; ++k)
+        order[k] = k;
+    SeededRandom random(16777216);
+    for (std::uint32_t k = kAllColours - 1; k > 0; --k)
+        std::swap(order[k], order[random.Next() % (k + 1)]);
+    std::vector<std::uint8_t> rgb(std::size_t(kAllColours) * 3);
+    for (std::uint32_t k = 0; k < kAllColours; ++k) {
+        rgb[std::size_t(k) * 3 + 0] = std::uint8_t(order[k]);
+        rgb[std::size_t(k) * 3 + 1] = std::uint8_t(order[k] >> 8);
+        rgb[std::size_t(k) * 3 + 2] = std::uint8_t(order[k] >> 16);
+    }
+    return rgb;
+}
+
+// The real photograph as 8-bit RGB, or nothing when it is not installed.
+std::vector<std::uint8_t> LoadPhoto()
+{
+    std::vector<std::uint8_t> rgb;
+#if defined(VARNEL_BENCH_JPEG)
+    FILE* file = std::fopen(kPhotoFile, "rb");
+    if (file == nullptr)
+        return rgb;
+    jpeg_decompress_struct decoder;
+    jpeg_error_mgr errors;
+    decoder.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&decoder);
+    jpeg_stdio_src(&decoder, file);
+    jpeg_read_header(&decoder, TRUE);
+    decoder.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&decoder);
+    const std::size_t row = std::size_t(decoder.output_width) * 3;
+    rgb.resize(row * decoder.output_height);
+    while (decoder.output_scanline < decoder.output_height) {
+        JSAMPROW line = rgb.data() + row * decoder.output_scanline;
+        jpeg_read_scanlines(&decoder, &line, 1);
+    }
+    jpeg_finish_decompress(&decoder);
+    jpeg_destroy_decompress(&decoder);
+    std::fclose(file);
+#endif
+    return rgb;
+}
+
+enum class Input { Photo, Image, AllColours, Shuffled, Random };
 
 const char* InputLabel(Input input)
 {
     switch (input) {
+    case Input::Photo: return "photo";
     case Input::Image: return "image";
     case Input::AllColours: return "allcolours";
+    case Input::Shuffled: return "shuffled";
     case Input::Random: return "random";
     }
     return "?";
@@ -169,9 +236,17 @@ const char* InputLabel(Input input)
 const std::vector<std::uint8_t>& Pixels8(Input input)
 {
     switch (input) {
+    case Input::Photo: {
+        static const std::vector<std::uint8_t> photo = LoadPhoto();
+        return photo;
+    }
     case Input::Image: {
         static const std::vector<std::uint8_t> image = MakePhotoLikeImage();
         return image;
+    }
+    case Input::Shuffled: {
+        static const std::vector<std::uint8_t> shuffled = MakeShuffledColours();
+        return shuffled;
     }
     case Input::AllColours: {
         static const std::vector<std::uint8_t> all = MakeAllColours();
@@ -185,18 +260,30 @@ const std::vector<std::uint8_t>& Pixels8(Input input)
     }
 }
 
-// The 8-bit image widened as v * 257, so that the 16-bit figures convert the
+// An 8-bit input widened as v * 257, so that the 16-bit figures convert the
 // same colours as the 8-bit ones.
-const std::vector<std::uint16_t>& Image16()
+const std::vector<std::uint16_t>& Pixels16(Input input)
 {
-    static const std::vector<std::uint16_t> image16 = [] {
-        const std::vector<std::uint8_t>& image = Pixels8(Input::Image);
-        std::vector<std::uint16_t> wide(image.size());
-        for (std::size_t i = 0; i < image.size(); ++i)
-            wide[i] = std::uint16_t(image[i] * 257u);
-        return wide;
-    }();
-    return image16;
+    static std::map<Input, std::vector<std::uint16_t>> wide;
+    auto found = wide.find(input);
+    if (found == wide.end()) {
+        const std::vector<std::uint8_t>& narrow = Pixels8(input);
+        std::vector<std::uint16_t> values(narrow.size());
+        for (std::size_t i = 0; i < narrow.size(); ++i)
+            values[i] = std::uint16_t(narrow[i] * 257u);
+        found = wide.emplace(input, std::move(values)).first;
+    }
+    return found->second;
+}
+
+// Skips a benchmark whose input is not there (the photo when its package
+// is missing).
+bool InputOrSkip(benchmark::State& state, std::size_t values)
+{
+    if (values != 0)
+        return true;
+    state.SkipWithError(kPhotoMissing);
+    return false;
 }
 
 std::uint32_t PixelCount(const std::vector<std::uint8_t>& rgb)
@@ -308,6 +395,8 @@ void BM_Convert8(benchmark::State& state, const Configuration* config, Input inp
     if (!LoadOrSkip(state, instance, *config, nullptr))
         return;
     const std::vector<std::uint8_t>& in = Pixels8(input);
+    if (!InputOrSkip(state, in.size()))
+        return;
     const std::uint32_t count = PixelCount(in);
     std::vector<std::uint8_t> out(std::size_t(count) * instance.GetChannels());
     for (auto _ : state) {
@@ -323,12 +412,14 @@ void BM_Convert8(benchmark::State& state, const Configuration* config, Input inp
     ReportMegapixels(state, count);
 }
 
-void BM_Convert16(benchmark::State& state, const Configuration* config)
+void BM_Convert16(benchmark::State& state, const Configuration* config, Input input)
 {
     CVarnelDll instance;
     if (!LoadOrSkip(state, instance, *config, nullptr))
         return;
-    const std::vector<std::uint16_t>& in = Image16();
+    const std::vector<std::uint16_t>& in = Pixels16(input);
+    if (!InputOrSkip(state, in.size()))
+        return;
     const std::uint32_t count = std::uint32_t(in.size() / 3);
     std::vector<std::uint16_t> out(std::size_t(count) * instance.GetChannels());
     for (auto _ : state) {
@@ -360,6 +451,8 @@ void BM_Convert8Cached(benchmark::State& state, const Configuration* config, Inp
         return;
     }
     const std::vector<std::uint8_t>& in = Pixels8(input);
+    if (!InputOrSkip(state, in.size()))
+        return;
     const std::uint32_t count = PixelCount(in);
     std::vector<std::uint8_t> out(std::size_t(count) * cached.instance.GetChannels());
     for (auto _ : state) {
@@ -412,26 +505,38 @@ void BM_CacheLoad(benchmark::State& state, const Configuration* config)
 }
 
 // The peer: sRGB to the CMYK profile Debian's ghostscript ships, default
-// intent and flags, 8 bits in and out.
-void BM_PeerLittleCms(benchmark::State& state, Input input)
+// intent and flags, 8 bits in and out (TYPE_RGB_8 to TYPE_CMYK_8) or 16
+// (TYPE_RGB_16 to TYPE_CMYK_16).
+void BM_PeerLittleCms(benchmark::State& state, Input input, int bits)
 {
     if (!std::filesystem::exists(kPeerProfile)) {
         state.SkipWithError("peer skipped: default_cmyk.icc is not installed");
         return;
     }
+    const void* in = nullptr;
+    std::uint32_t count = 0;
+    if (bits == 8) {
+        in = Pixels8(input).data();
+        count = PixelCount(Pixels8(input));
+    } else {
+        in = Pixels16(input).data();
+        count = std::uint32_t(Pixels16(input).size() / 3);
+    }
+    if (!InputOrSkip(state, count))
+        return;
     cmsHPROFILE srgb = cmsCreate_sRGBProfile();
     cmsHPROFILE cmyk = cmsOpenProfileFromFile(kPeerProfile, "r");
     cmsHTRANSFORM transform = nullptr;
     if (srgb != nullptr && cmyk != nullptr)
-        transform = cmsCreateTransform(srgb, TYPE_RGB_8, cmyk, TYPE_CMYK_8, INTENT_PERCEPTUAL, 0);
+        transform = bits == 8
+                        ? cmsCreateTransform(srgb, TYPE_RGB_8, cmyk, TYPE_CMYK_8, INTENT_PERCEPTUAL, 0)
+                        : cmsCreateTransform(srgb, TYPE_RGB_16, cmyk, TYPE_CMYK_16, INTENT_PERCEPTUAL, 0);
     if (transform == nullptr) {
         state.SkipWithError("peer skipped: cannot create the transform");
     } else {
-        const std::vector<std::uint8_t>& in = Pixels8(input);
-        const std::uint32_t count = PixelCount(in);
-        std::vector<std::uint8_t> out(std::size_t(count) * 4);
+        std::vector<std::uint8_t> out(std::size_t(count) * 4 * (bits / 8));
         for (auto _ : state) {
-            cmsDoTransform(transform, in.data(), out.data(), count);
+            cmsDoTransform(transform, in, out.data(), count);
             benchmark::DoNotOptimize(out.data());
             benchmark::ClobberMemory();
         }
@@ -444,29 +549,151 @@ void BM_PeerLittleCms(benchmark::State& state, Input input)
         cmsCloseProfile(srgb);
 }
 
+// The limit of the cached path: one 8-byte entry read per pixel from a
+// 2^24-entry table on 2 MiB-aligned memory offered for huge pages, indexed
+// in the cache's colour order, copied to an 8-byte output pixel.
+void BM_TableRead(benchmark::State& state, Input input)
+{
+    const std::vector<std::uint8_t>& in = Pixels8(input);
+    if (!InputOrSkip(state, in.size()))
+        return;
+    constexpr std::size_t kEntry = 8;
+    constexpr std::size_t kHugePage = std::size_t(2) << 20;
+    const std::size_t bytes = std::size_t(kAllColours) * kEntry;
+    void* block = nullptr;
+    if (posix_memalign(&block, kHugePage, bytes) != 0) {
+        state.SkipWithError("cannot allocate the table");
+        return;
+    }
+    madvise(block, bytes, MADV_HUGEPAGE);
+    auto* table = static_cast<std::uint8_t*>(block);
+    for (std::size_t i = 0; i < bytes; ++i)
+        table[i] = std::uint8_t(i * 131u);
+    const std::uint32_t count = PixelCount(in);
+    std::vector<std::uint8_t> out(std::size_t(count) * kEntry);
+    for (auto _ : state) {
+        const std::uint8_t* pixel = in.data();
+        std::uint8_t* target = out.data();
+        for (std::uint32_t i = 0; i < count; ++i, pixel += 3, target += kEntry) {
+            const std::uint32_t r = pixel[0], g = pixel[1], b = pixel[2];
+            const std::uint32_t k = ((b >> 4) << 20) + (g << 12) + ((b & 15) << 8) + r;
+            std::memcpy(target, table + std::size_t(k) * kEntry, kEntry);
+        }
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    ReportMegapixels(state, count);
+    std::free(block);
+}
+
+// ---------------------------------------------------------------------------
+// Ratios. Each benchmark of the library names the baseline it is compared
+// with; the reporter divides its MPix/s by the baseline's from the same run
+// (registered, so run, before it), aggregate by aggregate.
+
+struct Baseline {
+    std::string name;     // the baseline benchmark
+    std::string counter;  // "x_peer" or "x_limit"
+};
+
+std::map<std::string, Baseline>& Baselines()
+{
+    static std::map<std::string, Baseline> baselines;
+    return baselines;
+}
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& reports) override
+    {
+        std::vector<Run> runs = reports;
+        for (Run& run : runs) {
+            const std::string name = run.run_name.function_name;
+            const auto rate = run.counters.find("MPix/s");
+            if (rate == run.counters.end() || run.aggregate_name == "stddev" || run.aggregate_name == "cv")
+                continue;
+            m_rates[{name, run.aggregate_name}] = rate->second.value;
+            const auto baseline = Baselines().find(name);
+            if (baseline == Baselines().end())
+                continue;
+            const auto reference = m_rates.find({baseline->second.name, run.aggregate_name});
+            if (reference != m_rates.end() && reference->second > 0)
+                run.counters[baseline->second.counter] = benchmark::Counter(rate->second.value / reference->second);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+private:
+    std::map<std::pair<std::string, std::string>, double> m_rates;
+};
+
+// The CPU's name and whether it runs AVX-512, for the run's header.
+void DescribeMachine()
+{
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line, model = "unknown", flags;
+    while (std::getline(cpuinfo, line)) {
+        const auto colon = line.find(':');
+        if (colon == std::string::npos || colon + 2 > line.size())
+            continue;
+        if (line.rfind("model name", 0) == 0 && model == "unknown")
+            model = line.substr(colon + 2);
+        if (line.rfind("flags", 0) == 0 && flags.empty())
+            flags = " " + line.substr(colon + 2) + " ";
+    }
+    benchmark::AddCustomContext("cpu_model", model);
+    benchmark::AddCustomContext("avx512f", flags.find(" avx512f ") != std::string::npos ? "yes" : "no");
+}
+
 // ---------------------------------------------------------------------------
 // Registration. Iteration counts stay modest: the whole run must fit in a few
 // minutes on two cores, and the all-colours and cache cases move hundreds of
 // megabytes per iteration.
 
+std::string PeerName(Input input, int bits)
+{
+    return std::string("Peer/lcms2_sRGB_to_default_cmyk_") + std::to_string(bits) + "bit/" + InputLabel(input);
+}
+
+std::string LimitName(Input input)
+{
+    return std::string("Limit/table_read_8byte/") + InputLabel(input);
+}
+
 void RegisterAll()
 {
+    const Input peerInputs[] = {Input::Photo, Input::Image, Input::AllColours, Input::Shuffled};
+    for (Input input : peerInputs) {
+        benchmark::RegisterBenchmark(PeerName(input, 8).c_str(), BM_PeerLittleCms, input, 8)
+            ->Unit(benchmark::kMillisecond);
+    }
+    for (Input input : {Input::Photo, Input::Image}) {
+        benchmark::RegisterBenchmark(PeerName(input, 16).c_str(), BM_PeerLittleCms, input, 16)
+            ->Unit(benchmark::kMillisecond);
+    }
+    const Input cachedInputs[] = {Input::Photo, Input::Image, Input::Random};
+    for (Input input : cachedInputs)
+        benchmark::RegisterBenchmark(LimitName(input).c_str(), BM_TableRead, input)->Unit(benchmark::kMillisecond);
+
     for (const Configuration& config : kConfigurations) {
         const std::string label = config.label;
-        for (Input input : {Input::Image, Input::AllColours}) {
-            benchmark::RegisterBenchmark(("Convert8/nocache/" + label + "/" + InputLabel(input)).c_str(),
-                                         BM_Convert8, &config, input)
-                ->Unit(benchmark::kMillisecond);
+        for (Input input : peerInputs) {
+            const std::string name = "Convert8/nocache/" + label + "/" + InputLabel(input);
+            benchmark::RegisterBenchmark(name.c_str(), BM_Convert8, &config, input)->Unit(benchmark::kMillisecond);
+            Baselines()[name] = Baseline{PeerName(input, 8), "x_peer"};
         }
-        benchmark::RegisterBenchmark(("Convert16/nocache/" + label + "/image").c_str(), BM_Convert16,
-                                     &config)
-            ->Unit(benchmark::kMillisecond);
+        for (Input input : {Input::Photo, Input::Image}) {
+            const std::string name = "Convert16/nocache/" + label + "/" + InputLabel(input);
+            benchmark::RegisterBenchmark(name.c_str(), BM_Convert16, &config, input)->Unit(benchmark::kMillisecond);
+            Baselines()[name] = Baseline{PeerName(input, 16), "x_peer"};
+        }
         if (!config.withCache)
             continue;
-        for (Input input : {Input::Image, Input::Random}) {
-            benchmark::RegisterBenchmark(("Convert8/cache/" + label + "/" + InputLabel(input)).c_str(),
-                                         BM_Convert8Cached, &config, input)
+        for (Input input : cachedInputs) {
+            const std::string name = "Convert8/cache/" + label + "/" + InputLabel(input);
+            benchmark::RegisterBenchmark(name.c_str(), BM_Convert8Cached, &config, input)
                 ->Unit(benchmark::kMillisecond);
+            Baselines()[name] = Baseline{LimitName(input), "x_limit"};
         }
         benchmark::RegisterBenchmark(("CacheBuild/" + label).c_str(), BM_CacheBuild, &config)
             ->Iterations(2)
@@ -477,11 +704,6 @@ void RegisterAll()
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
-    for (Input input : {Input::Image, Input::AllColours, Input::Random}) {
-        benchmark::RegisterBenchmark((std::string("Peer/lcms2_sRGB_to_default_cmyk/") + InputLabel(input)).c_str(),
-                                     BM_PeerLittleCms, input)
-            ->Unit(benchmark::kMillisecond);
-    }
 }
 
 }  // namespace
@@ -489,10 +711,12 @@ void RegisterAll()
 int main(int argc, char** argv)
 {
     RegisterAll();
+    DescribeMachine();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }
