@@ -2,6 +2,7 @@
 
 #include "config/Varnel.h"
 #include "engine/VarnelCache.h"
+#include "engine/VarnelColourMemory.h"
 #include "engine/VarnelDummyBuffer.h"
 #include "engine/VarnelPixelPlan.h"
 #include "geometry/KLine.h"
@@ -100,6 +101,9 @@ bool CVarnelIF::Prepare()
     m_plan.reset(new CVarnelPixelPlan(*m_config));
     m_channels = m_plan->Channels();
     m_workChannels = m_plan->WorkChannels();
+    m_memory.reset();
+    if (m_plan->AlwaysComputes())
+        m_memory = CVarnelColourMemory::Create(m_workChannels);
     return true;
 }
 
@@ -159,7 +163,7 @@ int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, u
     Progress progress{callback, value, total, processed ? *processed : 0u};
     const bool cached = m_cache && m_cache->IsUsable();
     uint32_t i = 0;
-    if (!cached && m_plan->Complete()) {
+    if (!cached && m_plan->AlwaysComputes()) {
         // Pixels that repeat the pixel remembered from before this call are
         // copied from its output, which may not have come from this path.
         for (; i < count && m_rememberedValid && in[0] == m_remembered[0] &&
@@ -168,26 +172,10 @@ int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, u
             StorePixel(out, outStride, m_previous);
             progress.Report(i);
         }
-        // From the first computed pixel on, a repeated pixel's copy equals
-        // its computation: the pipeline is a function of the pixel alone.
-        // So whole batches are computed without looking for repeats.
-        uint16_t work[CVarnelPixelPlan::kBatch][kMaxWorkChannels];
-        const uint16_t* last = nullptr;
-        for (; count - i >= CVarnelPixelPlan::kBatch; ) {
-            const int status = m_plan->ComputeBatch(in, work);
-            if (status != 0)
-                return status;
-            for (unsigned p = 0; p < CVarnelPixelPlan::kBatch; ++p, ++i, in += 3, out += outStride) {
-                StorePixel(out, outStride, work[p]);
-                progress.Report(i);
-            }
-            last = work[CVarnelPixelPlan::kBatch - 1];
-        }
-        if (last) {
-            std::memcpy(m_previous, last, sizeof m_previous);
-            std::memcpy(m_remembered, in - 3, sizeof m_remembered);
-            m_rememberedValid = 65535u;
-        }
+        const int status = ComputePixels(in, out, outStride, i, count, progress);
+        if (status == 0 && processed)
+            *processed += count;
+        return status;
     }
     for (; i < count; ++i, in += 3, out += outStride) {
         const uint16_t r = in[0], g = in[1], b = in[2];
@@ -215,6 +203,80 @@ int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, u
     }
     if (processed)
         *processed += count;
+    return 0;
+}
+
+template <typename Out>
+int CVarnelIF::ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, uint32_t first,
+                             uint32_t count, Progress& progress)
+{
+    // From the first computed pixel on, a repeated pixel's copy equals its
+    // computation: the pipeline is a function of the pixel alone. So pixels
+    // are computed in batches of kBatch without looking for repeats of the
+    // previous pixel; the colour memory serves the repeats and the colours
+    // seen recently, and the others wait in the batch.
+    constexpr unsigned kBatch = CVarnelPixelPlan::kBatch;
+    if (first == count)
+        return 0;
+    uint16_t batch[3 * kBatch];
+    uint32_t waiting[kBatch];
+    uint64_t keys[kBatch];
+    unsigned pending = 0;
+    uint16_t work[kBatch][kMaxWorkChannels] = {};
+    CVarnelColourMemory* memory = m_memory.get();
+    bool lastPending = false;
+
+    auto computeBatch = [&]() {
+        // A short batch repeats its last pixel: the kernel computes whole
+        // batches.
+        for (unsigned p = pending; p < kBatch; ++p)
+            std::memcpy(batch + 3 * p, batch + 3 * (pending - 1), 3 * sizeof(uint16_t));
+        const int status = m_plan->ComputeBatch(batch, work);
+        if (status != 0)
+            return status;
+        for (unsigned p = 0; p < pending; ++p) {
+            StorePixel(out + uint64_t(waiting[p] - first) * outStride, outStride, work[p]);
+            if (memory)
+                memory->Remember(keys[p], work[p]);
+        }
+        return 0;
+    };
+
+    for (uint32_t i = first; i < count; ++i, in += 3) {
+        progress.Report(i);
+        if (memory && memory->Consult()) {
+            const uint64_t key = CVarnelColourMemory::Key(in[0], in[1], in[2]);
+            if (const uint16_t* known = memory->Find(key)) {
+                StorePixel(out + uint64_t(i - first) * outStride, outStride, known);
+                if (i + 1 == count)
+                    std::memcpy(m_previous, known, m_workChannels * sizeof(uint16_t));
+                continue;
+            }
+            keys[pending] = key;
+        } else {
+            keys[pending] = 0;
+        }
+        std::memcpy(batch + 3 * pending, in, 3 * sizeof(uint16_t));
+        waiting[pending] = i;
+        lastPending = i + 1 == count;
+        if (++pending == kBatch) {
+            const int status = computeBatch();
+            if (status != 0)
+                return status;
+            if (lastPending)
+                std::memcpy(m_previous, work[kBatch - 1], sizeof m_previous);
+            pending = 0;
+        }
+    }
+    if (pending != 0) {
+        const int status = computeBatch();
+        if (status != 0)
+            return status;
+        if (lastPending)
+            std::memcpy(m_previous, work[pending - 1], sizeof m_previous);
+    }
+    std::memcpy(m_remembered, in - 3, sizeof m_remembered);
+    m_rememberedValid = 65535u;
     return 0;
 }
 

@@ -22,6 +22,7 @@
 
 class CVarnel;
 class CVarnelCacheContainer;
+class CVarnelColourMemory;
 class CVarnelDummyBuffer;
 class CVarnelPixelPlan;
 class KLine;
@@ -93,6 +94,9 @@ private:
     int ConvertCached8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
                        uint32_t* processed, VarnelProgressProc callback, long long value);
     template <typename Out>
+    int ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, uint32_t first, uint32_t count,
+                      Progress& progress);
+    template <typename Out>
     void StorePixel(Out* out, uint64_t outStride, const uint16_t* work);
 
     std::unique_ptr<KLine> m_line;
@@ -102,6 +106,8 @@ private:
 
     // Set up at the first conversion.
     std::unique_ptr<CVarnelPixelPlan> m_plan;
+    // Null when memory was short, or when the plan cannot always compute.
+    std::unique_ptr<CVarnelColourMemory> m_memory;
     unsigned m_workChannels = 0;   // min(channels, 16)
     uint64_t m_channels = 0;       // the configuration's channel count
     uint16_t m_work[kMaxWorkChannels] = {};

@@ -2,11 +2,15 @@
 // lift factors, the black channel, the active hue masks in number order with
 // their segment coefficients, the channel-contact items, the refinement
 // stages. Computes the separation of one pixel, or of a batch of pixels at
-// once, with results equal to the formulas bit for bit.
+// once, with results equal to the formulas bit for bit: both run the lane
+// kernel (VarnelLaneKernel.h), one pixel with one lane, a batch with the
+// kernel chosen when the plan is built.
 //
 // Keeps pointers into the configuration's items: build a new plan when the
 // configuration changes.
 #pragma once
+
+#include "engine/VarnelKernelPlan.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,7 +25,10 @@ public:
     // Pixels computed together by ComputeBatch.
     static constexpr unsigned kBatch = 8;
 
-    explicit CVarnelPixelPlan(CVarnel& config);
+    // kernel: the lane count of the batch kernel; one the CPU does not run
+    // is replaced by the widest one it runs below it (KernelInUse says
+    // which).
+    explicit CVarnelPixelPlan(CVarnel& config, VarnelKernel kernel = VarnelWidestKernel());
     ~CVarnelPixelPlan();
     CVarnelPixelPlan(const CVarnelPixelPlan&) = delete;
     CVarnelPixelPlan& operator=(const CVarnelPixelPlan&) = delete;
@@ -32,11 +39,10 @@ public:
     // False when a stage container is missing: Compute then fails.
     bool Complete() const { return !m_masksMissing && !m_contactMissing; }
 
-    // Caps the batch kernel that plans built from now on use: 0 pixel by
-    // pixel, 1 four lanes, 2 eight lanes (never more than the CPU runs).
-    // For tests that compare the kernels; not for use while other threads
-    // build plans.
-    static void LimitKernel(int highest);
+    VarnelKernel KernelInUse() const { return m_kernel; }
+    // True when every pixel computes: no stage container is missing, so
+    // Compute and ComputeBatch always return 0.
+    bool AlwaysComputes() const { return m_alwaysComputes; }
 
     // Separates one 16-bit pixel into work[0..15] (channels no stage writes
     // are 0). Returns 0, or -1 when a stage container is missing.
@@ -50,46 +56,24 @@ public:
     int ComputeBatch(const uint16_t* rgb, uint16_t (*work)[kMaxChannels]);
 
 private:
-    struct SegmentPlan;
-    struct MaskPlan;
-    struct ContactPlan;
+    static constexpr size_t kHueBuckets = VarnelKernelPlan::kHueBuckets;
 
     void BuildHueBuckets();
     void BuildSegmentChoices();
-    static double RampLevel(const MaskPlan& mask, double hue);
-    void ApplyMasks(double hue, double lightness, uint16_t* work) const;
-    void ApplyContact(uint32_t black, uint16_t* work) const;
-    bool ComputeBatchVector(const uint16_t* rgb, uint16_t (*work)[kMaxChannels]) const;
-    static int SelectKernel();
 
     uint64_t m_channels = 0;
     unsigned m_workChannels = 0;
-    bool m_liftActive[3] = {};
-    double m_liftFactor[3] = {};
-    int m_blackChannel = -1;  // -1 when the index is not a work channel
-    uint32_t m_colorWithBlack = 0;
-    int32_t m_inkLimit = 0;
     bool m_masksMissing = false;
     bool m_contactMissing = false;
-    std::vector<MaskPlan> m_masks;
-    static constexpr size_t kHueBuckets = 361;
+    bool m_alwaysComputes = false;
+    std::vector<VarnelMaskPlan> m_masks;
     std::vector<uint32_t> m_hueBuckets;  // masks that may find a hue, per degree
-    uint32_t m_allMasks = 0;
-    // Per mask and hue bucket: the segment (1 to 3) that holds every hue of
-    // the bucket, with kChoiceWrapped when the hue is taken as h + 360;
-    // kChoiceNone when none holds it (level 0); kChoiceOpen when hues of the
-    // bucket take different paths.
-    static constexpr uint8_t kChoiceNone = 0;
-    static constexpr uint8_t kChoiceWrapped = 0x10;
-    static constexpr uint8_t kChoiceOpen = 0xFF;
     std::vector<uint8_t> m_segmentChoices;
-    std::vector<ContactPlan> m_contacts;
+    std::vector<VarnelContactPlan> m_contacts;
+    // What the kernel reads, pointing into the vectors above.
+    VarnelKernelPlan m_kernelPlan;
     std::unique_ptr<CVarnelRefinement> m_refinement;
     bool m_refine = false;
-    // The batch kernel this CPU runs: 0 none (pixel by pixel), 1 four
-    // lanes, 2 eight lanes.
-    int m_kernel = 0;
-
-    template <int N>
-    friend struct CVarnelLaneKernel;
+    VarnelKernel m_kernel = VarnelKernel::OneLane;
+    VarnelKernelFunction m_runBatch = nullptr;
 };

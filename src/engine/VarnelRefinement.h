@@ -51,6 +51,9 @@ public:
     // has nothing enabled) and no container is missing: the engine may then
     // skip Apply.
     bool HasWork() const;
+    // False when a container that a stage needs is missing: Apply then
+    // fails for every pixel.
+    bool Complete() const { return !m_missingContainer; }
 
     // Runs the three stages on work[0 .. workChannels - 1]. Returns 0, or -1
     // (before touching work) when a container that a stage needs is missing.

@@ -160,10 +160,16 @@ TEST_P(EngineAgainstModel, RandomAndSpecialPixelsMatchTheFormulas)
     }
 }
 
-// The batch kernels (eight lanes, four lanes, pixel by pixel) give the same
-// bytes: all 8-bit colours of a coarse grid, plus refinement stages.
-TEST(Engine, EveryBatchKernelGivesTheSameOutput)
+// Every lane count gives the bytes of the one-lane kernel (the pixel path,
+// itself checked against the formulas above): all 8-bit colours of a coarse
+// grid, plus refinement stages. Lane counts this CPU does not run are named
+// as skipped.
+class EveryKernel : public ::testing::TestWithParam<VarnelKernel> {};
+
+TEST_P(EveryKernel, GivesTheBytesOfTheOneLaneKernel)
 {
+    if (!VarnelKernelRuns(GetParam()))
+        GTEST_SKIP() << "this CPU does not run the " << int(GetParam()) << "-lane kernel";
     std::vector<uint8_t> rgb;
     for (int r = 0; r < 256; r += 5)
         for (int g = 0; g < 256; g += 7)
@@ -173,21 +179,31 @@ TEST(Engine, EveryBatchKernelGivesTheSameOutput)
     for (const char* extra : {"", "MAXINK=220;ROUND=500,0,9000;COLORWITHBLACK=N;",
                               "HUEMASK_LIGHT00=6,50,66,Y;SECOND_COLOR01=5,50,25,Y;GRAY_SUBST=40,10,10,10,Y;"
                               "COLOR_ADD02=40,10,20,Y;"}) {
-        std::vector<std::vector<uint8_t>> outputs;
-        for (int kernel : {2, 1, 0}) {
-            CVarnelPixelPlan::LimitKernel(kernel);
-            auto config = Configure("HUE_PARAM_CMYKRODG", extra);
-            CVarnelIF engine;
-            engine.SetConfig(config.get());
-            outputs.emplace_back(size_t(count) * 8);
-            uint32_t processed = 0;
-            ASSERT_EQ(0, engine.Convert8(rgb.data(), outputs.back().data(), count, count, &processed, nullptr, 0));
+        auto config = Configure("HUE_PARAM_CMYKRODG", extra);
+        CVarnelPixelPlan plan(*config, GetParam());
+        ASSERT_EQ(GetParam(), plan.KernelInUse());
+        std::vector<uint16_t> rgb16(rgb.begin(), rgb.end());
+        for (uint16_t& v : rgb16)
+            v = uint16_t(v * 257u);
+        uint16_t work[CVarnelPixelPlan::kBatch][16];
+        uint16_t expected[16];
+        for (uint32_t p = 0; p + CVarnelPixelPlan::kBatch <= count; p += CVarnelPixelPlan::kBatch) {
+            ASSERT_EQ(0, plan.ComputeBatch(&rgb16[3 * p], work));
+            for (unsigned lane = 0; lane < CVarnelPixelPlan::kBatch; ++lane) {
+                const uint16_t* pixel = &rgb16[3 * (p + lane)];
+                ASSERT_EQ(0, plan.Compute(pixel[0], pixel[1], pixel[2], expected));
+                ASSERT_EQ(0, std::memcmp(expected, work[lane], 8 * sizeof(uint16_t)))
+                    << extra << " pixel " << pixel[0] << "," << pixel[1] << "," << pixel[2];
+            }
         }
-        CVarnelPixelPlan::LimitKernel(2);
-        EXPECT_TRUE(outputs[0] == outputs[2]) << extra;
-        EXPECT_TRUE(outputs[1] == outputs[2]) << extra;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(LaneCounts, EveryKernel,
+                         ::testing::Values(VarnelKernel::OneLane, VarnelKernel::FourLanes, VarnelKernel::EightLanes),
+                         [](const ::testing::TestParamInfo<VarnelKernel>& info) {
+                             return std::to_string(int(info.param)) + "Lanes";
+                         });
 
 INSTANTIATE_TEST_SUITE_P(
     Presets, EngineAgainstModel,
@@ -197,6 +213,76 @@ INSTANTIATE_TEST_SUITE_P(
                       PresetCase{"HUE_PARAM_CMYK", "MAXINK=250;COLORWITHBLACK=N;ROUND=1000,0,70000;"},
                       PresetCase{"", "CHANNELS=3;HUEMASK00=60,60,240,300;HUEMASK01=300,330,315,30;"
                                      "HUEMASK02=10,20,0,0;BLACKMASK=7;"}));
+
+// The colour memory and the batches around it give every pixel the bytes of
+// the pixel-by-pixel path: colours that come back after others (hits), more
+// colours than the memory holds (slots taken over), long runs without repeats
+// (the memory steps aside and later returns), calls of every size (short
+// batches, the remembered pixel across calls), 8 and 16 channels.
+struct MemoryCase {
+    const char* name;
+    const char* text;
+    int pattern;  // 0 colours coming back, 1 more colours than slots, 2 none repeat, then few
+};
+
+class ColourMemory : public ::testing::TestWithParam<MemoryCase> {};
+
+TEST_P(ColourMemory, GivesTheBytesOfThePixelPath)
+{
+    auto config = Configure("HUE_PARAM_CMYKRODG", GetParam().text);
+    const unsigned channels = config->GetChannels();
+    const unsigned work = std::min(channels, 16u);
+    std::mt19937 random(3);
+    std::vector<uint16_t> rgb;
+    auto add = [&rgb](uint32_t r, uint32_t g, uint32_t b) { rgb.insert(rgb.end(), {uint16_t(r), uint16_t(g), uint16_t(b)}); };
+    if (GetParam().pattern == 0) {
+        for (int i = 0; i < 3000; ++i)
+            add((random() & 255) * 257, (random() & 255) * 257, (random() & 255) * 257);
+        for (size_t i = rgb.size(); i >= 3; i -= 3)
+            add(rgb[i - 3], rgb[i - 2], rgb[i - 1]);
+    } else if (GetParam().pattern == 1) {
+        for (int i = 0; i < 150000; ++i)
+            add(random() & 0xFFFF, random() % 7 * 9000, random() & 0xFFFF);
+        for (int i = 0; i < 50000; ++i) {
+            const size_t p = 3 * (random() % 150000);
+            add(rgb[p], rgb[p + 1], rgb[p + 2]);
+        }
+    } else {
+        for (uint32_t i = 0; i < 30000; ++i)
+            add(i * 2, 65535 - i, i * 7 % 65536);
+        for (int i = 0; i < 120000; ++i)
+            add(i % 50 * 1000, 20000, 40000 - i % 3 * 5000);
+    }
+    const uint32_t count = uint32_t(rgb.size() / 3);
+    CVarnelIF engine;
+    engine.SetConfig(config.get());
+    std::vector<uint16_t> out(size_t(count) * channels);
+    const uint32_t pieces[] = {1, 7, 8, 9, 1, 1000, 3, 65536};
+    uint32_t processed = 0;
+    for (uint32_t done = 0, k = 0; done < count; ++k) {
+        const uint32_t piece = std::min(pieces[k % 8], count - done);
+        ASSERT_EQ(0, engine.Convert16(&rgb[3 * size_t(done)], &out[size_t(done) * channels], count, piece,
+                                      &processed, nullptr, 0));
+        done += piece;
+    }
+    CVarnelPixelPlan plan(*config, VarnelKernel::OneLane);
+    uint16_t expected[16];
+    for (uint32_t p = 0; p < count; ++p) {
+        ASSERT_EQ(0, plan.Compute(rgb[3 * p], rgb[3 * p + 1], rgb[3 * p + 2], expected));
+        for (unsigned j = 0; j < channels; ++j)
+            ASSERT_EQ(j < work ? expected[j] : 65535, out[size_t(p) * channels + j]) << "pixel " << p << " channel " << j;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, ColourMemory,
+    ::testing::Values(MemoryCase{"ColoursComeBack", "", 0},
+                      MemoryCase{"MoreColoursThanSlotsWithEveryStage",
+                                 "HUEMASK_LIGHT00=6,50,66,Y;SECOND_COLOR01=5,50,25,Y;#_A=50;"
+                                 "GRAY_SUBST=_A,10,10,10,Y,_A*2;COLOR_ADD02=40,10,20,Y;", 1},
+                      MemoryCase{"StepsAsideAndReturnsWithTwentyChannels",
+                                 "CHANNELS=20;HUEMASK15=60,120,240,300;CHANNEL_CONTACT15=3,19;", 2}),
+    [](const ::testing::TestParamInfo<MemoryCase>& info) { return std::string(info.param.name); });
 
 TEST(Engine, WhiteBlackAndGreyBeforeRefinement)
 {

@@ -1,0 +1,88 @@
+// A bounded memory of recently separated colours: a direct-mapped table of
+// 2^16 entries, each holding a 16-bit RGB input and its work channels. It
+// generalises the remembered pixel: photographs repeat their colours, and a
+// colour found here is copied instead of computed. Exact by construction: an
+// entry holds the result of the pipeline for exactly that input, and the
+// pipeline is a function of the pixel alone; the memory belongs to one plan
+// and is made anew with it.
+//
+// It steps aside when the input shows that it does not pay: after a window
+// of consulted pixels with too few hits, it is not consulted (nor filled)
+// for a rest of pixels, and then tried again.
+//
+// Size: 8 bytes of key and 16 (up to 8 channels) or 32 bytes of channels per
+// entry, 1.5 or 2.5 MiB.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+class CVarnelColourMemory {
+public:
+    static constexpr unsigned kBits = 16;
+    static constexpr uint32_t kEntries = 1u << kBits;
+    // Pixels in a window, and the hits in it below which the memory rests.
+    static constexpr uint32_t kWindow = 4096;
+    static constexpr uint32_t kPayingHits = kWindow / 8;
+    // Pixels the memory rests for.
+    static constexpr uint32_t kRest = 65536;
+
+    // A memory for pixels of `channels` work channels (at most 16), or null
+    // when memory is short: the caller then goes without.
+    static std::unique_ptr<CVarnelColourMemory> Create(unsigned channels);
+    ~CVarnelColourMemory();
+    CVarnelColourMemory(const CVarnelColourMemory&) = delete;
+    CVarnelColourMemory& operator=(const CVarnelColourMemory&) = delete;
+
+    // The key of a pixel; never 0, the key of an empty entry.
+    static uint64_t Key(uint16_t r, uint16_t g, uint16_t b)
+    {
+        return uint64_t(r) | (uint64_t(g) << 16) | (uint64_t(b) << 32) | (uint64_t(1) << 48);
+    }
+
+    // Whether to consult the memory for the next pixel; counts the rest.
+    bool Consult()
+    {
+        if (m_rest == 0)
+            return true;
+        --m_rest;
+        return false;
+    }
+    // The channels remembered for a key, or null. Counts the window.
+    const uint16_t* Find(uint64_t key)
+    {
+        const uint32_t slot = Slot(key);
+        const bool hit = m_keys[slot] == key;
+        m_hits += hit;
+        if (++m_seen == kWindow) {
+            if (m_hits < kPayingHits)
+                m_rest = kRest;
+            m_seen = 0;
+            m_hits = 0;
+        }
+        return hit ? m_values + size_t(slot) * m_stride : nullptr;
+    }
+    void Remember(uint64_t key, const uint16_t* work)
+    {
+        const uint32_t slot = Slot(key);
+        m_keys[slot] = key;
+        std::memcpy(m_values + size_t(slot) * m_stride, work, m_stride * sizeof(uint16_t));
+    }
+
+private:
+    CVarnelColourMemory(uint64_t* keys, uint16_t* values, unsigned stride)
+        : m_keys(keys), m_values(values), m_stride(stride)
+    {
+    }
+    static uint32_t Slot(uint64_t key) { return uint32_t((key * 0x9E3779B97F4A7C15ull) >> (64 - kBits)); }
+
+    uint64_t* m_keys;
+    uint16_t* m_values;
+    // Values per entry: 8 or 16, so that an entry can be read as whole
+    // vectors of eight.
+    unsigned m_stride;
+    uint32_t m_seen = 0;
+    uint32_t m_hits = 0;
+    uint32_t m_rest = 0;
+};

@@ -1,0 +1,234 @@
+// The colour model, the hue masks and the channel contact for N pixels at
+// once, one pixel per lane. There is one kernel for every lane count: the
+// pixel-by-pixel path is this kernel with one lane, so the scalar and the
+// vector paths cannot drift apart.
+//
+// Every lane performs the formulas in their order on IEEE doubles and
+// unsigned 32-bit integers; choices a scalar code would make by branching
+// are made by selecting between lanes' values, so each lane's result is the
+// pixel's result whatever N is.
+//
+// Included only by the translation units that instantiate it, each built for
+// its instruction set (VarnelKernelScalar.cpp, VarnelKernelAvx2.cpp,
+// VarnelKernelAvx512.cpp). Everything here has internal linkage and calls no
+// library function, so that no code built for a wider instruction set can be
+// picked by the linker for a narrower one.
+#pragma once
+
+#include "engine/VarnelKernelPlan.h"
+
+#include <cstdint>
+
+#if defined(__clang__)
+#pragma clang diagnostic ignored "-Wpsabi"
+#elif defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+
+#define VARNEL_INLINE inline __attribute__((always_inline))
+
+namespace {
+
+// Vectors of N doubles, N comparison masks, N signed and N unsigned 32-bit
+// integers.
+template <int N>
+struct LaneTypes {
+    typedef double D __attribute__((vector_size(8 * N)));
+    typedef long long M __attribute__((vector_size(8 * N)));
+    typedef int32_t I __attribute__((vector_size(4 * N)));
+    typedef uint32_t U __attribute__((vector_size(4 * N)));
+};
+
+template <int N>
+struct LaneKernel {
+    using D = typename LaneTypes<N>::D;
+    using M = typename LaneTypes<N>::M;
+    using I = typename LaneTypes<N>::I;
+    using U = typename LaneTypes<N>::U;
+    using Plan = VarnelKernelPlan;
+    static constexpr unsigned kChannels = Plan::kMaxChannels;
+
+    static VARNEL_INLINE D Select(M mask, D a, D b) { return (D)(((M)a & mask) | ((M)b & ~mask)); }
+    static VARNEL_INLINE U SelectU(I mask, U a, U b) { return (a & (U)mask) | (b & ~(U)mask); }
+    static VARNEL_INLINE D All(double v) { return D{} + v; }
+    static VARNEL_INLINE U AllU(uint32_t v) { return U{} + v; }
+    static VARNEL_INLINE D ToDouble(U v) { return __builtin_convertvector((I)v, D); }
+    // Truncation toward zero, for values within the 32-bit range.
+    static VARNEL_INLINE U Truncate(D v) { return (U)__builtin_convertvector(v, I); }
+    // min(bound, v) and max(bound, v) as std::min and std::max give them.
+    static VARNEL_INLINE D MinWith(double bound, D v) { return Select(v < bound, v, All(bound)); }
+    static VARNEL_INLINE D MaxWith(double bound, D v) { return Select(bound < v, v, All(bound)); }
+    static VARNEL_INLINE U Mul(U a, U b) { return (a * b + 65535u) >> 16; }
+    static VARNEL_INLINE I SMul(I d, I s) { return (d * s + 65535) >> 16; }
+
+    // The channel value of a mask at a level: inv(trunc(clamp(purity *
+    // level / 65535) * 65535)).
+    static VARNEL_INLINE U Ink(D purity, D level)
+    {
+        const D amount = MaxWith(0.0, MinWith(1.0, purity * level / 65535.0));
+        return 65535u - Truncate(amount * 65535.0);
+    }
+
+    // The crossing of a segment's line with the vertical x = h, in the
+    // operation order of the general line intersection; dividing by -1 is
+    // an exact negation.
+    static VARNEL_INLINE D Crossing(const VarnelSegmentPlan& s, D h)
+    {
+        const D numerator = 1.0 * s.c - (-h) * s.a;
+        return s.denominator == -1.0 ? -numerator : numerator / s.denominator;
+    }
+
+    // The walk over a mask's segments, each lane on its own: the wrap step,
+    // then the first segment that holds the hue gives the level (0 when
+    // none does).
+    static VARNEL_INLINE D RampLevel(const VarnelMaskPlan& mask, D degrees)
+    {
+        D h = degrees;
+        D level = All(0.0);
+        M searching = M{} == M{};
+        for (unsigned k = 0; k < mask.segments; ++k) {
+            const VarnelSegmentPlan& s = mask.segment[k];
+            if (s.wraps) {
+                h = Select(searching & (s.end - 360.0 >= h), h + 360.0, h);
+                h = Select(searching & (h == 0.0), All(360.0), h);
+            }
+            const M holds = searching & (s.start <= h) & (h <= s.end);
+            if (!s.noCrossing)
+                level = Select(holds, Crossing(s, h), level);
+            searching &= ~holds;
+        }
+        return level;
+    }
+
+    static VARNEL_INLINE void Run(const Plan& plan, const uint16_t* rgb, uint16_t (*work)[kChannels])
+    {
+        U channel[kChannels];
+        for (unsigned j = 0; j < kChannels; ++j)
+            channel[j] = AllU(0u);
+
+        // Lift.
+        U x[3];
+        for (int c = 0; c < 3; ++c) {
+            uint32_t lanes[N];
+            for (int lane = 0; lane < N; ++lane)
+                lanes[lane] = rgb[3 * lane + c];
+            __builtin_memcpy(&x[c], lanes, sizeof x[c]);
+            if (plan.liftActive[c]) {
+                const D lifted = plan.liftFactor[c] * (ToDouble(x[c]) - 65535.0) + 65535.0;
+                x[c] = Truncate(MaxWith(0.0, MinWith(65535.0, lifted)));
+            }
+        }
+        // Black.
+        U maximum = SelectU((I)(x[1] > x[2]), x[1], x[2]);
+        maximum = SelectU((I)(x[0] > maximum), x[0], maximum);
+        if (plan.blackChannel >= 0)
+            channel[plan.blackChannel] = maximum;
+
+        // Normalise: floor(x * 65536 / M), capped at 65535, through a double
+        // division: both operands are exact, and a quotient that is not a
+        // whole number lies at least 1/65535 below the next one, far more
+        // than the rounding of a double below 2^32, so the division never
+        // rounds up to it.
+        const M zero = ToDouble(maximum) == 0.0;
+        const D divisor = Select(zero, All(1.0), ToDouble(maximum));
+        D component[3];
+        for (int c = 0; c < 3; ++c) {
+            const D quotient = ToDouble(x[c]) * 65536.0 / divisor;
+            const D normalised = Select(zero, All(65535.0), ToDouble(Truncate(MinWith(65535.0, quotient))));
+            component[c] = normalised / 65535.0;
+        }
+
+        // Hue and lightness. Each hue rule is tested on its own: on a tie
+        // the later rule decides.
+        const D rr = component[0], gg = component[1], bb = component[2];
+        D hi = Select(gg < bb, bb, gg);
+        hi = Select(rr < hi, hi, rr);
+        D lo = Select(bb < gg, bb, gg);
+        lo = Select(lo < rr, lo, rr);
+        const D delta = hi - lo;
+        const D lightness = (hi + lo) / 2.0;
+        const M coloured = delta != 0.0;
+        const D safeDelta = Select(coloured, delta, All(1.0));
+        const D dr = ((hi - rr) / 6.0 + delta / 2.0) / safeDelta;
+        const D dg = ((hi - gg) / 6.0 + delta / 2.0) / safeDelta;
+        const D db = ((hi - bb) / 6.0 + delta / 2.0) / safeDelta;
+        D hue = All(0.0);
+        hue = Select(rr == hi, db - dg, hue);
+        hue = Select(gg == hi, 1.0 / 3.0 + dr - db, hue);
+        hue = Select(bb == hi, 2.0 / 3.0 + dg - dr, hue);
+        hue = Select(hue < 0.0, hue + 1.0, hue);
+        hue = Select(hue > 1.0, hue - 1.0, hue);
+        hue = Select(coloured, hue, All(0.0));
+
+        // Hue masks: only those some lane's hue bucket names are walked.
+        const D purity = 2.0 * (1.0 - lightness);
+        const D degrees = hue * 360.0;
+        uint32_t candidates = 0;
+        unsigned bucket[N];
+        bool bucketed = true;
+        for (int lane = 0; lane < N; ++lane) {
+            const double h = degrees[lane];
+            const bool inside = h >= 0.0 && h < double(Plan::kHueBuckets);
+            bucket[lane] = inside ? unsigned(h) : 0u;
+            bucketed = bucketed && inside;
+            candidates |= inside ? plan.hueBuckets[bucket[lane]] : plan.allMasks;
+        }
+        for (size_t i = 0; i < plan.maskCount; ++i) {
+            const VarnelMaskPlan& mask = plan.masks[i];
+            if (i < 32 && !((candidates >> i) & 1u)) {
+                channel[mask.channel] = AllU(65535u);
+                continue;
+            }
+            // When every lane's bucket takes the same path through this
+            // mask, the level is that segment's line at h or h + 360.
+            const uint8_t* choices = plan.segmentChoices + i * Plan::kHueBuckets;
+            const uint8_t choice = bucketed ? choices[bucket[0]] : Plan::kChoiceOpen;
+            bool same = choice != Plan::kChoiceOpen;
+            for (int lane = 1; lane < N && same; ++lane)
+                same = choices[bucket[lane]] == choice;
+            if (same) {
+                if (choice == Plan::kChoiceNone) {
+                    channel[mask.channel] = AllU(65535u);
+                    continue;
+                }
+                const VarnelSegmentPlan& s = mask.segment[(choice & 3) - 1];
+                const D h = (choice & Plan::kChoiceWrapped) ? degrees + 360.0 : degrees;
+                channel[mask.channel] = Ink(purity, Crossing(s, h));
+                continue;
+            }
+            channel[mask.channel] = Ink(purity, RampLevel(mask, degrees));
+        }
+
+        // Channel contact, on the snapshot of the channels. With the
+        // strength s = 0 every target comes out unchanged.
+        if (plan.inkLimit != 0 && plan.contactCount != 0) {
+            U snapshot[kChannels];
+            for (unsigned j = 0; j < kChannels; ++j)
+                snapshot[j] = channel[j];
+            const I s = I{} + plan.inkLimit;
+            I w;
+            if (plan.colorWithBlack == 0 || plan.colorWithBlack == 1)
+                w = I{} + 65535;
+            else if (plan.colorWithBlack == 2)
+                w = (I)(65535u - maximum);
+            else
+                w = (I)maximum;
+            for (size_t k = 0; k < plan.contactCount; ++k) {
+                const VarnelContactPlan& contact = plan.contacts[k];
+                const U b = snapshot[contact.target];
+                const U x1 = 65535u - Mul(snapshot[contact.first], 65535u - b);
+                const U b1 = (b + (U)SMul(SMul((I)x1 - (I)b, s), w)) & 0xFFFFu;
+                const U y = 65535u - Mul(snapshot[contact.second], 65535u - b1);
+                channel[contact.target] = (b1 + (U)SMul(SMul((I)y - (I)b1, s), w)) & 0xFFFFu;
+            }
+        }
+
+        // Lanes back to pixels: the computed channels only (the callers read
+        // no others).
+        for (unsigned j = 0; j < plan.workChannels; ++j)
+            for (int lane = 0; lane < N; ++lane)
+                work[lane][j] = uint16_t(channel[j][lane]);
+    }
+};
+
+} // namespace
