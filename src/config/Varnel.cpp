@@ -13,7 +13,9 @@
 #include "stages/VarnelMasksLight.h"
 #include "stages/VarnelSecondColors.h"
 
+#include <Poco/DigestEngine.h>
 #include <Poco/File.h>
+#include <Poco/SHA2Engine.h>
 
 #include <climits>
 #include <cstring>
@@ -78,6 +80,19 @@ bool IsDirectory(const KFile& file)
     }
 }
 
+// digest = SHA-256(previous digest, length, text): one digest names a
+// sequence of texts, with their boundaries.
+void ChainDigest(std::string& digest, const char* text, long length)
+{
+    Poco::SHA2Engine engine(Poco::SHA2Engine::SHA_256);
+    engine.update(digest);
+    const std::string size = ":" + std::to_string(length) + ":";
+    engine.update(size);
+    if (text != nullptr && length > 0)
+        engine.update(text, static_cast<std::size_t>(length));
+    digest = Poco::DigestEngine::digestToHex(engine.digest());
+}
+
 bool IsAllDigits(const char* text)
 {
     for (; *text != '\0'; ++text) {
@@ -112,6 +127,7 @@ int CVarnel::Reserved1()
 int CVarnel::ParseText(const char* text, long length)
 {
     try {
+        ChainDigest(m_sourceDigest, text, length);
         // Only the first text defines variables: a caller's extra text
         // applied over a preset must not redefine what the preset uses.
         if (!m_varsLoaded) {

@@ -96,6 +96,10 @@ public:
     CVarnelVarContainer* GetVarContainer() { return m_vars; }
     // kSourceXml or kSourceCfg once LoadFile accepted a file; 0 before.
     int32_t GetSourceKind() const { return m_sourceKind; }
+    // SHA-256 (hex) chained over every text given to ParseText, in order:
+    // the configuration is a function of these texts alone, so equal
+    // digests mean equal configurations. Empty before the first text.
+    const std::string& GetSourceDigest() const { return m_sourceDigest; }
 
 private:
     // The first list item of an active key, resolved through the variables
@@ -126,4 +130,5 @@ private:
     CVarnelColorAdditionContainer* m_colorAddition = nullptr;
     CVarnelChannelsContactContainer* m_channelsContact = nullptr;
     CVarnelVarContainer* m_vars = nullptr;
+    std::string m_sourceDigest;
 };

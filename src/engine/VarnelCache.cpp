@@ -1,5 +1,7 @@
 #include "engine/VarnelCache.h"
 
+#include "engine/VarnelMappedTable.h"
+
 #include "base/KFile.h"
 #include "base/KFileStream.h"
 #include "base/KString.h"
@@ -40,12 +42,13 @@ void FreeTable(uint8_t* table) { std::free(table); }
 
 CVarnelCache::CVarnelCache(const std::string& path) { Load(path); }
 
-CVarnelCache::~CVarnelCache() { FreeTable(m_table); }
+CVarnelCache::~CVarnelCache() { Release(); }
 
 void CVarnelCache::Reserved() {}
 
 int CVarnelCache::Detach()
 {
+    m_mapped.reset();
     m_table = nullptr;
     m_size = 0;
     return 0;
@@ -53,9 +56,23 @@ int CVarnelCache::Detach()
 
 void CVarnelCache::Release()
 {
-    FreeTable(m_table);
+    if (m_mapped)
+        m_mapped.reset();
+    else
+        FreeTable(m_table);
     m_table = nullptr;
     m_size = 0;
+}
+
+void CVarnelCache::Attach(std::shared_ptr<const CVarnelMappedTable> mapped)
+{
+    Release();
+    if (!mapped)
+        return;
+    m_mapped = std::move(mapped);
+    // Read-only: the engine only reads a cache table.
+    m_table = const_cast<uint8_t*>(m_mapped->GetData());
+    m_size = m_mapped->GetSize();
 }
 
 void CVarnelCache::Allocate(uint64_t n)

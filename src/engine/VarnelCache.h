@@ -7,7 +7,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class CVarnelMappedTable;
 
 constexpr uint32_t kCacheColours = 16777216u;
 
@@ -31,12 +34,18 @@ public:
     // Releases the table and allocates n bytes (not cleared); raises
     // std::bad_alloc when memory is short.
     void Allocate(uint64_t n);
+    // Releases the table and serves the mapped one instead, shared with
+    // every other holder of the same file. Its bytes are read-only.
+    void Attach(std::shared_ptr<const CVarnelMappedTable> mapped);
     uint8_t* GetData() const { return m_table; }
     uint64_t GetSize() const { return m_size; }
 
 private:
     uint8_t* m_table = nullptr;
     uint64_t m_size = 0;
+    // Set when the table is a mapping: then m_table points into it and is
+    // not freed here.
+    std::shared_ptr<const CVarnelMappedTable> m_mapped;
 };
 
 class CVarnelCacheContainer {

@@ -6,13 +6,12 @@
 #include "base/KString.h"
 #include "config/Varnel.h"
 #include "engine/VarnelCache.h"
+#include "engine/VarnelCacheFile.h"
 #include "engine/VarnelIF.h"
 #include "interface/VarnelPresets.h"
 
 #include <Poco/File.h>
-#include <Poco/Process.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -26,15 +25,6 @@ namespace {
 KFile FileNamed(const std::string& name) { return KFile(KPath::FromNative(name)); }
 
 constexpr unsigned long kColourTableBytes = 3ul * kCacheColours;
-
-// A name no other writer uses: the cache file appears under its real name
-// only once it is complete, so no process ever loads half a file.
-std::string TemporarySibling(const std::string& path)
-{
-    static std::atomic<unsigned> serial{0};
-    return path + ".part." + std::to_string(Poco::Process::id()) + "." +
-           std::to_string(serial.fetch_add(1));
-}
 
 // Builds the table of every 8-bit colour converted by the engine. Returns
 // the conversion's result; the table is complete only for 0.
@@ -64,16 +54,6 @@ int BuildCacheTable(CVarnelIF& engine, CVarnelCache& cache, uint64_t channels,
     } catch (...) {
         return -108;
     }
-}
-
-// Writes the table under a temporary name and renames it into place.
-bool SaveAtomically(const CVarnelCache& cache, const std::string& path)
-{
-    const std::string part = TemporarySibling(path);
-    if (cache.Save(part) && std::rename(part.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(part.c_str());
-    return false;
 }
 
 } // namespace
@@ -143,17 +123,17 @@ void CVarnelLoader::AttachCache(Target& target, const std::string& key)
     if (!target.temporaryFolder)
         return;
     const std::string folder = target.temporaryFolder;
-    const std::string path = folder + CacheFileName(key);
-    const uint64_t channels = target.configuration->GetChannels();
-    const uint64_t expected = channels * kCacheColours;
+    const uint32_t channels = target.configuration->GetChannels();
+    const CVarnelCacheFile file(folder + CacheFileName(key),
+                                target.configuration->GetSourceDigest(), channels);
 
-    std::unique_ptr<CVarnelCache> cache;
-    const KFile file = FileNamed(path);
-    // A file of another size (truncated, empty, or left by a configuration
-    // with another channel count under the same key) would make look-ups
-    // leave the table: it is built anew and replaced.
-    if (!file.Exists() || file.GetSize() != expected) {
-        cache.reset(new CVarnelCache());
+    std::unique_ptr<CVarnelCache> cache(new CVarnelCache());
+    // A table is trusted only when its record names this configuration and
+    // the very file in place; any other file under the name (truncated,
+    // another configuration's, an older library's, another user's) is built
+    // anew and replaced.
+    std::shared_ptr<const CVarnelMappedTable> mapped = file.Open();
+    if (!mapped) {
         const int status = BuildCacheTable(*target.engine, *cache, channels, target.progress,
                                            target.progressValue);
         if (status != 0)
@@ -166,13 +146,17 @@ void CVarnelLoader::AttachCache(Target& target, const std::string& key)
         }
         // Without a complete file on disk the instance works without a
         // cache, as it would after any failed write.
-        if (!SaveAtomically(*cache, path))
+        if (!file.Save(cache->GetData()))
             return;
-    } else {
-        cache.reset(new CVarnelCache(path));
+        // Served from the file from now on, so that every instance of the
+        // process that loads it shares one copy. Should the file have been
+        // replaced already, the table just built serves this instance.
+        mapped = file.Open();
     }
+    if (mapped)
+        cache->Attach(std::move(mapped));
     auto* container = new CVarnelCacheContainer();
-    container->SetStride(uint32_t(channels));
+    container->SetStride(channels);
     container->SetCache(cache.release());
     target.engine->SetCacheContainer(container);
 }

@@ -14,12 +14,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -282,6 +285,177 @@ std::string ExpectedTable(const char* preset, long channels)
     return table;
 }
 
+// ---- cache files that must not be trusted ----
+
+// Inks of a fixed set of colours, by the instance as loaded.
+std::vector<unsigned char> Separate(CVarnelDll& dll)
+{
+    std::vector<unsigned char> rgb;
+    std::mt19937 random(5);
+    for (int i = 0; i < 3 * 2000; ++i)
+        rgb.push_back(static_cast<unsigned char>(random()));
+    std::vector<unsigned char> out(size_t(dll.GetChannels()) * 2000);
+    EXPECT_EQ(0, dll.RGB8ToMultichannel(rgb.data(), out.data(), 2000));
+    return out;
+}
+
+// Loads with the cache from folder; *built tells whether the table was
+// computed (the progress callback runs only then).
+std::vector<unsigned char> SeparateCached(const std::string& folder, const std::string& name,
+                                          bool* built)
+{
+    CVarnelDll dll;
+    dll.SetTemporaryFolder(Text(folder));
+    dll.SetFlags(1);
+    g_progressCalls = 0;
+    EXPECT_EQ(0, Load(dll, name, nullptr, CountCalls)) << name;
+    *built = g_progressCalls > 0;
+    return Separate(dll);
+}
+
+std::vector<unsigned char> SeparatePlain(const std::string& name)
+{
+    CVarnelDll dll;
+    EXPECT_EQ(0, Load(dll, name)) << name;
+    return Separate(dll);
+}
+
+struct TamperCase {
+    const char* name;
+    // Changes the table or its record after a first cached load.
+    std::function<void(const std::string& table, const std::string& record)> tamper;
+};
+
+class UntrustedCacheFile : public ::testing::TestWithParam<TamperCase> {};
+
+// Whatever was done to the files, the next load builds its own table and
+// separates exactly as without a cache.
+TEST_P(UntrustedCacheFile, IsRebuilt)
+{
+    ScratchFolder folder;
+    const char* preset = "HUE_PARAM_CMYK";
+    const std::string table = folder.Path() + CacheNameOf(preset);
+    bool built = false;
+    const std::vector<unsigned char> expected = SeparatePlain(preset);
+    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == expected);
+    EXPECT_TRUE(built);
+    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == expected);
+    EXPECT_FALSE(built);
+
+    GetParam().tamper(table, table + ".key");
+    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == expected);
+    EXPECT_TRUE(built);
+    // The rebuilt pair is trusted again.
+    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == expected);
+    EXPECT_FALSE(built);
+}
+
+// Replaces a file by a renamed copy of a new content: another inode.
+void Replace(const std::string& path, const std::string& content)
+{
+    std::ofstream(path + ".new", std::ios::binary) << content;
+    std::filesystem::rename(path + ".new", path);
+}
+
+std::string Edited(std::string text, const std::string& from, const std::string& to)
+{
+    const size_t at = text.find(from);
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tampering, UntrustedCacheFile,
+    ::testing::Values(
+        TamperCase{"RecordMissing", [](const std::string&, const std::string& r) { std::filesystem::remove(r); }},
+        TamperCase{"OlderResults", [](const std::string&, const std::string& r) { Replace(r, Edited(ReadAll(r), "results ", "results 0")); }},
+        TamperCase{"OtherConfiguration", [](const std::string&, const std::string& r) { Replace(r, Edited(ReadAll(r), "configuration ", "configuration 0")); }},
+        TamperCase{"TableReplaced", [](const std::string& t, const std::string&) { Replace(t, std::string(4 * size_t(kCacheColours), '\0')); }},
+        TamperCase{"TableWritableByOthers", [](const std::string& t, const std::string&) { std::filesystem::permissions(t, std::filesystem::perms::others_write, std::filesystem::perm_options::add); }},
+        TamperCase{"RecordWritableByGroup", [](const std::string&, const std::string& r) { std::filesystem::permissions(r, std::filesystem::perms::group_write, std::filesystem::perm_options::add); }},
+        TamperCase{"TableIsALink", [](const std::string& t, const std::string&) {
+            std::filesystem::rename(t, t + ".real");
+            std::filesystem::create_symlink(t + ".real", t); }},
+        TamperCase{"OwnedByAnotherUser", [](const std::string& t, const std::string&) {
+            // Only a privileged test run can give a file away; otherwise the
+            // table is replaced, which must be rebuilt just the same.
+            if (chown(t.c_str(), getuid() + 1, getgid()) != 0)
+                Replace(t, std::string(4 * size_t(kCacheColours), '\1')); }}),
+    [](const ::testing::TestParamInfo<TamperCase>& info) { return std::string(info.param.name); });
+
+// A link planted at the table's name is replaced by the new table, never
+// written through: the file it points to stays as it was.
+TEST(UntrustedCacheFiles, APlantedLinkIsNotWrittenThrough)
+{
+    ScratchFolder folder;
+    const char* preset = "HUE_PARAM_CMYK";
+    const std::string victim = folder.Path() + "victim";
+    std::ofstream(victim) << "keep me";
+    std::filesystem::create_symlink(victim, folder.Path() + CacheNameOf(preset));
+    bool built = false;
+    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == SeparatePlain(preset));
+    EXPECT_TRUE(built);
+    EXPECT_EQ("keep me", ReadAll(victim));
+    EXPECT_FALSE(std::filesystem::is_symlink(folder.Path() + CacheNameOf(preset)));
+}
+
+// Instances of one process that use the same cache file hold one read-only
+// mapping of it, and release it with the last of them.
+TEST(CacheSharing, InstancesOfAProcessMapTheFileOnce)
+{
+    ScratchFolder folder;
+    const char* preset = "HUE_PARAM_CMYK";
+    const std::string table = folder.Path() + CacheNameOf(preset);
+    auto mappings = [&table] {
+        std::ifstream maps("/proc/self/maps");
+        int count = 0;
+        for (std::string line; std::getline(maps, line);)
+            count += line.size() >= table.size() && line.compare(line.size() - table.size(), table.size(), table) == 0;
+        return count;
+    };
+    {
+        bool built = false;
+        std::vector<std::unique_ptr<CVarnelDll>> instances;
+        for (int i = 0; i < 3; ++i) {
+            instances.emplace_back(new CVarnelDll());
+            instances.back()->SetTemporaryFolder(Text(folder.Path()));
+            instances.back()->SetFlags(1);
+            g_progressCalls = 0;
+            ASSERT_EQ(0, Load(*instances.back(), preset, nullptr, CountCalls));
+            built = built || g_progressCalls > 0;
+        }
+        EXPECT_TRUE(built);
+        EXPECT_EQ(1, mappings());
+        EXPECT_TRUE(Separate(*instances[0]) == Separate(*instances[2]));
+    }
+    EXPECT_EQ(0, mappings());
+}
+
+// Configurations that share a cache file's name but not its content: an
+// edited file, two files of one base name in two folders, a file named like
+// a preset. Each separates as it does without a cache.
+TEST(UntrustedCacheFiles, ConfigurationsSharingACacheName)
+{
+    ScratchFolder folder;
+    Poco::File(folder.Path() + "a/").createDirectories();
+    Poco::File(folder.Path() + "b/").createDirectories();
+    const std::string cache = folder.Path() + "cache/";
+    const std::string mine = folder.Path() + "a/mine.cfg";
+    const std::string steps[][2] = {
+        {mine, "CHANNELS=4;HUEMASK00=60,120,240,300;BLACKMASK=3;"},
+        {mine, "CHANNELS=4;HUEMASK00=50,120,240,300;BLACKMASK=3;"},
+        {folder.Path() + "b/mine.cfg", "CHANNELS=4;HUEMASK01=180,240,0,60;BLACKMASK=3;"},
+        {"HUE_PARAM_CMYK", ""},
+        {folder.Path() + "a/HUE_PARAM_CMYK.cfg", "CHANNELS=4;HUEMASK02=300,0,120,180;BLACKMASK=3;"},
+    };
+    for (const auto& step : steps) {
+        if (!step[1].empty())
+            std::ofstream(step[0]) << step[1];
+        bool built = false;
+        EXPECT_TRUE(SeparateCached(cache, step[0], &built) == SeparatePlain(step[0])) << step[0] << step[1];
+        EXPECT_TRUE(built) << step[0] << step[1];
+    }
+}
+
 // Two processes build the same cache file at the same moment: both loads
 // succeed and one complete, correct file remains, with no scraps of the
 // other writer. A file cut short by one byte is then rebuilt, identical.
@@ -321,7 +495,8 @@ TEST(CacheFaults, ConcurrentBuildsThenATruncatedFile)
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
         files.push_back(entry.path().filename().string());
-    EXPECT_EQ(std::vector<std::string>{CacheNameOf(preset)}, files);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ((std::vector<std::string>{CacheNameOf(preset), CacheNameOf(preset) + ".key"}), files);
     const std::string expected = ExpectedTable(preset, 4);
     ASSERT_TRUE(ReadAll(path) == expected);
 
