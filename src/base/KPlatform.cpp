@@ -5,6 +5,8 @@
 
 #include <utf8proc.h>
 
+#include <unistd.h>
+
 namespace {
 
 const char32_t kReplacement = 0xFFFD;
@@ -76,6 +78,11 @@ std::string TempPath()
     if (path.back() != '/')
         path += '/';
     return path;
+}
+
+std::string UserTempPath()
+{
+    return TempPath() + "varnel-" + std::to_string(geteuid()) + "/";
 }
 
 std::u16string AnsiToUtf16(const std::string& ansi)

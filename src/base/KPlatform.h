@@ -15,6 +15,10 @@ namespace KPlatform {
 // The system's temporary folder, always ending with '/'. Never throws; falls
 // back to "/tmp/" when the folder cannot be determined.
 std::string TempPath();
+// The user's own folder inside the system's temporary folder,
+// "<TempPath>varnel-<effective uid>/", with its trailing separator. Whether
+// it exists, and is safe, is for its user to check.
+std::string UserTempPath();
 
 // ANSI (Windows-1252) bytes to UTF-16 code units. Every byte maps to one
 // unit; the five bytes that Windows-1252 leaves undefined map to the C1

@@ -2,6 +2,8 @@
 
 #include "engine/VarnelCache.h"
 
+#include <Poco/File.h>
+
 #include <atomic>
 #include <cerrno>
 #include <cinttypes>
@@ -138,6 +140,33 @@ CVarnelCacheFile::CVarnelCacheFile(std::string path, const std::string& configur
 {
     m_expected = "varnel cache table\nformat 1\nresults " + std::to_string(kVarnelResultsVersion) +
                  "\nchannels " + std::to_string(channels) + "\nconfiguration " + configuration + "\n";
+}
+
+bool CVarnelCacheFile::PrepareFolder(const std::string& folder)
+{
+    try {
+        std::string name = folder;
+        while (name.size() > 1 && name.back() == '/')
+            name.pop_back();
+        if (name.empty())
+            name = ".";
+        struct stat info {};
+        if (lstat(name.c_str(), &info) != 0) {
+            if (errno != ENOENT)
+                return false;
+            const size_t slash = name.rfind('/');
+            if (slash != std::string::npos && slash > 0)
+                Poco::File(name.substr(0, slash)).createDirectories();
+            if (mkdir(name.c_str(), 0700) != 0 && errno != EEXIST)
+                return false;
+            if (lstat(name.c_str(), &info) != 0)
+                return false;
+        }
+        return S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+               (info.st_mode & (S_IWGRP | S_IWOTH)) == 0 && access(name.c_str(), W_OK | X_OK) == 0;
+    } catch (...) {
+        return false;
+    }
 }
 
 uint64_t CVarnelCacheFile::TableSize() const { return uint64_t(m_channels) * kCacheColours; }

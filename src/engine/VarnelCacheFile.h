@@ -42,6 +42,14 @@ public:
     // Never throws.
     bool Save(const uint8_t* table) const;
 
+    // Makes the folder (with its trailing separator; empty means the current
+    // directory) ready for cache files: a missing last component is created
+    // with mode 0700. True when it is a directory, not a link, owned by this
+    // process's user, writable by no one else, and writable by us. Anything
+    // else means no cache: another user could plant or swap files in it.
+    // Never throws.
+    static bool PrepareFolder(const std::string& folder);
+
     const std::string& TablePath() const { return m_path; }
     std::string RecordPath() const { return m_path + ".key"; }
     uint64_t TableSize() const;

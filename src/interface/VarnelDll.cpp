@@ -41,7 +41,9 @@ CVarnelDll& CVarnelDll::operator=(const CVarnelDll& other)
 void CVarnelDll::Init()
 {
     try {
-        const std::string folder = KPlatform::TempPath();
+        // The user's own folder in the system's temporary folder: the system
+        // folder itself is open to every user, who could plant files there.
+        const std::string folder = KPlatform::UserTempPath();
         SetTemporaryFolder(const_cast<char*>(folder.c_str()));
     } catch (...) {
         // Without a system folder the instance has an empty one; a cache is

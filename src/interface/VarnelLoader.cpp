@@ -10,7 +10,6 @@
 #include "engine/VarnelIF.h"
 #include "interface/VarnelPresets.h"
 
-#include <Poco/File.h>
 
 #include <cstdio>
 #include <cstring>
@@ -127,6 +126,10 @@ void CVarnelLoader::AttachCache(Target& target, const std::string& key)
     const CVarnelCacheFile file(folder + CacheFileName(key),
                                 target.configuration->GetSourceDigest(), channels);
 
+    // A folder that is not safe, or cannot be written, means no cache; it is
+    // known before the table is built, so no build is wasted.
+    if (!CVarnelCacheFile::PrepareFolder(folder))
+        return;
     std::unique_ptr<CVarnelCache> cache(new CVarnelCache());
     // A table is trusted only when its record names this configuration and
     // the very file in place; any other file under the name (truncated,
@@ -138,12 +141,6 @@ void CVarnelLoader::AttachCache(Target& target, const std::string& key)
                                            target.progressValue);
         if (status != 0)
             throw status;
-        try {
-            // The default folder of an instance may not exist yet.
-            if (!folder.empty())
-                Poco::File(folder).createDirectories();
-        } catch (...) {
-        }
         // Without a complete file on disk the instance works without a
         // cache, as it would after any failed write.
         if (!file.Save(cache->GetData()))

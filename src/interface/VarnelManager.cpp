@@ -16,14 +16,14 @@ CVarnelManager::CVarnelManager()
     SetConfiguration(nullptr);
     SetEngine(nullptr);
     // The user's temporary home; when its text does not fit the field, the
-    // system temporary folder serves instead.
+    // user's own folder in the system temporary folder serves instead.
     std::string folder;
     try {
         folder = KPath::TempHome().GetStdString();
     } catch (...) {
     }
     if (folder.empty() || !CVarnelTemporaryFolder::Store(m_temporaryFolder, folder.c_str()))
-        CVarnelTemporaryFolder::Store(m_temporaryFolder, KPlatform::TempPath().c_str());
+        CVarnelTemporaryFolder::Store(m_temporaryFolder, KPlatform::UserTempPath().c_str());
     SetFlags(0);
     m_progress = nullptr;
     m_progressValue = 0;

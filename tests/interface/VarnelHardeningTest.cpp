@@ -382,6 +382,66 @@ INSTANTIATE_TEST_SUITE_P(
                 Replace(t, std::string(4 * size_t(kCacheColours), '\1')); }}),
     [](const ::testing::TestParamInfo<TamperCase>& info) { return std::string(info.param.name); });
 
+struct FolderCase {
+    const char* name;
+    // Makes the folder at path (no trailing '/') unsafe; false when this
+    // run cannot (giving a file away needs privileges, and root writes
+    // anywhere).
+    std::function<bool(const std::string& path)> spoil;
+};
+
+class UnsafeCacheFolder : public ::testing::TestWithParam<FolderCase> {};
+
+// A folder another user could write to, or swap, gets no cache: the load
+// succeeds, builds nothing, writes nothing there, and separates correctly.
+TEST_P(UnsafeCacheFolder, GetsNoCache)
+{
+    ScratchFolder scratch;
+    const std::string path = scratch.Path() + "cache";
+    Poco::File(path).createDirectories();
+    if (!GetParam().spoil(path))
+        GTEST_SKIP() << "cannot be arranged by this user";
+    const char* preset = "HUE_PARAM_CMYK";
+    bool built = true;
+    EXPECT_TRUE(SeparateCached(path + "/", preset, &built) == SeparatePlain(preset));
+    EXPECT_FALSE(built);
+    EXPECT_FALSE(std::filesystem::exists(path + "/" + CacheNameOf(preset)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, UnsafeCacheFolder,
+    ::testing::Values(
+        FolderCase{"WritableByOthers", [](const std::string& p) { std::filesystem::permissions(p, std::filesystem::perms::others_write, std::filesystem::perm_options::add); return true; }},
+        FolderCase{"WritableByGroup", [](const std::string& p) { std::filesystem::permissions(p, std::filesystem::perms::group_write, std::filesystem::perm_options::add); return true; }},
+        FolderCase{"ALink", [](const std::string& p) {
+            std::filesystem::rename(p, p + ".real");
+            std::filesystem::create_symlink(p + ".real", p);
+            return true; }},
+        FolderCase{"OwnedByAnotherUser", [](const std::string& p) { return chown(p.c_str(), getuid() + 1, getgid()) == 0; }},
+        FolderCase{"NotWritable", [](const std::string& p) { std::filesystem::permissions(p, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove); return geteuid() != 0; }}),
+    [](const ::testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.name); });
+
+// A missing folder is made for the user alone; by default an instance's
+// folder is the user's own inside the system's temporary folder.
+TEST(CacheFolder, MadeForItsUserAlone)
+{
+    ScratchFolder scratch;
+    const std::string path = scratch.Path() + "new/";
+    bool built = false;
+    SeparateCached(path, "HUE_PARAM_CMYK", &built);
+    EXPECT_TRUE(built);
+    EXPECT_EQ(std::filesystem::perms::owner_all,
+              std::filesystem::status(path).permissions() & std::filesystem::perms::all);
+    EXPECT_TRUE(std::filesystem::exists(path + CacheNameOf("HUE_PARAM_CMYK")));
+
+    CVarnelDll dll;
+    char folder[300];
+    ASSERT_TRUE(dll.GetTemporaryFolder(folder, sizeof folder));
+    const std::string own = "/varnel-" + std::to_string(geteuid()) + "/";
+    const std::string text = folder;
+    EXPECT_EQ(own, text.substr(text.size() - std::min(text.size(), own.size())));
+}
+
 // A link planted at the table's name is replaced by the new table, never
 // written through: the file it points to stays as it was.
 TEST(UntrustedCacheFiles, APlantedLinkIsNotWrittenThrough)
