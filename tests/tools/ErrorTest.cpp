@@ -78,7 +78,11 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"MissingConfig", {"@in.png", "-o", "@out.tif"}, 2, "-c CONFIG"},
         ErrorCase{"BatchInputsShareAName", {"@in.png", "@./in.png", "-c", kCmyk, "-o", "@batch/"}, 2,
                   "would both be written to"},
-        ErrorCase{"BadTacLimit", {"@in.png", "-c", kCmyk, "--tac-limit", "0"}, 2, "--tac-limit"}),
+        ErrorCase{"BadTacLimit", {"@in.png", "-c", kCmyk, "--tac-limit", "0"}, 2, "--tac-limit"},
+        ErrorCase{"UnknownCompression", {"@in.png", "-c", kCmyk, "--compression", "jpeg"}, 2, "--compression"},
+        ErrorCase{"LevelOutOfRange", {"@in.png", "-c", kCmyk, "--level", "13"}, 2, "--level"},
+        ErrorCase{"LevelWithoutOne", {"@in.png", "-c", kCmyk, "--compression", "lzw", "--level", "2"}, 2,
+                  "--level applies only"}),
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
 
 TEST(SeparateInterrupt, LeavesNoFileBehind) {

@@ -218,6 +218,45 @@ TEST(SeparateOutputs, PlatesAndProofMatchTheImage) {
     EXPECT_EQ(proof.at(1, 0, 1), proof.at(1, 0, 2));
 }
 
+// Every codec, with the predictor where it applies, reads back through
+// libtiff as the library's values.
+struct CompressionCase {
+    const char* name;
+    std::vector<std::string> options;
+    int bits;
+    uint16_t scheme;
+};
+
+class SeparateCompressionTest : public ::testing::TestWithParam<CompressionCase> {};
+
+TEST_P(SeparateCompressionTest, ReadsBackAsTheLibraryValues) {
+    const CompressionCase& param = GetParam();
+    ScratchFolder folder;
+    const Image input = makeTestImage(37, 300, 3, param.bits);  // several strips
+    writePng(folder.path("in.png"), input);
+    std::vector<std::string> options = param.options;
+    options.insert(options.end(), {"--depth", std::to_string(param.bits), "--threads", "2", "--quiet"});
+    const ToolResult run = separate(folder, "in.png", "HUE_PARAM_CMYKOG", options);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const SeparatedTiff tiff = readSeparatedTiff(folder.path("out.tif"));
+    EXPECT_EQ(tiff.compression, param.scheme);
+    int channels = 0;
+    expectInvertedValues(tiff, librarySeparation("HUE_PARAM_CMYKOG", input.samples, param.bits, channels), param.bits);
+    EXPECT_EQ(commandErrors("tiffinfo -D " + folder.path("out.tif")), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codecs, SeparateCompressionTest,
+    ::testing::Values(CompressionCase{"DeflateFastest16", {"--level", "1"}, 16, COMPRESSION_ADOBE_DEFLATE},
+                      CompressionCase{"DeflateSmallest", {"--compression", "deflate", "--level", "12"}, 8,
+                                      COMPRESSION_ADOBE_DEFLATE},
+                      CompressionCase{"Zstd", {"--compression", "zstd"}, 8, COMPRESSION_ZSTD},
+                      CompressionCase{"Zstd16", {"--compression", "zstd", "--level", "19"}, 16, COMPRESSION_ZSTD},
+                      CompressionCase{"Lzw", {"--compression", "lzw"}, 8, COMPRESSION_LZW},
+                      CompressionCase{"Lzw16", {"--compression", "lzw"}, 16, COMPRESSION_LZW},
+                      CompressionCase{"None16", {"--compression", "none"}, 16, COMPRESSION_NONE}),
+    [](const ::testing::TestParamInfo<CompressionCase>& info) { return info.param.name; });
+
 TEST(SeparateBatch, OneBadFileDoesNotStopTheOthers) {
     ScratchFolder folder;
     writePng(folder.path("a.png"), makeTestImage(20, 10, 3, 8));

@@ -24,12 +24,13 @@ void checkStatus(long status, const Band& band) {
 BandConverter::BandConverter(CVarnelDll& instance, const BandFormat& format, const ProofSimulator& proof,
                              const TacMapPainter& tacMap)
     : m_instance(instance), m_format(format), m_proof(proof), m_tacMap(tacMap),
-      m_coverage(format.channels, format.outputBits, format.tacLimitPercent) {}
+      m_coverage(format.channels, format.outputBits, format.tacLimitPercent),
+      m_encoder(StripEncoder::create(format.compression)) {}
 
 void BandConverter::convert(Band& band) {
     const uint32_t pixels = m_format.width * band.rows;
     separate(band, pixels);
-    compressStrips(band, pixels);
+    encodeStrips(band, pixels);
     m_coverage.addRows(bytesOf(band.inks), m_format.width, band.firstRow, band.rows);
     if (m_format.tacMap) {
         band.tacMap.resize(static_cast<size_t>(pixels) * 3);
@@ -73,24 +74,45 @@ void BandConverter::separate(Band& band, uint32_t pixels) {
     for (size_t i = 0; i < values; ++i) inks[i] = narrow(m_wide[i]);
 }
 
-void BandConverter::compressStrips(Band& band, uint32_t pixels) {
-    const size_t bytesPerRow = static_cast<size_t>(m_format.width) * m_format.channels * (m_format.outputBits / 8);
+namespace {
+
+// Rows of library values to TIFF's sense (0 = no ink), either as they are
+// or, with the horizontal predictor, each sample as the difference to the
+// same channel one pixel before. Since TIFF's value is max - v, that
+// difference is the previous library value minus the current one, modulo
+// the sample size.
+template <typename Value>
+void toTiffSamples(const Value* in, Value* out, size_t rows, size_t rowValues, int channels, bool predictor) {
+    constexpr Value kMax = static_cast<Value>(~Value{0});
+    for (size_t r = 0; r < rows; ++r, in += rowValues, out += rowValues) {
+        const size_t first = predictor ? static_cast<size_t>(channels) : rowValues;
+        for (size_t i = 0; i < first && i < rowValues; ++i) out[i] = static_cast<Value>(kMax - in[i]);
+        for (size_t i = first; i < rowValues; ++i) out[i] = static_cast<Value>(in[i - channels] - in[i]);
+    }
+}
+
+} // namespace
+
+void BandConverter::encodeStrips(Band& band, uint32_t pixels) {
+    const size_t rowValues = static_cast<size_t>(m_format.width) * m_format.channels;
+    const size_t bytesPerValue = static_cast<size_t>(m_format.outputBits / 8);
     const uint32_t strips = (band.rows + m_format.rowsPerStrip - 1) / m_format.rowsPerStrip;
+    const bool predictor = m_format.compression.usesPredictor() && m_format.compression.encodedByWorkers();
     band.strips.resize(strips);
-    const size_t totalBytes = static_cast<size_t>(pixels) * m_format.channels * (m_format.outputBits / 8);
+    const size_t totalValues = static_cast<size_t>(pixels) * m_format.channels;
     for (uint32_t s = 0; s < strips; ++s) {
-        const size_t begin = static_cast<size_t>(s) * m_format.rowsPerStrip * bytesPerRow;
-        const size_t end = std::min(totalBytes, begin + m_format.rowsPerStrip * bytesPerRow);
-        reserveBytes(m_tiffStrip, end - begin);
+        const size_t begin = static_cast<size_t>(s) * m_format.rowsPerStrip * rowValues;
+        const size_t end = std::min(totalValues, begin + m_format.rowsPerStrip * rowValues);
+        const size_t rows = (end - begin) / rowValues;
+        reserveBytes(m_tiffStrip, (end - begin) * bytesPerValue);
         if (m_format.outputBits == 8) {
-            const uint8_t* in = bytesOf(band.inks);
-            uint8_t* out = bytesOf(m_tiffStrip);
-            for (size_t i = begin; i < end; ++i) out[i - begin] = static_cast<uint8_t>(255 - in[i]);
+            toTiffSamples(bytesOf(band.inks) + begin, bytesOf(m_tiffStrip), rows, rowValues, m_format.channels,
+                          predictor);
         } else {
-            const uint16_t* in = band.inks.data() + begin / 2;
-            for (size_t i = 0; i < (end - begin) / 2; ++i) m_tiffStrip[i] = static_cast<uint16_t>(65535 - in[i]);
+            toTiffSamples(band.inks.data() + begin, m_tiffStrip.data(), rows, rowValues, m_format.channels,
+                          predictor);
         }
-        m_compressor.compress(bytesOf(m_tiffStrip), end - begin, band.strips[s]);
+        m_encoder->encode(bytesOf(m_tiffStrip), (end - begin) * bytesPerValue, band.strips[s]);
     }
 }
 

@@ -5,10 +5,12 @@
 #include "Band.h"
 #include "InkCoverage.h"
 #include "ProofSimulator.h"
-#include "SeparatedTiffWriter.h"
+#include "StripEncoder.h"
 #include "TacMapPainter.h"
 
 #include <varnel/VarnelDll.h>
+
+#include <memory>
 
 
 namespace varnel_tool {
@@ -22,6 +24,7 @@ struct BandFormat {
     bool proof = false;
     bool tacMap = false;
     uint32_t tacLimitPercent = 300;
+    TiffCompression compression;
 };
 
 class BandConverter {
@@ -40,7 +43,7 @@ public:
 
 private:
     void separate(Band& band, uint32_t pixels);
-    void compressStrips(Band& band, uint32_t pixels);
+    void encodeStrips(Band& band, uint32_t pixels);
 
     CVarnelDll& m_instance;
     BandFormat m_format;
@@ -48,8 +51,8 @@ private:
     const TacMapPainter& m_tacMap;
     InkCoverage m_coverage;
     std::vector<uint16_t> m_wide;      // 16-bit staging for mixed depths
-    std::vector<uint16_t> m_tiffStrip;  // one strip's inverted samples
-    StripCompressor m_compressor;
+    std::vector<uint16_t> m_tiffStrip;  // one strip's samples as TIFF counts them
+    std::unique_ptr<StripEncoder> m_encoder;
 };
 
 } // namespace varnel_tool

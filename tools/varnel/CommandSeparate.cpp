@@ -25,7 +25,7 @@ const char kHelp[] =
     "       varnel separate INPUT... -c CONFIG -o FOLDER/ [options]\n"
     "\n"
     "Separates an RGB image into one channel per ink and writes a separated\n"
-    "TIFF (Deflate, in strips) with the ink names in its InkNames tag.\n"
+    "TIFF (compressed strips) with the ink names in its InkNames tag.\n"
     "\n"
     "With several inputs, or when -o names a folder, each INPUT becomes\n"
     "FOLDER/NAME.tif (NAME: its file name without the extension); --plates,\n"
@@ -66,6 +66,12 @@ const char kHelp[] =
     "                        quantised to 8 bits on the way in and out\n"
     "      --cache-dir DIR   folder of the cache files (default: the system's\n"
     "                        temporary folder)\n"
+    "      --compression deflate|zstd|lzw|none\n"
+    "                        the TIFF's compression (default deflate); deflate\n"
+    "                        and zstd strips are compressed on every thread,\n"
+    "                        with the horizontal predictor\n"
+    "      --level N         deflate: 1 (fastest) to 12 (smallest), default 4;\n"
+    "                        zstd: 1 to 19, default 3\n"
     "      --threads N       threads, one library instance each (default: the\n"
     "                        number of cores); the output does not depend on N\n"
     "  -q, --quiet           no progress bar, notes or summary\n"
@@ -83,7 +89,8 @@ const std::vector<OptionRule> kOptions = {
     {"config", 'c', true},  {"extra", 'x', true},      {"output", 'o', true},   {"depth", 0, true},
     {"plates", 0, true},    {"proof", 0, true},        {"ink-names", 0, true},  {"cache", 0, false},
     {"cache-dir", 0, true}, {"threads", 0, true},      {"quiet", 'q', false},   {"help", 'h', false},
-    {"tac-limit", 0, true}, {"tac-map", 0, true},      {"report", 0, true},
+    {"tac-limit", 0, true}, {"tac-map", 0, true},      {"report", 0, true},     {"compression", 0, true},
+    {"level", 0, true},
 };
 
 // The cache build reports through a plain function pointer; this is where
@@ -192,6 +199,7 @@ int runSeparate(const Arguments& args) {
     settings.depth = depth;
     settings.threads = static_cast<int>(options.integer("threads", 1, 256, defaultThreads()));
     settings.tacLimitPercent = static_cast<uint32_t>(options.integer("tac-limit", 1, 1600, 300));
+    const TiffCompression compression = TiffCompression::parse(options.value("compression"), options.value("level"));
     const bool quiet = options.has("quiet");
     std::vector<std::string> inkNames;
     if (options.has("ink-names")) inkNames = splitInkNames(options.value("ink-names"));
@@ -214,6 +222,7 @@ int runSeparate(const Arguments& args) {
         task.outputs.bits = depth;
         tasks.push_back(std::move(task));
     }
+    for (ImageTask& task : tasks) task.outputs.compression = compression;
     // Fail on an unwritable output before the configuration (and perhaps
     // a cache) is loaded.
     { PendingFile probe(tasks.front().outputs.tiffPath); }

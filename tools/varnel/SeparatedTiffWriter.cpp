@@ -21,37 +21,10 @@ uint32_t SeparatedTiffWriter::rowsPerStripFor(uint32_t width, int channels, int 
     return rows == 0 ? 1 : static_cast<uint32_t>(rows);
 }
 
-// Level 3: on photographic data it compresses about as well as zlib's
-// default level 6 (some 8 % larger) in less than half the time, and
-// compression is a large share of the work once the cache is used.
-constexpr int kDeflateLevel = 3;
-
-StripCompressor::StripCompressor() {
-    if (deflateInit(&m_stream, kDeflateLevel) != Z_OK) throw ToolError("cannot set up Deflate compression");
-}
-
-StripCompressor::~StripCompressor() {
-    deflateEnd(&m_stream);
-}
-
-void StripCompressor::compress(const void* data, size_t bytes, std::vector<uint8_t>& out) {
-    // A reset stream produces exactly what a fresh one would.
-    deflateReset(&m_stream);
-    out.resize(deflateBound(&m_stream, static_cast<uLong>(bytes)));
-    m_stream.next_in = static_cast<Bytef*>(const_cast<void*>(data));
-    m_stream.avail_in = static_cast<uInt>(bytes);
-    m_stream.next_out = out.data();
-    m_stream.avail_out = static_cast<uInt>(out.size());
-    const int status = deflate(&m_stream, Z_FINISH);
-    if (status != Z_STREAM_END) {
-        throw ToolError("cannot compress image data (zlib error " + std::to_string(status) + ")");
-    }
-    out.resize(m_stream.total_out);
-}
-
 SeparatedTiffWriter::SeparatedTiffWriter(const std::string& path, uint32_t width, uint32_t height, int bits,
-                                         const std::vector<std::string>& inkNames, uint32_t rowsPerStrip)
-    : m_path(path) {
+                                         const std::vector<std::string>& inkNames, uint32_t rowsPerStrip,
+                                         const TiffCompression& compression)
+    : m_path(path), m_encodeHere(!compression.encodedByWorkers()) {
     captureTiffMessages();
     const uint16_t inks = static_cast<uint16_t>(inkNames.size());
     const uint64_t rawBytes = static_cast<uint64_t>(width) * height * inks * (bits / 8);
@@ -73,10 +46,11 @@ SeparatedTiffWriter::SeparatedTiffWriter(const std::string& path, uint32_t width
               TIFFSetField(m_tiff, TIFFTAG_INKSET, inks == 4 ? INKSET_CMYK : INKSET_MULTIINK) &&
               TIFFSetField(m_tiff, TIFFTAG_NUMBEROFINKS, inks) &&
               TIFFSetField(m_tiff, TIFFTAG_INKNAMES, static_cast<int>(names.size()), names.c_str()) &&
-              TIFFSetField(m_tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
+              TIFFSetField(m_tiff, TIFFTAG_COMPRESSION, compression.tiffScheme()) &&
               TIFFSetField(m_tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip) &&
               TIFFSetField(m_tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
               TIFFSetField(m_tiff, TIFFTAG_SOFTWARE, "varnel");
+    if (ok && compression.usesPredictor()) ok = TIFFSetField(m_tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     if (ok && inks > 4) {
         std::vector<uint16_t> extra(inks - 4u, EXTRASAMPLE_UNSPECIFIED);
         ok = TIFFSetField(m_tiff, TIFFTAG_EXTRASAMPLES, static_cast<uint16_t>(extra.size()), extra.data());
@@ -92,9 +66,12 @@ SeparatedTiffWriter::~SeparatedTiffWriter() {
     if (m_tiff != nullptr) TIFFClose(m_tiff);
 }
 
-void SeparatedTiffWriter::writeStrip(uint32_t strip, const std::vector<uint8_t>& compressed) {
-    if (TIFFWriteRawStrip(m_tiff, strip, const_cast<uint8_t*>(compressed.data()),
-                          static_cast<tmsize_t>(compressed.size())) < 0) {
+void SeparatedTiffWriter::writeStrip(uint32_t strip, const std::vector<uint8_t>& encoded) {
+    void* data = const_cast<uint8_t*>(encoded.data());
+    const tmsize_t size = static_cast<tmsize_t>(encoded.size());
+    // libtiff's encoders may change the buffer they are given (LZW's
+    // predictor works in place), and the strip is not used again.
+    if ((m_encodeHere ? TIFFWriteEncodedStrip(m_tiff, strip, data, size) : TIFFWriteRawStrip(m_tiff, strip, data, size)) < 0) {
         throw ToolError("cannot write '" + m_path + "': " + lastTiffError());
     }
 }

@@ -1,65 +1,69 @@
 #include "SeparationJob.h"
 
-#include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <thread>
 
 namespace varnel_tool {
 
-namespace {
-
-// State shared by the worker threads of one run.
-struct JobState {
-    std::mutex readLock;
-    uint32_t nextBandToRead = 0;
-
-    std::mutex writeLock;
-    std::condition_variable written;
-    uint32_t nextBandToWrite = 0;
-    uint64_t pixelsWritten = 0;
-
-    std::atomic<bool> failed{false};
+// What the threads of one run share. One lock and one condition guard it
+// all: the threads meet once per band, a quarter million pixels apart.
+struct SeparationJob::State {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<Band*> idle;              // buffers ready to be read into
+    std::deque<Band*> read;               // read, in order, not yet taken
+    bool allRead = false;
+    std::map<uint32_t, Band*> separated;  // by band index, awaiting their turn
+    bool failed = false;
     std::exception_ptr failure;
+
+    // Records the first failure and wakes every thread so that all stop.
+    void fail(std::exception_ptr error) {
+        std::lock_guard<std::mutex> guard(lock);
+        if (!failure) failure = error;
+        failed = true;
+        changed.notify_all();
+    }
 };
-
-// One run at a time; the workers reach it through the job.
-thread_local JobState* t_state = nullptr;
-
-} // namespace
 
 SeparationJob::SeparationJob(ImageReader& reader, SeparationOutputs& outputs, const BandPlan& plan,
                              std::vector<std::unique_ptr<BandConverter>> converters)
     : m_reader(reader), m_outputs(outputs), m_plan(plan), m_converters(std::move(converters)) {}
 
 void SeparationJob::run(ProgressBar& progress, uint64_t pixelsBefore) {
-    JobState state;
+    State state;
+    // Enough buffers for every worker to hold one while the reader fills
+    // the next ones and the writer empties one.
+    state.allRead = m_plan.bandCount == 0;
+    std::vector<Band> buffers(2 * m_converters.size() + 2);
+    for (Band& band : buffers) state.idle.push_back(&band);
+
     std::vector<std::thread> threads;
+    threads.emplace_back([this, &state] {
+        try {
+            readBands(state);
+        } catch (...) {
+            state.fail(std::current_exception());
+        }
+    });
     for (auto& converter : m_converters) {
         BandConverter* worker = converter.get();
         threads.emplace_back([this, worker, &state] {
-            t_state = &state;
             try {
-                work(*worker);
+                convertBands(state, *worker);
             } catch (...) {
-                std::lock_guard<std::mutex> lock(state.writeLock);
-                if (!state.failure) state.failure = std::current_exception();
-                state.failed = true;
-                state.written.notify_all();
+                state.fail(std::current_exception());
             }
         });
     }
-    {
-        // The main thread only reports progress while the workers run.
-        std::unique_lock<std::mutex> lock(state.writeLock);
-        while (state.nextBandToWrite < m_plan.bandCount && !state.failed) {
-            state.written.wait_for(lock, std::chrono::milliseconds(100));
-            const uint64_t done = state.pixelsWritten;
-            lock.unlock();
-            progress.update(pixelsBefore + done);
-            lock.lock();
-        }
+    try {
+        writeBands(state, progress, pixelsBefore);
+    } catch (...) {
+        state.fail(std::current_exception());
     }
     for (std::thread& thread : threads) thread.join();
     if (state.failure) std::rethrow_exception(state.failure);
@@ -71,37 +75,63 @@ InkCoverage SeparationJob::coverage() const {
     return total;
 }
 
-void SeparationJob::work(BandConverter& converter) {
-    Band band;
-    while (!t_state->failed && readNextBand(band)) {
-        converter.convert(band);
-        writeInOrder(band);
+void SeparationJob::readBands(State& state) {
+    for (uint32_t index = 0; index < m_plan.bandCount; ++index) {
+        Band* band = nullptr;
+        {
+            std::unique_lock<std::mutex> guard(state.lock);
+            state.changed.wait(guard, [&] { return state.failed || !state.idle.empty(); });
+            if (state.failed) return;
+            band = state.idle.back();
+            state.idle.pop_back();
+        }
+        band->index = index;
+        band->firstRow = m_plan.firstRow(index);
+        band->rows = m_plan.rowsIn(index);
+        reserveBytes(band->input, static_cast<size_t>(m_plan.width) * band->rows * 3 * (m_reader.bits() / 8));
+        m_reader.readRows(band->input.data(), band->rows);
+        std::lock_guard<std::mutex> guard(state.lock);
+        state.read.push_back(band);
+        state.allRead = index + 1 == m_plan.bandCount;
+        state.changed.notify_all();
     }
 }
 
-bool SeparationJob::readNextBand(Band& band) {
-    std::lock_guard<std::mutex> lock(t_state->readLock);
-    if (t_state->nextBandToRead >= m_plan.bandCount) return false;
-    band.index = t_state->nextBandToRead++;
-    band.firstRow = m_plan.firstRow(band.index);
-    band.rows = m_plan.rowsIn(band.index);
-    const size_t samples = static_cast<size_t>(m_plan.width) * band.rows * 3;
-    reserveBytes(band.input, samples * (m_reader.bits() / 8));
-    m_reader.readRows(band.input.data(), band.rows);
-    return true;
+void SeparationJob::convertBands(State& state, BandConverter& converter) {
+    for (;;) {
+        Band* band = nullptr;
+        {
+            std::unique_lock<std::mutex> guard(state.lock);
+            state.changed.wait(guard, [&] { return state.failed || !state.read.empty() || state.allRead; });
+            if (state.failed || state.read.empty()) return;
+            band = state.read.front();
+            state.read.pop_front();
+        }
+        converter.convert(*band);
+        std::lock_guard<std::mutex> guard(state.lock);
+        state.separated.emplace(band->index, band);
+        state.changed.notify_all();
+    }
 }
 
-void SeparationJob::writeInOrder(const Band& band) {
-    JobState& state = *t_state;
-    std::unique_lock<std::mutex> lock(state.writeLock);
-    state.written.wait(lock, [&] { return state.failed || state.nextBandToWrite == band.index; });
-    if (state.failed) return;
-    // Writing under the lock keeps the order; the other threads go on
-    // separating meanwhile.
-    m_outputs.write(band);
-    ++state.nextBandToWrite;
-    state.pixelsWritten += static_cast<uint64_t>(m_plan.width) * band.rows;
-    state.written.notify_all();
+void SeparationJob::writeBands(State& state, ProgressBar& progress, uint64_t pixelsBefore) {
+    uint64_t pixelsWritten = 0;
+    for (uint32_t index = 0; index < m_plan.bandCount; ++index) {
+        Band* band = nullptr;
+        {
+            std::unique_lock<std::mutex> guard(state.lock);
+            state.changed.wait(guard, [&] { return state.failed || state.separated.count(index) != 0; });
+            if (state.failed) return;
+            band = state.separated[index];
+            state.separated.erase(index);
+        }
+        m_outputs.write(*band);
+        pixelsWritten += static_cast<uint64_t>(m_plan.width) * band->rows;
+        progress.update(pixelsBefore + pixelsWritten);
+        std::lock_guard<std::mutex> guard(state.lock);
+        state.idle.push_back(band);
+        state.changed.notify_all();
+    }
 }
 
 BandPlan BandPlan::make(uint32_t width, uint32_t height, uint32_t rowsPerStrip, int threads) {

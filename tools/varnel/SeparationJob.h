@@ -1,13 +1,14 @@
-// Runs a separation over a whole image with N threads, one library
-// instance each. Bands are read in order under one lock, separated and
-// compressed in parallel, and written strictly in order, so the files are
-// the same whatever the number of threads and memory holds only a few
-// bands at a time.
+// Runs a separation over a whole image as a pipeline: one thread reads
+// bands in order, N worker threads (one library instance each) separate
+// and compress them, and the calling thread writes them strictly in order.
+// Reading, separating and writing overlap, the files are the same whatever
+// the number of threads, and memory holds only a few bands at a time.
 #ifndef VARNEL_TOOL_SEPARATIONJOB_H
 #define VARNEL_TOOL_SEPARATIONJOB_H
 
 #include "BandConverter.h"
 #include "ImageReader.h"
+#include "InkCoverage.h"
 #include "ProgressBar.h"
 #include "SeparationOutputs.h"
 
@@ -29,9 +30,10 @@ public:
     InkCoverage coverage() const;
 
 private:
-    void work(BandConverter& converter);
-    bool readNextBand(Band& band);
-    void writeInOrder(const Band& band);
+    struct State;
+    void readBands(State& state);
+    void convertBands(State& state, BandConverter& converter);
+    void writeBands(State& state, ProgressBar& progress, uint64_t pixelsBefore);
 
     ImageReader& m_reader;
     SeparationOutputs& m_outputs;

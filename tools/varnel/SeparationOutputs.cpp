@@ -46,7 +46,7 @@ SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t widt
     for (const InkInfo& ink : inks) names.push_back(ink.name);
     m_files.push_back(std::make_unique<PendingFile>(request.tiffPath));
     m_tiff = std::make_unique<SeparatedTiffWriter>(m_files.back()->temporaryPath(), width, height, request.bits,
-                                                   names, rowsPerStrip);
+                                                   names, rowsPerStrip, request.compression);
     if (!request.platesFolder.empty()) {
         if (ensureFolder(request.platesFolder)) m_createdFolder.path = request.platesFolder;
         for (const std::string& name : names) {

@@ -23,6 +23,7 @@ struct OutputRequest {
     std::string tacMapPath;    // empty: no TAC map
     std::string reportPath;    // empty: no coverage report
     int bits = 8;
+    TiffCompression compression;
 };
 
 class SeparationOutputs {

@@ -30,6 +30,7 @@ RunResult SeparationRunner::run(ImageReader& reader, const OutputRequest& reques
     format.proof = !request.proofPath.empty();
     format.tacMap = !request.tacMapPath.empty();
     format.tacLimitPercent = m_settings.tacLimitPercent;
+    format.compression = request.compression;
     const TacMapPainter tacMap(channels, m_settings.depth, m_settings.tacLimitPercent);
 
     const uint32_t threads =
