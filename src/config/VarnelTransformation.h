@@ -42,7 +42,7 @@ protected:
 };
 
 // Draws the straight line from (x1, y1) to (x2, y2) into a 65,536-entry
-// table with RasterizeLine: entry x receives y (low 16 bits); where several
+// table along WalkLine: entry x receives y (low 16 bits); where several
 // points share an x the last one written stays; entries no point reaches
 // keep their value. Points whose x lies outside 0..65535 are not written.
 void DrawTableLine(uint16_t* table, int x1, int y1, int x2, int y2);

@@ -1,5 +1,6 @@
 #include "config/VarnelParser.h"
 #include "config/VarnelTransformation.h"
+#include "geometry/RasterizeLine.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,31 @@ INSTANTIATE_TEST_SUITE_P(
         DrawCase{-2, 0, 2, 4, {{0, 2}, {1, 3}, {2, 4}}, 0, 10},
         DrawCase{65534, 7, 65537, 7, {{65534, 7}, {65535, 7}}, 65530, 65535},
         DrawCase{-10, 1, -5, 1, {}, 0, 10}));
+
+// Long lines as the stages draw them (steep, shallow, backwards, partly
+// outside the table) must leave exactly what writing every point of the
+// walk in order leaves.
+TEST(DrawTableLine, MatchesWritingEveryPointOfTheWalk)
+{
+    const int lines[][4] = {
+        {0, 0, 26214, 65535},  {32767, 0, 65535, 65535}, {65535, 0, 0, 65535},   {100, 65535, -50, 0},
+        {0, 12345, 30000, 65535}, {3, 0, 4, 65535},     {-20000, 0, 20000, 65535}, {0, 0, 65535, 65534},
+        {21845, 65535, 0, 0},  {40000, 1, 40001, 65530}, {0, 0, 43690, 65535},    {70000, 0, 10000, 65535},
+    };
+    std::vector<LinePoint> points(kTableSize);
+    for (const auto& l : lines) {
+        std::vector<uint16_t> table(kTableSize, 0xBEEF);
+        std::vector<uint16_t> expected(kTableSize, 0xBEEF);
+        const int count = RasterizeLine(points.data(), kTableSize, l[0], l[1], l[2], l[3]);
+        ASSERT_GT(count, 0);
+        for (int i = 0; i < count; ++i) {
+            if (points[i].x >= 0 && points[i].x < kTableSize)
+                expected[points[i].x] = static_cast<uint16_t>(points[i].y);
+        }
+        DrawTableLine(table.data(), l[0], l[1], l[2], l[3]);
+        EXPECT_TRUE(table == expected) << l[0] << "," << l[1] << " to " << l[2] << "," << l[3];
+    }
+}
 
 TEST(DrawTableLine, TooLongLineWritesNothing)
 {
