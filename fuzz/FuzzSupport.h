@@ -5,16 +5,22 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace fuzz {
 
-// A host sizes its output buffers by the channel count; a configuration
-// may claim billions of channels, which no test can allocate. Larger
-// counts are loaded but not converted.
-constexpr uint64_t kMaxConvertedChannels = 40;
+// An output buffer of exactly `count` values, as a host sizes it from the
+// channel count the library reports. A count of 0 still gives a distinct
+// pointer, of no bytes: any write through it lands in the sanitizer's red
+// zone.
+template <typename T>
+std::unique_ptr<T[]> ExactBuffer(uint64_t count)
+{
+    return std::unique_ptr<T[]>(new T[count]);
+}
 
 // White, black, greys, primaries, secondaries and a few odd colours, with a
 // repeated pixel so that the remembered-pixel path runs as well.

@@ -59,11 +59,11 @@ std::vector<uint16_t> Convert(CVarnelIF& engine, uint64_t channels)
 {
     const std::vector<uint16_t> wide = fuzz::Pixels16();
     const uint32_t count = uint32_t(wide.size() / 3);
-    std::vector<uint16_t> out(channels * count + 1);
+    auto out = fuzz::ExactBuffer<uint16_t>(channels * count);
     uint32_t done = 0;
-    if (engine.Convert16(wide.data(), out.data(), count, count, &done, nullptr, 0) != 0)
+    if (engine.Convert16(wide.data(), out.get(), count, count, &done, nullptr, 0) != 0)
         __builtin_trap();
-    return out;
+    return std::vector<uint16_t>(out.get(), out.get() + channels * count);
 }
 
 void ReadAsTable(uint8_t choice, const uint8_t* data, size_t size)

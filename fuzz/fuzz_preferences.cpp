@@ -14,6 +14,7 @@
 //          block at its first 8-bit call, so most inputs skip it)
 #include "FuzzSupport.h"
 
+#include "engine/VarnelIF.h"
 #include "interface/VarnelManager.h"
 #include "varnel/VarnelDll.h"
 #include "varnel/varnel.h"
@@ -30,23 +31,28 @@ int CountProgress(double percent, long long)
     return 0;
 }
 
+// Converts into buffers of exactly the size the reported channel count
+// gives: after a failed load that is 0, and nothing may be written.
 template <typename Instance>
-void Convert(Instance& instance, uint64_t channels, bool eightBit)
+void Convert(Instance& instance, long channels, bool eightBit)
 {
-    if (channels > fuzz::kMaxConvertedChannels)
-        return;
+    // The engine computes at most kMaxWorkChannels channels; a configuration
+    // with more does not load.
+    if (channels < 0 || uint64_t(channels) > kMaxWorkChannels)
+        __builtin_trap();
+    const uint64_t n = uint64_t(channels);
     if (eightBit) {
         const uint32_t count = fuzz::PixelCount();
-        std::vector<uint8_t> out8(channels * count + (channels == 0));
+        auto out8 = fuzz::ExactBuffer<uint8_t>(n * count);
         std::vector<uint8_t> in8 = fuzz::Pixels8();
-        instance.RGB8ToMultichannel(in8.data(), out8.data(), count);
-        std::vector<uint8_t> one(channels + (channels == 0));
-        instance.RGB2Multichannel(12, 200, 77, one.data());
+        instance.RGB8ToMultichannel(in8.data(), out8.get(), count);
+        auto one = fuzz::ExactBuffer<uint8_t>(n);
+        instance.RGB2Multichannel(12, 200, 77, one.get());
     }
     std::vector<uint16_t> in16 = fuzz::Pixels16();
     const uint32_t count16 = uint32_t(in16.size() / 3);
-    std::vector<uint16_t> out16(channels * count16 + (channels == 0));
-    instance.RGB16ToMultichannel(in16.data(), out16.data(), count16);
+    auto out16 = fuzz::ExactBuffer<uint16_t>(n * count16);
+    instance.RGB16ToMultichannel(in16.data(), out16.get(), count16);
 }
 
 } // namespace
@@ -82,13 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (kal_SetPreferences(handle, nameArgument, textArgument) != 0)
             __builtin_trap();
         const long channels = kal_GetChannels(handle);
-        if (channels >= 0 && uint64_t(channels) <= fuzz::kMaxConvertedChannels) {
-            std::vector<uint16_t> in16 = fuzz::Pixels16();
-            const uint32_t count16 = uint32_t(in16.size() / 3);
-            std::vector<uint16_t> out16(uint64_t(channels) * count16 + (channels == 0));
-            kal_RGB2Multichannel(handle, in16.data(), out16.data(), count16);
-            Convert(*reinterpret_cast<CVarnelManager*>(handle), uint64_t(channels), options & 16);
-        }
+        Convert(*reinterpret_cast<CVarnelManager*>(handle), channels, options & 16);
+        std::vector<uint16_t> in16 = fuzz::Pixels16();
+        const uint32_t count16 = uint32_t(in16.size() / 3);
+        auto out16 = fuzz::ExactBuffer<uint16_t>(uint64_t(channels) * count16);
+        kal_RGB2Multichannel(handle, in16.data(), out16.get(), count16);
         kal_EndVarnel(handle);
         return 0;
     }
@@ -102,6 +106,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
     if (result != 0 && result != -1 && result != -108)
         __builtin_trap();
-    Convert(dll, uint64_t(dll.GetChannels()), options & 16);
+    Convert(dll, dll.GetChannels(), options & 16);
     return 0;
 }
