@@ -26,6 +26,7 @@
 
 #include "config/Varnel.h"
 #include "engine/VarnelCache.h"
+#include "engine/VarnelCacheFile.h"
 #include "engine/VarnelIF.h"
 #include "interface/VarnelLoader.h"
 #include "interface/VarnelPresets.h"
@@ -144,22 +145,36 @@ void PatchedTableThroughTheLoader(uint8_t choice, const uint8_t* data, size_t si
     const unsigned channels = 1 + (choice & 1);
     const std::string extra = "CHANNELS=" + std::to_string(channels) + ";";
     const std::string path = CachePath("HUE_PARAM_CMYK", extra.c_str());
-    std::remove(path.c_str());
-    const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
-    if (fd < 0 || ftruncate(fd, off_t(channels) * kCacheColours) != 0)
-        __builtin_trap();
+    // The table as a build would leave it, all entries zero but the patched
+    // ones, put in place with its record by the library's own writer: the
+    // loader trusts it. The buffer is kept across inputs, its patches undone.
+    static std::vector<uint8_t> tables[2];
+    std::vector<uint8_t>& table = tables[channels - 1];
+    table.resize(size_t(channels) * kCacheColours);
     // The bytes each patched colour must convert to (the last write wins).
     std::map<uint32_t, std::vector<uint8_t>> patched;
+    std::vector<uint32_t> offsets;
     const size_t group = 3 + channels;
     for (size_t i = 0; i + group <= size; i += group) {
         const uint8_t* p = data + i;
         const uint32_t k = (uint32_t(p[2] >> 4) << 20) + (uint32_t(p[1]) << 12) +
                            (uint32_t(p[2] & 15) << 8) + p[0];
-        if (pwrite(fd, p + 3, channels, off_t(k) * channels) != ssize_t(channels))
-            __builtin_trap();
+        std::memcpy(&table[size_t(k) * channels], p + 3, channels);
+        offsets.push_back(k * channels);
         patched[uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16].assign(p + 3, p + 3 + channels);
     }
-    close(fd);
+    CVarnel config;
+    // The first preset in name order.
+    const VarnelPreset* preset = VarnelPresetTable();
+    if (std::strcmp(preset->name, "HUE_PARAM_CMYK") != 0 ||
+        config.ParseText(preset->text, long(std::strlen(preset->text))) != 0 ||
+        config.ParseText(extra.c_str(), long(extra.size())) != 0)
+        __builtin_trap();
+    const bool saved = CVarnelCacheFile(path, config.GetSourceDigest(), channels).Save(table.data());
+    for (uint32_t offset : offsets)
+        std::memset(&table[offset], 0, channels);
+    if (!saved)
+        __builtin_trap();
 
     CVarnelDll dll;
     dll.SetTemporaryFolder(Text(fuzz::ScratchFolder()));
