@@ -139,7 +139,7 @@ Image makeTestImage(uint32_t width, uint32_t height, int channels, int bits) {
     return image;
 }
 
-void writePng(const std::string& path, const Image& image) {
+void writePng(const std::string& path, const Image& image, const std::string& iccProfile) {
     FILE* file = openFile(path, "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -149,6 +149,10 @@ void writePng(const std::string& path, const Image& image) {
                                  PNG_COLOR_TYPE_RGB_ALPHA};
     png_set_IHDR(png, info, image.width, image.height, image.bits, kTypes[image.channels], PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!iccProfile.empty()) {
+        png_set_iCCP(png, info, "profile", PNG_COMPRESSION_TYPE_BASE,
+                     reinterpret_cast<png_const_bytep>(iccProfile.data()), static_cast<png_uint_32>(iccProfile.size()));
+    }
     png_write_info(png, info);
     std::vector<uint8_t> row(static_cast<size_t>(image.width) * image.channels * (image.bits / 8));
     for (uint32_t y = 0; y < image.height; ++y) {
@@ -220,7 +224,99 @@ void writeTiff(const std::string& path, const Image& image) {
     TIFFClose(tiff);
 }
 
-void writeJpeg(const std::string& path, const Image& image) {
+uint16_t paletteColour(uint32_t index, int component) {
+    return static_cast<uint16_t>((index * 40503u + static_cast<uint32_t>(component) * 21845u) & 0xFFFFu);
+}
+
+namespace {
+
+// Packs samples of bits each, most significant bit first, in TIFF's
+// manner; 16- and 32-bit samples in host order as libtiff expects them.
+std::vector<uint8_t> packSamples(const uint16_t* samples, size_t count, int bits) {
+    std::vector<uint8_t> packed;
+    if (bits == 16 || bits == 32) {
+        packed.resize(count * static_cast<size_t>(bits / 8));
+        for (size_t i = 0; i < count; ++i) {
+            if (bits == 16) reinterpret_cast<uint16_t*>(packed.data())[i] = samples[i];
+            else reinterpret_cast<uint32_t*>(packed.data())[i] = uint32_t{samples[i]} << 16;
+        }
+        return packed;
+    }
+    packed.assign((count * static_cast<size_t>(bits) + 7) / 8, 0);
+    size_t bit = 0;
+    for (size_t i = 0; i < count; ++i) {
+        for (int b = bits - 1; b >= 0; --b, ++bit) {
+            if ((samples[i] >> b) & 1) packed[bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
+        }
+    }
+    return packed;
+}
+
+} // namespace
+
+void writeTiffLayout(const std::string& path, const Image& image, const TiffLayout& layout) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    if (tiff == nullptr) fail("cannot create " + path);
+    const int spp = image.channels;
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, image.width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, image.height);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, spp);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, layout.bits);
+    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, layout.sampleFormat);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, layout.photometric);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, layout.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, layout.compression);
+    if (layout.compression == COMPRESSION_JPEG) TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    if (!layout.iccProfile.empty()) {
+        TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(layout.iccProfile.size()), layout.iccProfile.data());
+    }
+    if (layout.alpha) {
+        uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
+        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &alpha);
+    }
+    if (layout.photometric == PHOTOMETRIC_PALETTE) {
+        std::vector<uint16_t> map[3];
+        for (int c = 0; c < 3; ++c)
+            for (uint32_t i = 0; i < (1u << layout.bits); ++i) map[c].push_back(paletteColour(i, c));
+        TIFFSetField(tiff, TIFFTAG_COLORMAP, map[0].data(), map[1].data(), map[2].data());
+    }
+    const int planes = layout.planar ? spp : 1;
+    const int samplesPerPlane = layout.planar ? 1 : spp;
+    // The samples of one plane in a rectangle, zero beyond the image.
+    auto block = [&](int plane, uint32_t left, uint32_t top, uint32_t columns, uint32_t rows) {
+        std::vector<uint8_t> bytes;
+        std::vector<uint16_t> row(static_cast<size_t>(columns) * samplesPerPlane);
+        for (uint32_t y = top; y < top + rows; ++y) {
+            for (uint32_t x = 0; x < columns; ++x)
+                for (int s = 0; s < samplesPerPlane; ++s)
+                    row[x * samplesPerPlane + s] = y < image.height && left + x < image.width
+                                                       ? image.at(left + x, y, layout.planar ? plane : s) : 0;
+            const std::vector<uint8_t> packed = packSamples(row.data(), row.size(), layout.bits);
+            bytes.insert(bytes.end(), packed.begin(), packed.end());
+        }
+        return bytes;
+    };
+    if (layout.tileSize > 0) {
+        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, layout.tileSize);
+        TIFFSetField(tiff, TIFFTAG_TILELENGTH, layout.tileSize);
+        for (int p = 0; p < planes; ++p)
+            for (uint32_t top = 0; top < image.height; top += layout.tileSize)
+                for (uint32_t left = 0; left < image.width; left += layout.tileSize) {
+                    std::vector<uint8_t> tile = block(p, left, top, layout.tileSize, layout.tileSize);
+                    TIFFWriteTile(tiff, tile.data(), left, top, 0, static_cast<uint16_t>(p));
+                }
+    } else {
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, layout.rowsPerStrip);
+        for (int p = 0; p < planes; ++p)
+            for (uint32_t y = 0; y < image.height; ++y) {
+                std::vector<uint8_t> row = block(p, 0, y, image.width, 1);
+                TIFFWriteScanline(tiff, row.data(), y, static_cast<uint16_t>(p));
+            }
+    }
+    TIFFClose(tiff);
+}
+
+void writeJpeg(const std::string& path, const Image& image, const std::string& iccProfile) {
     FILE* file = openFile(path, "wb");
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -230,9 +326,13 @@ void writeJpeg(const std::string& path, const Image& image) {
     info.image_width = image.width;
     info.image_height = image.height;
     info.input_components = image.channels;
-    info.in_color_space = image.channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    info.in_color_space = image.channels == 1 ? JCS_GRAYSCALE : image.channels == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_start_compress(&info, TRUE);
+    if (!iccProfile.empty()) {
+        jpeg_write_icc_profile(&info, reinterpret_cast<const JOCTET*>(iccProfile.data()),
+                               static_cast<unsigned int>(iccProfile.size()));
+    }
     std::vector<JSAMPLE> row(static_cast<size_t>(image.width) * image.channels);
     for (uint32_t y = 0; y < image.height; ++y) {
         for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<JSAMPLE>(image.samples[y * row.size() + i]);
@@ -252,7 +352,8 @@ Image readJpeg(const std::string& path) {
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, file);
     jpeg_read_header(&info, TRUE);
-    info.out_color_space = info.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : info.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_start_decompress(&info);
     Image image;
     image.width = info.output_width;

@@ -50,9 +50,28 @@ struct Image {
 // Varied colours with runs of repeats, white and black, reproducible.
 Image makeTestImage(uint32_t width, uint32_t height, int channels, int bits);
 
-void writePng(const std::string& path, const Image& image);
+// How writeTiffLayout stores an image; the image's samples are the stored
+// values (palette indices for a palette image) at layout.bits.
+struct TiffLayout {
+    int bits = 8;              // 1 to 16, or 32
+    int photometric = 2;       // a TIFF PHOTOMETRIC_* value (2: RGB)
+    bool planar = false;       // one plane per sample
+    uint32_t tileSize = 0;     // square tiles of this size; 0: strips
+    uint32_t rowsPerStrip = 3;
+    int compression = 1;       // a TIFF COMPRESSION_* value (1: none)
+    int sampleFormat = 1;      // a TIFF SAMPLEFORMAT_* value (1: unsigned)
+    bool alpha = false;        // the last sample is unassociated alpha
+    std::string iccProfile;    // embedded when not empty
+};
+void writeTiffLayout(const std::string& path, const Image& image, const TiffLayout& layout);
+// The colour map writeTiffLayout gives a palette image: index i is R, G, B.
+uint16_t paletteColour(uint32_t index, int component);
+
+// Optionally with an embedded ICC profile (PNG iCCP, JPEG APP2 markers).
+void writePng(const std::string& path, const Image& image, const std::string& iccProfile = "");
 void writeTiff(const std::string& path, const Image& image);
-void writeJpeg(const std::string& path, const Image& image);
+// Four channels make a CMYK JPEG.
+void writeJpeg(const std::string& path, const Image& image, const std::string& iccProfile = "");
 Image readPng(const std::string& path);
 // Decodes a JPEG with libjpeg's defaults, as the tool does.
 Image readJpeg(const std::string& path);

@@ -6,6 +6,7 @@
 #include "Configuration.h"
 #include "CoverageReport.h"
 #include "ImageReader.h"
+#include "InputColour.h"
 #include "SeparationRunner.h"
 #include "ToolError.h"
 
@@ -34,8 +35,11 @@ const char kHelp[] =
     "that fails gets its message and the others go on; the exit status is 0\n"
     "only when every image was separated.\n"
     "\n"
-    "INPUT is PNG, TIFF or JPEG, 8 or 16 bits per component. Grey input is\n"
-    "taken as R = G = B; an alpha channel is composited over white paper.\n"
+    "INPUT is PNG, TIFF or JPEG: grey, RGB, palette, CMYK or Lab, 1 to 16 bits\n"
+    "per component; TIFF in strips or tiles. Grey input is taken as R = G = B;\n"
+    "an alpha channel is composited over white paper. An embedded ICC profile\n"
+    "is honoured: the pixels are converted to sRGB, the separation's working\n"
+    "space, at 16 bits. Untagged grey and RGB are taken as sRGB.\n"
     "\n"
     "TIFF counts 0 as no ink and the maximum as full ink; the library counts\n"
     "the opposite (255 or 65535 = no ink), so the values are inverted on\n"
@@ -72,6 +76,13 @@ const char kHelp[] =
     "                        with the horizontal predictor\n"
     "      --level N         deflate: 1 (fastest) to 12 (smallest), default 4;\n"
     "                        zstd: 1 to 19, default 3\n"
+    "      --intent NAME     rendering intent of the conversion to sRGB:\n"
+    "                        perceptual (default), relative (with black-point\n"
+    "                        compensation), saturation or absolute\n"
+    "      --input-profile FILE  the ICC profile of INPUT: assigned to an\n"
+    "                        untagged image, overrides an embedded one; CMYK\n"
+    "                        input without an embedded profile needs it\n"
+    "      --no-color-management  take grey and RGB values as they stand\n"
     "      --threads N       threads, one library instance each (default: the\n"
     "                        number of cores); the output does not depend on N\n"
     "  -q, --quiet           no progress bar, notes or summary\n"
@@ -91,6 +102,7 @@ const std::vector<OptionRule> kOptions = {
     {"cache-dir", 0, true}, {"threads", 0, true},      {"quiet", 'q', false},   {"help", 'h', false},
     {"tac-limit", 0, true}, {"tac-map", 0, true},      {"report", 0, true},     {"compression", 0, true},
     {"level", 0, true},
+    {"intent", 0, true},    {"input-profile", 0, true}, {"no-color-management", 0, false},
 };
 
 // The cache build reports through a plain function pointer; this is where
@@ -112,6 +124,7 @@ struct ImageTask {
     std::string input;
     OutputRequest outputs;
     std::unique_ptr<ImageReader> reader;  // kept open only for a single image
+    std::string colour;  // what colour management does, for the summary
     uint64_t pixels = 0;
     std::string error;  // set when the image cannot be separated
 };
@@ -120,6 +133,13 @@ bool sameFile(const std::string& a, const std::string& b) {
     struct stat first {}, second {};
     return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
            first.st_ino == second.st_ino;
+}
+
+// Opens an input with the conversion of its colours to sRGB in place.
+std::unique_ptr<ImageReader> openInput(ImageTask& task, const InputColourOptions& colour) {
+    std::unique_ptr<ImageReader> reader = openImage(task.input);
+    task.colour = manageInputColour(*reader, colour);
+    return reader;
 }
 
 void noteAlpha(const ImageReader& reader, bool quiet) {
@@ -131,7 +151,7 @@ void noteAlpha(const ImageReader& reader, bool quiet) {
 
 // Opens every input of a batch once to learn its size (for the progress
 // bar) and closes it again; inputs that cannot be read get their error.
-std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quiet) {
+std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quiet, const InputColourOptions& colour) {
     BatchTargets targets;
     targets.output = options.value("output");
     targets.plates = options.value("plates");
@@ -150,7 +170,7 @@ std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quie
                              task.outputs.tiffPath + "'");
         }
         try {
-            const std::unique_ptr<ImageReader> reader = openImage(input);
+            const std::unique_ptr<ImageReader> reader = openInput(task, colour);
             task.pixels = static_cast<uint64_t>(reader->width()) * reader->height();
             noteAlpha(*reader, quiet);
             if (sameFile(input, task.outputs.tiffPath)) throw ToolError("its output would replace it");
@@ -168,15 +188,16 @@ void reportFailure(const ImageTask& task, ProgressBar& bar) {
     std::fprintf(stderr, "varnel: %s: %s\n", task.input.c_str(), task.error.c_str());
 }
 
-void printSummary(const ImageReader& reader, const Configuration& config, const std::vector<InkInfo>& inks,
-                  int depth, double seconds, const RunResult& result) {
+void printSummary(const ImageReader& reader, const std::string& colour, const Configuration& config,
+                  const std::vector<InkInfo>& inks, int depth, double seconds, const RunResult& result) {
     std::string names;
     for (const InkInfo& ink : inks) names += (names.empty() ? "" : ", ") + ink.name;
     const double pixels = static_cast<double>(reader.width()) * reader.height();
     std::printf("separated %s (%ux%u, %d-bit) with %s into %d inks (%s), %d-bit, in %.2f s (%.1f MPix/s, %u thread%s)\n",
-                reader.path().c_str(), reader.width(), reader.height(), reader.bits(), config.displayName().c_str(),
+                reader.path().c_str(), reader.width(), reader.height(), reader.sourceBits(), config.displayName().c_str(),
                 config.channels(), names.c_str(), depth, seconds, seconds > 0 ? pixels / seconds / 1e6 : 0.0,
                 result.threads, result.threads == 1 ? "" : "s");
+    std::printf("  colour: %s\n", colour.c_str());
     std::fputs(coverageSummary(result.coverage, inks).c_str(), stdout);
     for (const std::string& path : result.paths) std::printf("  wrote %s\n", path.c_str());
     std::fflush(stdout);
@@ -203,15 +224,22 @@ int runSeparate(const Arguments& args) {
     const bool quiet = options.has("quiet");
     std::vector<std::string> inkNames;
     if (options.has("ink-names")) inkNames = splitInkNames(options.value("ink-names"));
+    InputColourOptions colour;
+    colour.managed = !options.has("no-color-management");
+    colour.profilePath = options.value("input-profile");
+    if (options.has("intent")) colour.intent = parseRenderingIntent(options.value("intent"));
+    if (!colour.managed && (options.has("intent") || options.has("input-profile"))) {
+        throw UsageError("--no-color-management excludes --intent and --input-profile");
+    }
 
     const bool batch = options.positional().size() > 1 || namesFolder(options.value("output"));
     std::vector<ImageTask> tasks;
     if (batch) {
-        tasks = planBatch(options, depth, quiet);
+        tasks = planBatch(options, depth, quiet, colour);
     } else {
         ImageTask task;
         task.input = options.positional()[0];
-        task.reader = openImage(task.input);
+        task.reader = openInput(task, colour);
         noteAlpha(*task.reader, quiet);
         task.pixels = static_cast<uint64_t>(task.reader->width()) * task.reader->height();
         task.outputs.tiffPath = options.value("output");
@@ -262,12 +290,12 @@ int runSeparate(const Arguments& args) {
         }
         try {
             const auto started = std::chrono::steady_clock::now();
-            const std::unique_ptr<ImageReader> reader = task.reader ? std::move(task.reader) : openImage(task.input);
+            const std::unique_ptr<ImageReader> reader = task.reader ? std::move(task.reader) : openInput(task, colour);
             const RunResult result = runner.run(*reader, task.outputs, bar, done);
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             if (!quiet) {
                 bar.clear();
-                printSummary(*reader, *config, inks, depth, seconds, result);
+                printSummary(*reader, task.colour, *config, inks, depth, seconds, result);
             }
         } catch (const std::exception& error) {
             // A batch goes on with its other images; a single image fails

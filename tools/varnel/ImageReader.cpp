@@ -1,5 +1,6 @@
 #include "ImageReader.h"
 
+#include "ColourTransform.h"
 #include "ImageFormats.h"
 #include "ToolError.h"
 
@@ -13,56 +14,97 @@ namespace varnel_tool {
 
 namespace {
 
+int colourSamples(ColourModel model) {
+    switch (model) {
+        case ColourModel::Grey: return 1;
+        case ColourModel::Cmyk: return 4;
+        case ColourModel::Rgb:
+        case ColourModel::Lab: break;
+    }
+    return 3;
+}
+
+// One row of source samples to packed colour samples: grey inverted where
+// 0 is white, alpha composited over white paper, grey repeated as R = G = B
+// when expandGrey.
 template <typename Sample>
-void convertRow(const Sample* in, Sample* out, const SourceLayout& layout) {
+void convertRow(const Sample* in, Sample* out, const SourceLayout& layout, bool expandGrey) {
     const uint32_t max = sizeof(Sample) == 1 ? 255u : 65535u;
     const int spp = layout.samplesPerPixel;
-    for (uint32_t x = 0; x < layout.width; ++x, in += spp, out += 3) {
-        uint32_t colour[3];
-        if (layout.grey) {
-            const uint32_t grey = layout.greyInverted ? max - in[0] : in[0];
-            colour[0] = colour[1] = colour[2] = grey;
-        } else {
-            colour[0] = in[0];
-            colour[1] = in[1];
-            colour[2] = in[2];
-        }
+    const int colours = colourSamples(layout.model);
+    const int outSamples = layout.model == ColourModel::Grey && expandGrey ? 3 : colours;
+    for (uint32_t x = 0; x < layout.width; ++x, in += spp, out += outSamples) {
+        uint32_t colour[4];
+        for (int c = 0; c < colours; ++c) colour[c] = in[c];
+        if (layout.greyInverted) colour[0] = max - colour[0];
         if (layout.alphaIndex >= 0) {
             const uint32_t alpha = in[layout.alphaIndex];
-            for (uint32_t& c : colour) {
+            for (int c = 0; c < colours; ++c) {
                 // Paper is white: what the alpha leaves uncovered shows
                 // white. Rounded to nearest for straight alpha.
                 if (layout.alphaPremultiplied) {
-                    c = c + (max - alpha) > max ? max : c + (max - alpha);
+                    colour[c] = colour[c] + (max - alpha) > max ? max : colour[c] + (max - alpha);
                 } else {
-                    c = (c * alpha + max * (max - alpha) + max / 2) / max;
+                    colour[c] = (colour[c] * alpha + max * (max - alpha) + max / 2) / max;
                 }
             }
         }
-        out[0] = static_cast<Sample>(colour[0]);
-        out[1] = static_cast<Sample>(colour[1]);
-        out[2] = static_cast<Sample>(colour[2]);
+        for (int c = 0; c < outSamples; ++c) out[c] = static_cast<Sample>(colour[c < colours ? c : 0]);
     }
 }
 
 } // namespace
 
 void ImageReader::setLayout(const SourceLayout& layout) {
+    if (layout.width == 0 || layout.height == 0) fail("the image is empty");
+    if (layout.width > kMaxImageWidth) {
+        fail("the image is " + std::to_string(layout.width) + " pixels wide; at most " +
+             std::to_string(kMaxImageWidth) + " are supported");
+    }
     m_layout = layout;
     const size_t bytes = static_cast<size_t>(layout.width) * static_cast<size_t>(layout.samplesPerPixel) *
                          (layout.bits / 8);
     m_row.assign(bytes, 0);
 }
 
+void ImageReader::fail(const std::string& why) const {
+    throw ToolError("cannot read '" + m_path + "': " + why);
+}
+
+ImageReader::ImageReader(std::string path) : m_path(std::move(path)) {}
+
+ImageReader::~ImageReader() = default;
+
+int ImageReader::bits() const {
+    return m_transform != nullptr ? 16 : m_layout.bits;
+}
+
+void ImageReader::setColourTransform(std::unique_ptr<ColourTransform> transform, ColourModel transformInput) {
+    m_transform = std::move(transform);
+    m_transformInput = transformInput;
+    m_packed.assign(static_cast<size_t>(m_layout.width) * 4, 0);
+}
+
 void ImageReader::readRows(void* rgb, uint32_t rows) {
+    if (m_transform == nullptr && m_layout.model != ColourModel::Grey && m_layout.model != ColourModel::Rgb) {
+        fail("CMYK and Lab images are read only through their colour profile");
+    }
     const size_t rowSamples = static_cast<size_t>(m_layout.width) * 3;
     for (uint32_t r = 0; r < rows; ++r) {
         readSourceRow(m_row.data());
-        if (m_layout.bits == 8) {
-            convertRow(m_row.data(), static_cast<uint8_t*>(rgb) + r * rowSamples, m_layout);
+        if (m_transform != nullptr) {
+            const bool expandGrey = m_transformInput == ColourModel::Rgb;
+            if (m_layout.bits == 8) {
+                convertRow(m_row.data(), reinterpret_cast<uint8_t*>(m_packed.data()), m_layout, expandGrey);
+            } else {
+                convertRow(reinterpret_cast<const uint16_t*>(m_row.data()), m_packed.data(), m_layout, expandGrey);
+            }
+            m_transform->convert(m_packed.data(), static_cast<uint16_t*>(rgb) + r * rowSamples, m_layout.width);
+        } else if (m_layout.bits == 8) {
+            convertRow(m_row.data(), static_cast<uint8_t*>(rgb) + r * rowSamples, m_layout, true);
         } else {
             convertRow(reinterpret_cast<const uint16_t*>(m_row.data()),
-                       static_cast<uint16_t*>(rgb) + r * rowSamples, m_layout);
+                       static_cast<uint16_t*>(rgb) + r * rowSamples, m_layout, true);
         }
     }
 }

@@ -7,8 +7,10 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace varnel_tool {
 
@@ -21,10 +23,20 @@ bool hostIsLittleEndian() {
     return first == 1;
 }
 
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+
+// Released in reverse order of declaration when a constructor throws.
+struct PngHandles {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ~PngHandles() { png_destroy_read_struct(&png, &info, nullptr); }
+};
+
 class PngReader final : public ImageReader {
 public:
     explicit PngReader(const std::string& path);
-    ~PngReader() override;
 
 protected:
     void readSourceRow(void* row) override;
@@ -32,60 +44,58 @@ protected:
 private:
     static void onError(png_structp png, png_const_charp message);
     static void onWarning(png_structp, png_const_charp) {}
-    [[noreturn]] void fail() const;
+    [[noreturn]] void failWithMessage() const { fail(m_message); }
     void readWholeImage();
 
-    FILE* m_file = nullptr;
-    png_structp m_png = nullptr;
-    png_infop m_info = nullptr;
+    std::unique_ptr<FILE, FileCloser> m_file;
+    PngHandles m_handles;
     char m_message[256] = {0};
     size_t m_rowBytes = 0;
     uint32_t m_nextRow = 0;
     // Only for interlaced images, whose rows are complete only after the
-    // last pass.
-    std::vector<unsigned char> m_wholeImage;
+    // last pass. Not cleared: pages that the data never reaches are never
+    // touched.
+    std::unique_ptr<unsigned char[]> m_wholeImage;
 };
 
-PngReader::PngReader(const std::string& path) : ImageReader(path) {
-    m_file = std::fopen(path.c_str(), "rb");
+PngReader::PngReader(const std::string& path) : ImageReader(path), m_file(std::fopen(path.c_str(), "rb")) {
     if (m_file == nullptr) throw ToolError("cannot open '" + path + "': " + systemErrorText(errno));
-    m_png = png_create_read_struct(PNG_LIBPNG_VER_STRING, this, &PngReader::onError, &PngReader::onWarning);
-    if (m_png != nullptr) m_info = png_create_info_struct(m_png);
-    if (m_png == nullptr || m_info == nullptr) {
-        png_destroy_read_struct(&m_png, &m_info, nullptr);
-        std::fclose(m_file);
-        throw ToolError("cannot read '" + path + "': out of memory");
-    }
+    png_structp& png = m_handles.png;
+    png = png_create_read_struct(PNG_LIBPNG_VER_STRING, this, &PngReader::onError, &PngReader::onWarning);
+    if (png != nullptr) m_handles.info = png_create_info_struct(png);
+    if (png == nullptr || m_handles.info == nullptr) fail("out of memory");
+    png_infop info = m_handles.info;
     SourceLayout layout;
     int passes = 1;
-    if (setjmp(png_jmpbuf(m_png)) == 0) {
-        png_init_io(m_png, m_file);
-        // Large images are welcome; the rows are streamed.
-        png_set_user_limits(m_png, 0x7fffffff, 0x7fffffff);
-        png_read_info(m_png, m_info);
-        png_set_expand(m_png);  // palette to RGB, low-bit grey to 8 bits, tRNS to alpha
-        if (png_get_bit_depth(m_png, m_info) == 16 && hostIsLittleEndian()) png_set_swap(m_png);
-        passes = png_set_interlace_handling(m_png);
-        png_read_update_info(m_png, m_info);
-        layout.width = png_get_image_width(m_png, m_info);
-        layout.height = png_get_image_height(m_png, m_info);
-        layout.bits = png_get_bit_depth(m_png, m_info);
-        layout.samplesPerPixel = png_get_channels(m_png, m_info);
-        m_rowBytes = png_get_rowbytes(m_png, m_info);
+    if (setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, m_file.get());
+        // libpng's own size limits stay at their maximum: the rows are
+        // streamed, and the width is checked with a clearer message below.
+        png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
+        png_read_info(png, info);
+        png_charp name = nullptr;
+        png_bytep profile = nullptr;
+        png_uint_32 profileBytes = 0;
+        int compression = 0;
+        if (png_get_iCCP(png, info, &name, &compression, &profile, &profileBytes) != 0 && profile != nullptr) {
+            setEmbeddedProfile(std::vector<uint8_t>(profile, profile + profileBytes));
+        }
+        png_set_expand(png);  // palette to RGB, low-bit grey to 8 bits, tRNS to alpha
+        if (png_get_bit_depth(png, info) == 16 && hostIsLittleEndian()) png_set_swap(png);
+        passes = png_set_interlace_handling(png);
+        png_read_update_info(png, info);
+        layout.width = png_get_image_width(png, info);
+        layout.height = png_get_image_height(png, info);
+        layout.bits = png_get_bit_depth(png, info);
+        layout.samplesPerPixel = png_get_channels(png, info);
+        m_rowBytes = png_get_rowbytes(png, info);
     } else {
-        png_destroy_read_struct(&m_png, &m_info, nullptr);
-        std::fclose(m_file);
-        throw ToolError("cannot read '" + path + "': " + m_message);
+        failWithMessage();
     }
-    layout.grey = layout.samplesPerPixel <= 2;
+    layout.model = layout.samplesPerPixel <= 2 ? ColourModel::Grey : ColourModel::Rgb;
     layout.alphaIndex = layout.samplesPerPixel == 2 || layout.samplesPerPixel == 4 ? layout.samplesPerPixel - 1 : -1;
     setLayout(layout);
     if (passes > 1) readWholeImage();
-}
-
-PngReader::~PngReader() {
-    png_destroy_read_struct(&m_png, &m_info, nullptr);
-    if (m_file != nullptr) std::fclose(m_file);
 }
 
 void PngReader::onError(png_structp png, png_const_charp message) {
@@ -94,25 +104,27 @@ void PngReader::onError(png_structp png, png_const_charp message) {
     png_longjmp(png, 1);
 }
 
-void PngReader::fail() const {
-    throw ToolError("cannot read '" + path() + "': " + m_message);
-}
-
 void PngReader::readWholeImage() {
-    m_wholeImage.assign(m_rowBytes * height(), 0);
+    const uint64_t bytes = static_cast<uint64_t>(m_rowBytes) * height();
+    // The pixels and libpng's table of row pointers.
+    if (bytes + sizeof(png_bytep) * uint64_t{height()} > kMaxWholeImageBytes) {
+        fail("the image is interlaced and needs " + std::to_string(bytes >> 20) + " MiB at once; at most " +
+             std::to_string(kMaxWholeImageBytes >> 20) + " MiB are supported (save it without interlacing)");
+    }
+    m_wholeImage.reset(new unsigned char[bytes]);
     std::vector<png_bytep> rows(height());
-    for (uint32_t y = 0; y < height(); ++y) rows[y] = m_wholeImage.data() + y * m_rowBytes;
-    if (setjmp(png_jmpbuf(m_png)) != 0) fail();
-    png_read_image(m_png, rows.data());
+    for (uint32_t y = 0; y < height(); ++y) rows[y] = m_wholeImage.get() + y * m_rowBytes;
+    if (setjmp(png_jmpbuf(m_handles.png)) != 0) failWithMessage();
+    png_read_image(m_handles.png, rows.data());
 }
 
 void PngReader::readSourceRow(void* row) {
-    if (m_nextRow >= height()) throw ToolError("cannot read '" + path() + "': read past the last row");
-    if (!m_wholeImage.empty()) {
-        std::memcpy(row, m_wholeImage.data() + m_nextRow * m_rowBytes, m_rowBytes);
+    if (m_nextRow >= height()) fail("read past the last row");
+    if (m_wholeImage != nullptr) {
+        std::memcpy(row, m_wholeImage.get() + m_nextRow * m_rowBytes, m_rowBytes);
     } else {
-        if (setjmp(png_jmpbuf(m_png)) != 0) fail();
-        png_read_row(m_png, static_cast<png_bytep>(row), nullptr);
+        if (setjmp(png_jmpbuf(m_handles.png)) != 0) failWithMessage();
+        png_read_row(m_handles.png, static_cast<png_bytep>(row), nullptr);
     }
     ++m_nextRow;
 }

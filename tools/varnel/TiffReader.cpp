@@ -1,5 +1,8 @@
-// TIFF input through libtiff: strip-organised RGB or grey images, 8 or 16
-// bits, interleaved or one plane per sample, with optional alpha.
+// TIFF input through libtiff: RGB, grey, palette, CMYK or Lab images of 1
+// to 16 bits per sample (Lab: 8 or 16) with their ICC profile, in strips or tiles, interleaved or one plane per sample, with
+// optional alpha; YCbCr JPEG-compressed images are decoded to RGB by
+// libtiff. Memory holds one row per plane for strips, one row of tiles for
+// tiled images.
 #include "ImageFormats.h"
 #include "TiffMessages.h"
 #include "ToolError.h"
@@ -13,128 +16,318 @@ namespace varnel_tool {
 
 namespace {
 
+// Colour, alpha and extra channels such as spot colours.
+constexpr uint16_t kMaxSamplesPerPixel = 32;
+
+struct TiffCloser {
+    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
+
+TiffHandle openTiffHandle(const std::string& path) {
+    captureTiffMessages();
+    // "m": no memory mapping, which would count the whole file as resident.
+    TiffHandle tiff(TIFFOpen(path.c_str(), "rm"));
+    if (tiff == nullptr) throw ToolError("cannot read '" + path + "': " + lastTiffError());
+    return tiff;
+}
+
+// Reads count samples of bits each (1 to 16), most significant bit first as
+// TIFF packs them; 16-bit samples come in host order from libtiff.
+void unpackSamples(const uint8_t* packed, size_t count, int bits, uint16_t* out) {
+    if (bits == 8) {
+        for (size_t i = 0; i < count; ++i) out[i] = packed[i];
+        return;
+    }
+    if (bits == 16) {
+        std::memcpy(out, packed, count * 2);
+        return;
+    }
+    uint32_t buffer = 0;
+    int buffered = 0;
+    for (size_t i = 0; i < count; ++i) {
+        while (buffered < bits) {
+            buffer = (buffer << 8) | *packed++;
+            buffered += 8;
+        }
+        buffered -= bits;
+        out[i] = static_cast<uint16_t>((buffer >> buffered) & ((1u << bits) - 1));
+    }
+}
+
 class TiffReader final : public ImageReader {
 public:
     explicit TiffReader(const std::string& path);
-    ~TiffReader() override { TIFFClose(m_tiff); }
 
 protected:
     void readSourceRow(void* row) override;
 
 private:
-    [[noreturn]] void fail(const std::string& why) const;
-    void readPlanarRow(void* row);
+    void readFormat(SourceLayout& layout);
+    void prepareStrips();
+    void prepareTiles();
+    void readStripRow();
+    void readTileBand();
+    uint64_t tileRowBytes() const;
+    // Stored sample value to the value handed on: scaled to the 8 or 16
+    // bits of the layout; palette indices become colours elsewhere.
+    uint16_t scale(uint16_t value) const;
 
-    TIFF* m_tiff = nullptr;
+    TiffHandle m_tiff;
+    // One plane per sample in strips: a handle of its own for each plane
+    // beyond the first, so that every plane is decoded front to back.
+    std::vector<TiffHandle> m_planeHandles;
     uint32_t m_nextRow = 0;
-    uint16_t m_samplesUsed = 0;
-    size_t m_sampleBytes = 1;
-    // One plane per sample: the current strip of each plane used, since
-    // reading scanlines that alternate planes would restart the decoding
-    // of each strip at every row.
+    int m_bits = 8;            // bits per stored sample
+    int m_outputBits = 8;      // bits per sample handed on
+    uint16_t m_samplesStored = 1;  // per pixel
+    uint16_t m_samplesUsed = 1;    // colour samples and alpha, the first stored ones
     bool m_planar = false;
-    uint32_t m_rowsPerStrip = 0;
-    uint32_t m_stripStart = 0;
-    uint32_t m_stripRows = 0;
-    std::vector<std::vector<uint8_t>> m_planes;
+    bool m_tiled = false;
+    uint32_t m_tileWidth = 0, m_tileLength = 0;
+    // Unpacked samples of the current band, one vector per plane: one row
+    // for strips, one row of tiles for tiled images.
+    std::vector<std::vector<uint16_t>> m_band;
+    uint32_t m_bandFirstRow = 0, m_bandRows = 0;
+    std::vector<uint8_t> m_packed;  // one stored scanline or tile
+    // Palette images: the colour of each index, R, G, B at 16 bits.
+    std::vector<uint16_t> m_palette;
+    // Lab images: CIELAB stores a and b as signed numbers (16 bits: in
+    // 1/256), ICCLAB in the ICC version 2 encoding; both are handed on in
+    // the ICC version 4 encoding (8 bits: offset 128; 16 bits: 0x8080 is 0).
+    enum class LabEncoding { None, Cie, Icc } m_lab = LabEncoding::None;
+    uint16_t labSample(uint16_t value, uint16_t sample) const;
 };
 
-TiffReader::TiffReader(const std::string& path) : ImageReader(path) {
-    captureTiffMessages();
-    // "m": no memory mapping, which would count the whole file as resident.
-    m_tiff = TIFFOpen(path.c_str(), "rm");
-    if (m_tiff == nullptr) throw ToolError("cannot read '" + path + "': " + lastTiffError());
-    try {
-        uint32_t width = 0, height = 0;
-        uint16_t bits = 1, spp = 1, photometric = 0, planar = PLANARCONFIG_CONTIG, format = SAMPLEFORMAT_UINT;
-        TIFFGetField(m_tiff, TIFFTAG_IMAGEWIDTH, &width);
-        TIFFGetField(m_tiff, TIFFTAG_IMAGELENGTH, &height);
-        TIFFGetFieldDefaulted(m_tiff, TIFFTAG_BITSPERSAMPLE, &bits);
-        TIFFGetFieldDefaulted(m_tiff, TIFFTAG_SAMPLESPERPIXEL, &spp);
-        TIFFGetFieldDefaulted(m_tiff, TIFFTAG_PLANARCONFIG, &planar);
-        TIFFGetFieldDefaulted(m_tiff, TIFFTAG_SAMPLEFORMAT, &format);
-        if (!TIFFGetField(m_tiff, TIFFTAG_PHOTOMETRIC, &photometric)) fail("no photometric interpretation");
-        if (TIFFIsTiled(m_tiff)) fail("tiled TIFF images are not supported, only strips");
-        if (width == 0 || height == 0) fail("the image is empty");
-        if (bits != 8 && bits != 16) fail(std::to_string(bits) + " bits per sample are not supported, only 8 or 16");
-        if (format != SAMPLEFORMAT_UINT) fail("only unsigned integer samples are supported");
-        SourceLayout layout;
-        layout.width = width;
-        layout.height = height;
-        layout.bits = bits;
-        uint16_t colourSamples = 0;
-        if (photometric == PHOTOMETRIC_RGB) {
-            colourSamples = 3;
-        } else if (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) {
-            colourSamples = 1;
-            layout.grey = true;
-            layout.greyInverted = photometric == PHOTOMETRIC_MINISWHITE;
-        } else {
-            fail("photometric interpretation " + std::to_string(photometric) + " is not supported, only RGB or grey");
-        }
-        if (spp < colourSamples) fail("too few samples per pixel");
-        uint16_t extraCount = 0;
-        uint16_t* extraKinds = nullptr;
-        TIFFGetField(m_tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds);
-        if (spp > colourSamples && extraCount > 0 && extraKinds != nullptr &&
-            (extraKinds[0] == EXTRASAMPLE_ASSOCALPHA || extraKinds[0] == EXTRASAMPLE_UNASSALPHA)) {
-            layout.alphaIndex = colourSamples;
-            layout.alphaPremultiplied = extraKinds[0] == EXTRASAMPLE_ASSOCALPHA;
-        }
-        m_samplesUsed = static_cast<uint16_t>(colourSamples + (layout.alphaIndex >= 0 ? 1 : 0));
-        m_sampleBytes = bits / 8;
-        m_planar = planar == PLANARCONFIG_SEPARATE;
-        // The row handed to the converter holds only the samples used.
-        layout.samplesPerPixel = m_planar ? m_samplesUsed : spp;
-        if (m_planar) {
-            TIFFGetFieldDefaulted(m_tiff, TIFFTAG_ROWSPERSTRIP, &m_rowsPerStrip);
-            if (m_rowsPerStrip == 0 || m_rowsPerStrip > height) m_rowsPerStrip = height;
-            m_planes.resize(m_samplesUsed);
-        }
-        setLayout(layout);
-    } catch (...) {
-        TIFFClose(m_tiff);
-        throw;
+TiffReader::TiffReader(const std::string& path) : ImageReader(path), m_tiff(openTiffHandle(path)) {
+    SourceLayout layout;
+    readFormat(layout);
+    setLayout(layout);
+    m_band.resize(m_planar ? m_samplesUsed : 1);
+    if (m_tiled) {
+        prepareTiles();
+    } else {
+        prepareStrips();
     }
 }
 
-void TiffReader::fail(const std::string& why) const {
-    throw ToolError("cannot read '" + path() + "': " + why);
+void TiffReader::readFormat(SourceLayout& layout) {
+    TIFF* tiff = m_tiff.get();
+    uint32_t width = 0, height = 0;
+    uint16_t bits = 1, photometric = 0, planar = PLANARCONFIG_CONTIG, format = SAMPLEFORMAT_UINT;
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &m_samplesStored);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric)) fail("no photometric interpretation");
+    if (format == SAMPLEFORMAT_IEEEFP) fail("floating-point samples are not supported, only integers of 1 to 16 bits");
+    if (format != SAMPLEFORMAT_UINT && format != SAMPLEFORMAT_VOID) {
+        fail("signed or complex samples are not supported, only unsigned integers of 1 to 16 bits");
+    }
+    // Rows hold every stored sample, so their number bounds a row's size.
+    if (m_samplesStored > kMaxSamplesPerPixel) {
+        fail(std::to_string(m_samplesStored) + " samples per pixel are too many; at most " +
+             std::to_string(kMaxSamplesPerPixel) + " are supported");
+    }
+    if (bits < 1 || bits > 16) fail(std::to_string(bits) + "-bit samples are not supported, only 1 to 16 bits");
+    if (photometric == PHOTOMETRIC_YCBCR) {
+        if (compression != COMPRESSION_JPEG || planar == PLANARCONFIG_SEPARATE) {
+            fail("YCbCr is supported only in JPEG-compressed TIFF images with interleaved samples");
+        }
+        // libtiff's JPEG decoder converts to RGB itself.
+        TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+        photometric = PHOTOMETRIC_RGB;
+    }
+    m_bits = bits;
+    m_outputBits = bits <= 8 ? 8 : 16;
+    layout.width = width;
+    layout.height = height;
+    uint16_t colourSamples = 1;
+    uint16_t inkSet = INKSET_CMYK;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_INKSET, &inkSet);
+    if (photometric == PHOTOMETRIC_RGB) {
+        colourSamples = 3;
+    } else if (photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK) {
+        colourSamples = 4;
+        layout.model = ColourModel::Cmyk;
+    } else if (photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB) {
+        if (bits != 8 && bits != 16) fail("Lab images are supported with 8 or 16 bits, not " + std::to_string(bits));
+        colourSamples = 3;
+        layout.model = ColourModel::Lab;
+        m_lab = photometric == PHOTOMETRIC_CIELAB ? LabEncoding::Cie : LabEncoding::Icc;
+    } else if (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) {
+        layout.model = ColourModel::Grey;
+        layout.greyInverted = photometric == PHOTOMETRIC_MINISWHITE;
+    } else if (photometric == PHOTOMETRIC_PALETTE) {
+        uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+        if (bits > 8 || !TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue)) fail("a palette image without a usable colour map");
+        const size_t entries = size_t{1} << bits;
+        // Some writers store 8-bit colour maps: every entry then fits in a byte.
+        bool eightBit = true;
+        for (size_t i = 0; i < entries; ++i) eightBit = eightBit && red[i] < 256 && green[i] < 256 && blue[i] < 256;
+        const uint16_t factor = eightBit ? 257 : 1;
+        for (size_t i = 0; i < entries; ++i) {
+            m_palette.insert(m_palette.end(), {static_cast<uint16_t>(red[i] * factor),
+                                               static_cast<uint16_t>(green[i] * factor),
+                                               static_cast<uint16_t>(blue[i] * factor)});
+        }
+        m_outputBits = 16;
+    } else {
+        fail("photometric interpretation " + std::to_string(photometric) +
+             " is not supported, only RGB, grey, palette, CMYK or Lab");
+    }
+    if (m_samplesStored < colourSamples) fail("too few samples per pixel");
+    uint16_t extraCount = 0;
+    uint16_t* extraKinds = nullptr;
+    TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds);
+    const bool alpha = m_palette.empty() && colourSamples < 4 && m_lab == LabEncoding::None && m_samplesStored > colourSamples && extraCount > 0 && extraKinds != nullptr &&
+                       (extraKinds[0] == EXTRASAMPLE_ASSOCALPHA || extraKinds[0] == EXTRASAMPLE_UNASSALPHA);
+    if (alpha) {
+        layout.alphaIndex = colourSamples;
+        layout.alphaPremultiplied = extraKinds[0] == EXTRASAMPLE_ASSOCALPHA;
+    }
+    m_samplesUsed = static_cast<uint16_t>(colourSamples + (alpha ? 1 : 0));
+    uint32_t profileBytes = 0;
+    void* profile = nullptr;
+    if (TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &profileBytes, &profile) && profile != nullptr) {
+        const auto* bytes = static_cast<const uint8_t*>(profile);
+        setEmbeddedProfile(std::vector<uint8_t>(bytes, bytes + profileBytes));
+    }
+    m_planar = planar == PLANARCONFIG_SEPARATE && m_samplesStored > 1;
+    m_tiled = TIFFIsTiled(tiff) != 0;
+    layout.bits = m_outputBits;
+    layout.samplesPerPixel = m_palette.empty() ? m_samplesUsed : 3;
+}
+
+void TiffReader::prepareStrips() {
+    for (uint16_t s = 1; m_planar && s < m_samplesUsed; ++s) m_planeHandles.push_back(openTiffHandle(path()));
+    const tmsize_t scanline = TIFFScanlineSize(m_tiff.get());
+    if (scanline <= 0) fail(lastTiffError());
+    m_packed.resize(static_cast<size_t>(scanline));
+    const size_t samplesPerPlaneRow = static_cast<size_t>(width()) * (m_planar ? 1 : m_samplesStored);
+    // libtiff's scanline size must hold the samples unpacked from it.
+    if (static_cast<uint64_t>(scanline) * 8 < static_cast<uint64_t>(samplesPerPlaneRow) * m_bits) {
+        fail("the scanline size does not fit the image width");
+    }
+    for (auto& plane : m_band) plane.resize(samplesPerPlaneRow);
+}
+
+void TiffReader::prepareTiles() {
+    TIFFGetField(m_tiff.get(), TIFFTAG_TILEWIDTH, &m_tileWidth);
+    TIFFGetField(m_tiff.get(), TIFFTAG_TILELENGTH, &m_tileLength);
+    const tmsize_t tileBytes = TIFFTileSize(m_tiff.get());
+    if (m_tileWidth == 0 || m_tileLength == 0 || tileBytes <= 0) fail("the tile size is missing or invalid");
+    const uint64_t samplesPerPixel = m_planar ? 1 : m_samplesStored;
+    const uint64_t bandBytes = uint64_t{2} * std::min(m_tileLength, height()) * width() * samplesPerPixel *
+                               m_band.size();
+    if (bandBytes > kMaxWholeImageBytes || static_cast<uint64_t>(tileBytes) > kMaxWholeImageBytes) {
+        fail("a row of " + std::to_string(m_tileWidth) + "x" + std::to_string(m_tileLength) +
+             " tiles needs more than " + std::to_string(kMaxWholeImageBytes >> 20) + " MiB");
+    }
+    // Every row of a tile, as unpacked, must lie within what libtiff decodes.
+    if (static_cast<uint64_t>(tileBytes) < tileRowBytes() * m_tileLength) {
+        fail("the tile size does not fit the tile dimensions");
+    }
+    m_packed.resize(static_cast<size_t>(tileBytes));
+    for (auto& plane : m_band) plane.resize(static_cast<size_t>(std::min(m_tileLength, height())) * width() * samplesPerPixel);
+}
+
+void TiffReader::readStripRow() {
+    const size_t samples = m_band[0].size();
+    for (size_t plane = 0; plane < m_band.size(); ++plane) {
+        TIFF* tiff = plane == 0 ? m_tiff.get() : m_planeHandles[plane - 1].get();
+        if (TIFFReadScanline(tiff, m_packed.data(), m_nextRow, static_cast<uint16_t>(plane)) < 0) fail(lastTiffError());
+        unpackSamples(m_packed.data(), samples, m_bits, m_band[plane].data());
+    }
+    m_bandFirstRow = m_nextRow;
+    m_bandRows = 1;
+}
+
+void TiffReader::readTileBand() {
+    const uint32_t top = m_nextRow - m_nextRow % m_tileLength;
+    const uint32_t rows = std::min(m_tileLength, height() - top);
+    const size_t samplesPerPixel = m_planar ? 1 : m_samplesStored;
+    std::vector<uint16_t> unpacked(static_cast<size_t>(m_tileWidth) * samplesPerPixel);
+    for (size_t plane = 0; plane < m_band.size(); ++plane) {
+        for (uint32_t left = 0; left < width(); left += m_tileWidth) {
+            if (TIFFReadTile(m_tiff.get(), m_packed.data(), left, top, 0, static_cast<uint16_t>(plane)) < 0) {
+                fail(lastTiffError());
+            }
+            const size_t columns = std::min(m_tileWidth, width() - left);
+            for (uint32_t r = 0; r < rows; ++r) {
+                unpackSamples(m_packed.data() + r * tileRowBytes(), unpacked.size(), m_bits, unpacked.data());
+                std::copy(unpacked.begin(), unpacked.begin() + columns * samplesPerPixel,
+                          m_band[plane].begin() + (static_cast<size_t>(r) * width() + left) * samplesPerPixel);
+            }
+        }
+    }
+    m_bandFirstRow = top;
+    m_bandRows = rows;
+}
+
+uint64_t TiffReader::tileRowBytes() const {
+    // Each row of a tile starts on a byte.
+    return (uint64_t{m_tileWidth} * (m_planar ? 1 : m_samplesStored) * m_bits + 7) / 8;
+}
+
+uint16_t TiffReader::labSample(uint16_t value, uint16_t sample) const {
+    if (m_bits == 8) return sample == 0 || m_lab == LabEncoding::Icc ? value : static_cast<uint16_t>(value ^ 0x80);
+    uint32_t v4 = 0;
+    if (m_lab == LabEncoding::Cie) {
+        // L: 0 to 65535 as in version 4; a, b: (x + 128) * 257 for x = value / 256.
+        if (sample == 0) return value;
+        v4 = ((static_cast<uint32_t>(value ^ 0x8000) * 257u) + 128u) / 256u;
+    } else {
+        // Version 2: L 0 to 65280, a and b (x + 128) * 256; version 4 scales by 65535 / 65280 and 257 / 256.
+        v4 = sample == 0 ? (value * 65535u + 32640u) / 65280u : (value * 257u + 128u) / 256u;
+    }
+    return static_cast<uint16_t>(std::min<uint32_t>(v4, 65535u));
+}
+
+uint16_t TiffReader::scale(uint16_t value) const {
+    if (m_bits == m_outputBits) return value;
+    const uint32_t max = (1u << m_bits) - 1;
+    const uint32_t target = m_outputBits == 8 ? 255u : 65535u;
+    return static_cast<uint16_t>((value * target + max / 2) / max);
 }
 
 void TiffReader::readSourceRow(void* row) {
     if (m_nextRow >= height()) fail("read past the last row");
-    if (m_planar) {
-        readPlanarRow(row);
-    } else if (TIFFReadScanline(m_tiff, row, m_nextRow, 0) < 0) {
-        fail(lastTiffError());
+    if (m_nextRow >= m_bandFirstRow + m_bandRows) {
+        if (m_tiled) {
+            readTileBand();
+        } else {
+            readStripRow();
+        }
     }
-    ++m_nextRow;
-}
-
-void TiffReader::readPlanarRow(void* row) {
-    if (m_nextRow >= m_stripStart + m_stripRows || m_stripRows == 0) {
-        const uint32_t stripInPlane = m_nextRow / m_rowsPerStrip;
-        const uint32_t stripsPerPlane = (height() + m_rowsPerStrip - 1) / m_rowsPerStrip;
-        m_stripStart = stripInPlane * m_rowsPerStrip;
-        m_stripRows = std::min(m_rowsPerStrip, height() - m_stripStart);
-        const size_t planeBytes = static_cast<size_t>(m_stripRows) * width() * m_sampleBytes;
+    const size_t samplesPerPixel = m_planar ? 1 : m_samplesStored;
+    const size_t rowOffset = static_cast<size_t>(m_nextRow - m_bandFirstRow) * width() * samplesPerPixel;
+    auto* out8 = static_cast<uint8_t*>(row);
+    auto* out16 = static_cast<uint16_t*>(row);
+    size_t o = 0;
+    for (uint32_t x = 0; x < width(); ++x) {
+        if (!m_palette.empty()) {
+            const uint16_t* colour = m_palette.data() + 3 * size_t{m_band[0][rowOffset + x * samplesPerPixel]};
+            out16[o++] = colour[0];
+            out16[o++] = colour[1];
+            out16[o++] = colour[2];
+            continue;
+        }
         for (uint16_t s = 0; s < m_samplesUsed; ++s) {
-            m_planes[s].assign(planeBytes, 0);
-            const uint32_t strip = s * stripsPerPlane + stripInPlane;
-            if (TIFFReadEncodedStrip(m_tiff, strip, m_planes[s].data(), static_cast<tmsize_t>(planeBytes)) < 0) {
-                fail(lastTiffError());
+            uint16_t value = m_planar ? m_band[s][rowOffset + x] : m_band[0][rowOffset + x * samplesPerPixel + s];
+            if (m_lab != LabEncoding::None) value = labSample(value, s);
+            if (m_outputBits == 8) {
+                out8[o++] = static_cast<uint8_t>(scale(value));
+            } else {
+                out16[o++] = scale(value);
             }
         }
     }
-    const size_t offset = static_cast<size_t>(m_nextRow - m_stripStart) * width() * m_sampleBytes;
-    auto* out = static_cast<uint8_t*>(row);
-    for (uint32_t x = 0; x < width(); ++x) {
-        for (uint16_t s = 0; s < m_samplesUsed; ++s) {
-            std::memcpy(out, m_planes[s].data() + offset + x * m_sampleBytes, m_sampleBytes);
-            out += m_sampleBytes;
-        }
-    }
+    ++m_nextRow;
 }
 
 } // namespace

@@ -1,0 +1,320 @@
+// varnel separate on hostile input files, and on every TIFF layout it reads:
+// a hostile file gets one clear line and a non-zero exit and leaves no file
+// behind; a valid layout separates exactly like the same pixels in a plain
+// PNG.
+#include "ToolTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <tiffio.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace tooltest;
+
+namespace {
+
+std::string bigEndian32(uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
+}
+
+std::string pngChunk(const std::string& type, const std::string& data) {
+    const std::string body = type + data;
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+    return bigEndian32(static_cast<uint32_t>(data.size())) + body + bigEndian32(static_cast<uint32_t>(crc));
+}
+
+// An RGB PNG whose header claims the size, followed by a few rows of data.
+std::string claimingPng(uint32_t width, uint32_t height, bool interlaced) {
+    const std::string header = bigEndian32(width) + bigEndian32(height) + std::string{8, 2, 0, 0} +
+                               std::string(1, interlaced ? 1 : 0);
+    std::string rows(4096, '\0');
+    uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
+    std::string packed(packedSize, '\0');
+    compress(reinterpret_cast<Bytef*>(&packed[0]), &packedSize, reinterpret_cast<const Bytef*>(rows.data()),
+             static_cast<uLong>(rows.size()));
+    packed.resize(packedSize);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", packed) +
+           pngChunk("IEND", "");
+}
+
+std::string jpegBytes(const Image& image, bool progressive) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = image.width;
+    info.image_height = image.height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    if (progressive) jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(static_cast<size_t>(image.width) * 3);
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<JSAMPLE>(image.samples[y * row.size() + i]);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    jpeg_destroy_compress(&info);
+    free(buffer);
+    return bytes;
+}
+
+// Samples of a test image reduced to bits.
+Image imageOfBits(uint32_t width, uint32_t height, int channels, int bits) {
+    Image image = makeTestImage(width, height, channels, 16);
+    image.bits = bits;
+    for (uint16_t& s : image.samples) s = static_cast<uint16_t>(bits >= 16 ? s : s >> (16 - bits));
+    return image;
+}
+
+std::string cut(const std::string& bytes) {
+    return bytes.substr(0, bytes.size() / 2);
+}
+
+// ---------------------------------------------------------------------------
+
+struct HostileCase {
+    const char* name;
+    const char* file;
+    // Writes the hostile file into the folder under file.
+    std::function<void(const ScratchFolder&, const std::string& path)> make;
+    const char* message;
+};
+
+class HostileImageTest : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(HostileImageTest, RefusedWithOneLineAndNoOutput) {
+    const HostileCase& param = GetParam();
+    ScratchFolder folder;
+    param.make(folder, folder.path(param.file));
+    const std::vector<std::string> before = folder.entries();
+    const ToolResult run = runTool({"separate", folder.path(param.file), "-c", "HUE_PARAM_CMYK", "-o",
+                                    folder.path("out.tif"), "--plates", folder.path("plates"), "--proof",
+                                    folder.path("proof.png")});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.err.rfind("varnel: cannot read '" + folder.path(param.file) + "': ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(param.message), std::string::npos) << run.err;
+    EXPECT_EQ(folder.entries(), before);
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    writeFile(path, bytes);
+}
+
+TiffLayout layoutOf(int bits, int photometric, int sampleFormat = SAMPLEFORMAT_UINT) {
+    TiffLayout layout;
+    layout.bits = bits;
+    layout.photometric = photometric;
+    layout.sampleFormat = sampleFormat;
+    return layout;
+}
+
+const Image kSmall = makeTestImage(19, 11, 3, 8);
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HostileImageTest,
+    ::testing::Values(
+        HostileCase{"TruncatedPng", "in.png",
+                    [](const ScratchFolder& f, const std::string& path) {
+                        writePng(f.path("whole.png"), kSmall);
+                        writeBytes(path, cut(readFile(f.path("whole.png"))));
+                    },
+                    "Read Error"},
+        HostileCase{"TruncatedTiff", "in.tif",
+                    [](const ScratchFolder& f, const std::string& path) {
+                        writeTiff(f.path("whole.tif"), kSmall);
+                        writeBytes(path, cut(readFile(f.path("whole.tif"))));
+                    },
+                    "TIFF"},
+        HostileCase{"TruncatedJpeg", "in.jpg",
+                    [](const ScratchFolder&, const std::string& path) { writeBytes(path, cut(jpegBytes(kSmall, false))); },
+                    "Premature end of JPEG file"},
+        // Rows are streamed: the claim alone allocates nothing, the data
+        // ends after a few rows.
+        HostileCase{"GigapixelPng", "in.png",
+                    [](const ScratchFolder&, const std::string& path) { writeBytes(path, claimingPng(100000, 100000, false)); },
+                    "Not enough image data"},
+        HostileCase{"GigapixelInterlacedPng", "in.png",
+                    [](const ScratchFolder&, const std::string& path) { writeBytes(path, claimingPng(100000, 100000, true)); },
+                    "interlaced and needs 28610 MiB at once"},
+        HostileCase{"TooWidePng", "in.png",
+                    [](const ScratchFolder&, const std::string& path) { writeBytes(path, claimingPng(2000000, 1, false)); },
+                    "2000000 pixels wide"},
+        HostileCase{"GigapixelProgressiveJpeg", "in.jpg",
+                    [](const ScratchFolder&, const std::string& path) {
+                        std::string bytes = jpegBytes(kSmall, true);
+                        const size_t sof = bytes.find("\xFF\xC2");
+                        bytes.replace(sof + 5, 4, "\xFD\xE8\xFD\xE8");  // 65000 x 65000
+                        writeBytes(path, bytes);
+                    },
+                    "progressive and needs"},
+        HostileCase{"GigapixelTiff", "in.tif",
+                    [](const ScratchFolder&, const std::string& path) {
+                        TIFF* tiff = TIFFOpen(path.c_str(), "w");
+                        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 100000);
+                        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 100000);
+                        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+                        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+                        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+                        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 100000);
+                        const std::string row(300000, '\x7f');
+                        TIFFWriteRawStrip(tiff, 0, const_cast<char*>(row.data()), static_cast<tmsize_t>(row.size()));
+                        TIFFClose(tiff);
+                    },
+                    "Read error"},
+        HostileCase{"WrongStripSize", "in.tif",
+                    [](const ScratchFolder&, const std::string& path) {
+                        TIFF* tiff = TIFFOpen(path.c_str(), "w");
+                        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 20);
+                        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 20);
+                        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+                        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+                        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+                        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 10);
+                        const std::string strip(100, '\x40');  // 600 bytes are due
+                        for (uint32_t s = 0; s < 2; ++s)
+                            TIFFWriteRawStrip(tiff, s, const_cast<char*>(strip.data()), static_cast<tmsize_t>(strip.size()));
+                        TIFFClose(tiff);
+                    },
+                    "Not enough data for scanline"},
+        HostileCase{"Bits32Tiff", "in.tif",
+                    [](const ScratchFolder&, const std::string& path) {
+                        writeTiffLayout(path, imageOfBits(5, 4, 3, 16), layoutOf(32, PHOTOMETRIC_RGB));
+                    },
+                    "32-bit samples are not supported"},
+        HostileCase{"FloatTiff", "in.tif",
+                    [](const ScratchFolder&, const std::string& path) {
+                        writeTiffLayout(path, imageOfBits(5, 4, 3, 16), layoutOf(32, PHOTOMETRIC_RGB, SAMPLEFORMAT_IEEEFP));
+                    },
+                    "floating-point samples are not supported"},
+        HostileCase{"YCbCrWithoutJpeg", "in.tif",
+                    [](const ScratchFolder&, const std::string& path) {
+                        writeTiffLayout(path, imageOfBits(16, 16, 3, 8), layoutOf(8, PHOTOMETRIC_YCBCR));
+                    },
+                    "YCbCr is supported only in JPEG-compressed"},
+        HostileCase{"JpegMarkerJunk", "in.jpg",
+                    [](const ScratchFolder&, const std::string& path) {
+                        const std::string bytes = jpegBytes(kSmall, false);
+                        const size_t quantisation = bytes.find("\xFF\xDB");
+                        writeBytes(path, bytes.substr(0, quantisation) + std::string(7, '\x55') + bytes.substr(quantisation));
+                    },
+                    "extraneous bytes before marker"},
+        HostileCase{"JpegBadMarkerLength", "in.jpg",
+                    [](const ScratchFolder&, const std::string& path) {
+                        std::string bytes = jpegBytes(kSmall, false);
+                        const size_t quantisation = bytes.find("\xFF\xDB");
+                        bytes.replace(quantisation + 2, 2, "\x00\x01", 2);
+                        writeBytes(path, bytes);
+                    },
+                    "Bogus marker length"}),
+    [](const ::testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
+
+// ---------------------------------------------------------------------------
+
+// The pixels a TIFF layout stands for, as a plain image: samples scaled to
+// 8 bits (up to 8 stored bits) or 16 bits, palette indices looked up,
+// MinIsWhite inverted.
+Image plainEquivalent(const Image& stored, const TiffLayout& layout) {
+    Image plain = stored;
+    if (layout.photometric == PHOTOMETRIC_PALETTE) {
+        plain.channels = 3;
+        plain.bits = 16;
+        plain.samples.clear();
+        for (uint16_t index : stored.samples)
+            for (int c = 0; c < 3; ++c) plain.samples.push_back(paletteColour(index, c));
+        return plain;
+    }
+    plain.bits = layout.bits <= 8 ? 8 : 16;
+    const uint32_t max = (1u << layout.bits) - 1, target = (1u << plain.bits) - 1;
+    for (uint16_t& s : plain.samples) {
+        s = static_cast<uint16_t>((s * target + max / 2) / max);
+        if (layout.photometric == PHOTOMETRIC_MINISWHITE) s = static_cast<uint16_t>(target - s);
+    }
+    return plain;
+}
+
+// What libtiff's RGBA interface decodes from the file, as 8-bit RGB.
+Image decodedByLibtiff(const std::string& path) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "r");
+    Image image;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &image.width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &image.height);
+    std::vector<uint32_t> rgba(static_cast<size_t>(image.width) * image.height);
+    TIFFReadRGBAImageOriented(tiff, image.width, image.height, rgba.data(), ORIENTATION_TOPLEFT, 0);
+    TIFFClose(tiff);
+    for (uint32_t pixel : rgba)
+        image.samples.insert(image.samples.end(), {static_cast<uint16_t>(TIFFGetR(pixel)),
+                                                   static_cast<uint16_t>(TIFFGetG(pixel)),
+                                                   static_cast<uint16_t>(TIFFGetB(pixel))});
+    return image;
+}
+
+struct LayoutCase {
+    const char* name;
+    int channels;
+    TiffLayout layout;
+};
+
+class TiffLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(TiffLayoutTest, SeparatesLikeThePlainImage) {
+    const LayoutCase& param = GetParam();
+    ScratchFolder folder;
+    // Odd sizes: partial strips and tiles at the right and bottom edges.
+    const Image stored = imageOfBits(37, 35, param.channels, param.layout.bits);
+    writeTiffLayout(folder.path("in.tif"), stored, param.layout);
+    const Image plain = param.layout.compression == COMPRESSION_JPEG ? decodedByLibtiff(folder.path("in.tif"))
+                                                                      : plainEquivalent(stored, param.layout);
+    writePng(folder.path("plain.png"), plain);
+    for (const char* input : {"in.tif", "plain.png"}) {
+        const ToolResult run = runTool({"separate", folder.path(input), "-c", "HUE_PARAM_CMYKOG", "-o",
+                                        folder.path(std::string(input) + ".out.tif"), "--depth", "16", "--quiet"});
+        ASSERT_EQ(run.status, 0) << input << ": " << run.err;
+    }
+    const Image fromTiff = readSeparatedTiff(folder.path("in.tif.out.tif")).image;
+    const Image fromPng = readSeparatedTiff(folder.path("plain.png.out.tif")).image;
+    ASSERT_EQ(fromTiff.samples.size(), fromPng.samples.size());
+    EXPECT_TRUE(fromTiff.samples == fromPng.samples);
+}
+
+TiffLayout layoutWith(int bits, int photometric, bool planar, uint32_t tileSize, int compression, bool alpha = false) {
+    TiffLayout layout = layoutOf(bits, photometric);
+    layout.planar = planar;
+    layout.tileSize = tileSize;
+    layout.compression = compression;
+    layout.alpha = alpha;
+    layout.rowsPerStrip = compression == COMPRESSION_JPEG ? 16 : 3;
+    return layout;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, TiffLayoutTest,
+    ::testing::Values(
+        LayoutCase{"Grey1Bit", 1, layoutWith(1, PHOTOMETRIC_MINISBLACK, false, 0, COMPRESSION_PACKBITS)},
+        LayoutCase{"MinIsWhite1Bit", 1, layoutWith(1, PHOTOMETRIC_MINISWHITE, false, 0, COMPRESSION_NONE)},
+        LayoutCase{"Grey2Bit", 1, layoutWith(2, PHOTOMETRIC_MINISBLACK, false, 0, COMPRESSION_LZW)},
+        LayoutCase{"Grey4BitTiled", 1, layoutWith(4, PHOTOMETRIC_MINISBLACK, false, 16, COMPRESSION_NONE)},
+        LayoutCase{"Rgb12Bit", 3, layoutWith(12, PHOTOMETRIC_RGB, false, 0, COMPRESSION_NONE)},
+        LayoutCase{"Palette4Bit", 1, layoutWith(4, PHOTOMETRIC_PALETTE, false, 0, COMPRESSION_NONE)},
+        LayoutCase{"Palette8BitTiled", 1, layoutWith(8, PHOTOMETRIC_PALETTE, false, 16, COMPRESSION_ADOBE_DEFLATE)},
+        LayoutCase{"PlanarStrips", 3, layoutWith(8, PHOTOMETRIC_RGB, true, 0, COMPRESSION_ADOBE_DEFLATE)},
+        LayoutCase{"PlanarStripsAlpha16", 4, layoutWith(16, PHOTOMETRIC_RGB, true, 0, COMPRESSION_LZW, true)},
+        LayoutCase{"TiledRgb", 3, layoutWith(8, PHOTOMETRIC_RGB, false, 16, COMPRESSION_LZW)},
+        LayoutCase{"TiledPlanar16", 3, layoutWith(16, PHOTOMETRIC_RGB, true, 32, COMPRESSION_ADOBE_DEFLATE)},
+        LayoutCase{"YCbCrJpegStrips", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 0, COMPRESSION_JPEG)},
+        LayoutCase{"YCbCrJpegTiles", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 16, COMPRESSION_JPEG)}),
+    [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
+
+} // namespace
