@@ -2,25 +2,22 @@
 // private temporary folder.
 //
 // Input: byte 0 chooses the mode, byte 1 the configuration, the rest is the
-// file (or, in the last mode, patches to a file of the right size). The two
-// loader modes handle tens of megabytes each (the loader's list of all
-// colours, the scratch block, the file) and cost 30 to 100 times a table
-// read, so only the byte values 6 and 7 choose them: the fuzzer spends its
+// file (or a record, or patches to a trusted table). Only the byte values 6
+// and 7 choose the record and the patches: the fuzzer spends most of its
 // time on the table reader, whose input is the file's content.
 //   other:     the file is read as a cache table; look-ups with entry
 //              sizes of 0 to 17 bytes must refuse a table too small, and an
 //              engine with the table attached must compute its pixels,
 //              giving the output of an engine without a cache.
-//   mode 6:    the file lies under its name when an instance loads with
-//              the cache flag: its size is wrong (a fuzz input is far
-//              smaller than a table), so the instance must start to build
-//              a new table instead of reading it. The build is stopped at
-//              its first progress report to keep the run fast; the load
-//              then fails and the file stays as it was.
-//   mode 7:    a sparse file of exactly the right size (one or two
-//              channels) with groups of 3 + channels input bytes written
+//   mode 6:    the record beside a trusted table (one channel) is the
+//              input: the table must be trusted exactly when the record is
+//              the one its writer wrote. (A table without a valid record is
+//              never read, and every such load starts a build of 16,777,216
+//              colours: the tests cover that.)
+//   mode 7:    a trusted table of one or two channels (with its record)
+//              with up to 16 groups of 3 + channels input bytes written
 //              into it (R, G, B, then the entry's bytes): the load must
-//              read it without building, and the patched colours must
+//              map it without building, and the patched colours must
 //              convert to the bytes written.
 #include "FuzzSupport.h"
 
@@ -106,30 +103,6 @@ void ReadAsTable(uint8_t choice, const uint8_t* data, size_t size)
         __builtin_trap();
 }
 
-struct BuildStopped {};
-int StopTheBuild(double, long long) { throw BuildStopped(); }
-
-void WrongSizeThroughTheLoader(uint8_t choice, const uint8_t* data, size_t size)
-{
-    const VarnelPreset& preset = VarnelPresetTable()[choice % VarnelPresetCount()];
-    const std::string path = CachePath(preset.name, nullptr);
-    fuzz::WriteFile(path, data, size);
-
-    CVarnelDll dll;
-    dll.SetTemporaryFolder(Text(fuzz::ScratchFolder()));
-    dll.SetFlags(1);
-    // The first report comes after the first colour: the build ran, so the
-    // file was not taken as a table.
-    if (dll.SetPreferences(Text(preset.name), nullptr, nullptr, 0, 0, StopTheBuild, 0) != -108)
-        __builtin_trap();
-    if (dll.GetChannels() != 0)
-        __builtin_trap();
-    std::ifstream file(path, std::ios::binary);
-    const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (content.size() != size || std::memcmp(content.data(), data, size) != 0)
-        __builtin_trap();
-}
-
 // The instance keeps its callback for its conversions; only a report
 // during the load would mean that the table was built.
 bool g_loading = false;
@@ -140,29 +113,25 @@ int NoBuildExpected(double, long long)
     return 0;
 }
 
-void PatchedTableThroughTheLoader(uint8_t choice, const uint8_t* data, size_t size)
+// The trusted table of a channel count: written once per process, every
+// entry zero, with its record, by the library's own writer. Inputs patch it
+// in place and undo their patches, each time putting back the file's
+// modification time, so that the record keeps naming the file: the loader
+// trusts whatever the entries hold, as after a build, and no input has to
+// write 16 or 32 MiB.
+struct TrustedTable {
+    std::string path;
+    std::string digest;
+    struct timespec modified = {};
+};
+
+const TrustedTable& TrustedTableOf(unsigned channels, const std::string& extra)
 {
-    const unsigned channels = 1 + (choice & 1);
-    const std::string extra = "CHANNELS=" + std::to_string(channels) + ";";
+    static TrustedTable tables[2];
+    TrustedTable& table = tables[channels - 1];
+    if (!table.path.empty())
+        return table;
     const std::string path = CachePath("HUE_PARAM_CMYK", extra.c_str());
-    // The table as a build would leave it, all entries zero but the patched
-    // ones, put in place with its record by the library's own writer: the
-    // loader trusts it. The buffer is kept across inputs, its patches undone.
-    static std::vector<uint8_t> tables[2];
-    std::vector<uint8_t>& table = tables[channels - 1];
-    table.resize(size_t(channels) * kCacheColours);
-    // The bytes each patched colour must convert to (the last write wins).
-    std::map<uint32_t, std::vector<uint8_t>> patched;
-    std::vector<uint32_t> offsets;
-    const size_t group = 3 + channels;
-    for (size_t i = 0; i + group <= size; i += group) {
-        const uint8_t* p = data + i;
-        const uint32_t k = (uint32_t(p[2] >> 4) << 20) + (uint32_t(p[1]) << 12) +
-                           (uint32_t(p[2] & 15) << 8) + p[0];
-        std::memcpy(&table[size_t(k) * channels], p + 3, channels);
-        offsets.push_back(k * channels);
-        patched[uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16].assign(p + 3, p + 3 + channels);
-    }
     CVarnel config;
     // The first preset in name order.
     const VarnelPreset* preset = VarnelPresetTable();
@@ -170,11 +139,52 @@ void PatchedTableThroughTheLoader(uint8_t choice, const uint8_t* data, size_t si
         config.ParseText(preset->text, long(std::strlen(preset->text))) != 0 ||
         config.ParseText(extra.c_str(), long(extra.size())) != 0)
         __builtin_trap();
-    const bool saved = CVarnelCacheFile(path, config.GetSourceDigest(), channels).Save(table.data());
-    for (uint32_t offset : offsets)
-        std::memset(&table[offset], 0, channels);
-    if (!saved)
+    const std::vector<uint8_t> zeros(size_t(channels) * kCacheColours);
+    struct stat info {};
+    const CVarnelCacheFile file(path, config.GetSourceDigest(), channels);
+    if (!file.Save(zeros.data()) || !file.Open() || stat(path.c_str(), &info) != 0)
         __builtin_trap();
+    table.modified = info.st_mtim;
+    table.digest = config.GetSourceDigest();
+    table.path = path;
+    return table;
+}
+
+// Writes the given bytes at the given offsets and puts the modification
+// time back.
+void PatchInPlace(const TrustedTable& table, const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& patches)
+{
+    const int fd = open(table.path.c_str(), O_WRONLY);
+    if (fd < 0)
+        __builtin_trap();
+    for (const auto& patch : patches) {
+        if (pwrite(fd, patch.second.data(), patch.second.size(), off_t(patch.first)) != ssize_t(patch.second.size()))
+            __builtin_trap();
+    }
+    const struct timespec times[2] = {{0, UTIME_OMIT}, table.modified};
+    if (futimens(fd, times) != 0 || close(fd) != 0)
+        __builtin_trap();
+}
+
+void PatchedTableThroughTheLoader(uint8_t choice, const uint8_t* data, size_t size)
+{
+    const unsigned channels = 1 + (choice & 1);
+    const std::string extra = "CHANNELS=" + std::to_string(channels) + ";";
+    const TrustedTable& table = TrustedTableOf(channels, extra);
+    // The bytes each patched colour must convert to (the last write wins).
+    // Sixteen patches at most: more would only lengthen the run.
+    std::map<uint32_t, std::vector<uint8_t>> patched;
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> patches, undo;
+    const size_t group = 3 + channels;
+    for (size_t i = 0; i + group <= size && patches.size() < 16; i += group) {
+        const uint8_t* p = data + i;
+        const uint32_t k = (uint32_t(p[2] >> 4) << 20) + (uint32_t(p[1]) << 12) +
+                           (uint32_t(p[2] & 15) << 8) + p[0];
+        patches.emplace_back(k * channels, std::vector<uint8_t>(p + 3, p + 3 + channels));
+        undo.emplace_back(k * channels, std::vector<uint8_t>(channels, 0));
+        patched[uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16].assign(p + 3, p + 3 + channels);
+    }
+    PatchInPlace(table, patches);
 
     CVarnelDll dll;
     dll.SetTemporaryFolder(Text(fuzz::ScratchFolder()));
@@ -186,7 +196,7 @@ void PatchedTableThroughTheLoader(uint8_t choice, const uint8_t* data, size_t si
         __builtin_trap();
     if (dll.GetChannels() != long(channels))
         __builtin_trap();
-    // An untouched entry of a sparse file reads as zero.
+    // An untouched entry reads as zero.
     patched.emplace(0x010203u, std::vector<uint8_t>(channels, 0));
     for (const auto& entry : patched) {
         uint8_t in[3] = {uint8_t(entry.first), uint8_t(entry.first >> 8), uint8_t(entry.first >> 16)};
@@ -202,6 +212,25 @@ void PatchedTableThroughTheLoader(uint8_t choice, const uint8_t* data, size_t si
                 __builtin_trap();
         }
     }
+    PatchInPlace(table, undo);
+}
+
+std::string ContentOf(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void FuzzedRecord(const uint8_t* data, size_t size)
+{
+    const TrustedTable& table = TrustedTableOf(1, "CHANNELS=1;");
+    const CVarnelCacheFile file(table.path, table.digest, 1);
+    static const std::string genuine = ContentOf(file.RecordPath());
+    fuzz::WriteFile(file.RecordPath(), data, size);
+    const bool trusted = file.Open() != nullptr;
+    fuzz::WriteFile(file.RecordPath(), reinterpret_cast<const uint8_t*>(genuine.data()), genuine.size());
+    if (trusted != (std::string(reinterpret_cast<const char*>(data), size) == genuine))
+        __builtin_trap();
 }
 
 } // namespace
@@ -215,7 +244,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     data += 2;
     size -= 2;
     if (mode == 6)
-        WrongSizeThroughTheLoader(choice, data, size);
+        FuzzedRecord(data, size);
     else if (mode == 7)
         PatchedTableThroughTheLoader(choice, data, size);
     else
