@@ -233,6 +233,26 @@ INSTANTIATE_TEST_SUITE_P(
                        return Prepared{"in.tif", toSrgb(cmykProfile().get(), TYPE_CMYK_16, image.samples, INTENT_PERCEPTUAL, 0)};
                    },
                    {"--input-profile", "@cmyk.icc"}, "converted from Plain CMYK test, perceptual"},
+        ColourCase{"GreyPngWithGreyProfile",
+                   [](const ScratchFolder& f) {
+                       cmsToneCurve* curve = cmsBuildGamma(nullptr, 1.8);
+                       const Profile grey(cmsCreateGrayProfile(cmsD50_xyY(), curve));
+                       cmsFreeToneCurve(curve);
+                       describe(grey.get(), "Grey 1.8 test");
+                       const Image image = makeTestImage(kWidth, kHeight, 1, 16);
+                       writePng(f.path("in.png"), image, bytesOf(grey.get()));
+                       return Prepared{"in.png", toSrgb(grey.get(), TYPE_GRAY_16, image.samples, INTENT_PERCEPTUAL, 0)};
+                   },
+                   {}, "converted from Grey 1.8 test, perceptual"},
+        // Through an RGB profile, grey is R = G = B.
+        ColourCase{"GreyJpegWithRgbProfile",
+                   [](const ScratchFolder& f) {
+                       writeJpeg(f.path("in.jpg"), makeTestImage(kWidth, kHeight, 1, 8), bytesOf(wideRgbProfile().get()));
+                       std::vector<uint16_t> rgb;
+                       for (uint16_t v : readJpeg(f.path("in.jpg")).samples) rgb.insert(rgb.end(), {v, v, v});
+                       return Prepared{"in.jpg", toSrgb(wideRgbProfile().get(), TYPE_RGB_8, rgb, INTENT_SATURATION, 0)};
+                   },
+                   {"--intent", "saturation"}, "converted from Wide RGB test, saturation"},
         // CIELAB stores a and b signed; Lab's ICC encoding offsets them by 128.
         ColourCase{"LabTiff",
                    [](const ScratchFolder& f) {

@@ -72,6 +72,10 @@ private:
     // Stored sample value to the value handed on: scaled to the 8 or 16
     // bits of the layout; palette indices become colours elsewhere.
     uint16_t scale(uint16_t value) const;
+    // The value handed on for each stored value of each sample used, where
+    // it differs from the stored one: made once, looked up per pixel.
+    void prepareValueTables();
+    std::vector<std::vector<uint16_t>> m_valueOf;
 
     TiffHandle m_tiff;
     // One plane per sample in strips: a handle of its own for each plane
@@ -103,6 +107,7 @@ TiffReader::TiffReader(const std::string& path) : ImageReader(path), m_tiff(open
     SourceLayout layout;
     readFormat(layout);
     setLayout(layout);
+    prepareValueTables();
     m_band.resize(m_planar ? m_samplesUsed : 1);
     if (m_tiled) {
         prepareTiles();
@@ -295,6 +300,30 @@ uint16_t TiffReader::scale(uint16_t value) const {
     return static_cast<uint16_t>((value * target + max / 2) / max);
 }
 
+void TiffReader::prepareValueTables() {
+    m_valueOf.resize(m_samplesUsed);
+    for (uint16_t s = 0; s < m_samplesUsed; ++s) {
+        const bool lab = m_lab != LabEncoding::None && !(m_bits == 8 && (s == 0 || m_lab == LabEncoding::Icc));
+        if (m_bits == m_outputBits && !lab) continue;  // handed on as stored
+        m_valueOf[s].resize(size_t{1} << m_bits);
+        for (uint32_t v = 0; v < m_valueOf[s].size(); ++v) {
+            m_valueOf[s][v] = m_lab != LabEncoding::None ? labSample(static_cast<uint16_t>(v), s) : scale(static_cast<uint16_t>(v));
+        }
+    }
+}
+
+// Every step-th value from in, through the table unless it is empty, to
+// every stride-th place of out.
+template <typename Sample>
+void copySamples(const uint16_t* in, size_t step, const std::vector<uint16_t>& table, Sample* out, size_t stride,
+                 uint32_t count) {
+    if (table.empty()) {
+        for (uint32_t x = 0; x < count; ++x) out[x * stride] = static_cast<Sample>(in[x * step]);
+    } else {
+        for (uint32_t x = 0; x < count; ++x) out[x * stride] = static_cast<Sample>(table[in[x * step]]);
+    }
+}
+
 void TiffReader::readSourceRow(void* row) {
     if (m_nextRow >= height()) fail("read past the last row");
     if (m_nextRow >= m_bandFirstRow + m_bandRows) {
@@ -306,28 +335,26 @@ void TiffReader::readSourceRow(void* row) {
     }
     const size_t samplesPerPixel = m_planar ? 1 : m_samplesStored;
     const size_t rowOffset = static_cast<size_t>(m_nextRow - m_bandFirstRow) * width() * samplesPerPixel;
-    auto* out8 = static_cast<uint8_t*>(row);
-    auto* out16 = static_cast<uint16_t*>(row);
-    size_t o = 0;
-    for (uint32_t x = 0; x < width(); ++x) {
-        if (!m_palette.empty()) {
-            const uint16_t* colour = m_palette.data() + 3 * size_t{m_band[0][rowOffset + x * samplesPerPixel]};
-            out16[o++] = colour[0];
-            out16[o++] = colour[1];
-            out16[o++] = colour[2];
-            continue;
+    ++m_nextRow;
+    if (!m_palette.empty()) {
+        const uint16_t* indices = m_band[0].data() + rowOffset;
+        auto* out = static_cast<uint16_t*>(row);
+        for (uint32_t x = 0; x < width(); ++x, out += 3) {
+            const uint16_t* colour = m_palette.data() + 3 * size_t{indices[x * samplesPerPixel]};
+            out[0] = colour[0];
+            out[1] = colour[1];
+            out[2] = colour[2];
         }
-        for (uint16_t s = 0; s < m_samplesUsed; ++s) {
-            uint16_t value = m_planar ? m_band[s][rowOffset + x] : m_band[0][rowOffset + x * samplesPerPixel + s];
-            if (m_lab != LabEncoding::None) value = labSample(value, s);
-            if (m_outputBits == 8) {
-                out8[o++] = static_cast<uint8_t>(scale(value));
-            } else {
-                out16[o++] = scale(value);
-            }
+        return;
+    }
+    for (uint16_t s = 0; s < m_samplesUsed; ++s) {
+        const uint16_t* in = m_planar ? m_band[s].data() + rowOffset : m_band[0].data() + rowOffset + s;
+        if (m_outputBits == 8) {
+            copySamples(in, samplesPerPixel, m_valueOf[s], static_cast<uint8_t*>(row) + s, m_samplesUsed, width());
+        } else {
+            copySamples(in, samplesPerPixel, m_valueOf[s], static_cast<uint16_t*>(row) + s, m_samplesUsed, width());
         }
     }
-    ++m_nextRow;
 }
 
 } // namespace
