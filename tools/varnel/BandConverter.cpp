@@ -30,7 +30,7 @@ BandConverter::BandConverter(CVarnelDll& instance, const BandFormat& format, con
 void BandConverter::convert(Band& band) {
     const uint32_t pixels = m_format.width * band.rows;
     separate(band, pixels);
-    encodeStrips(band, pixels);
+    if (m_format.tiffStrips) encodeStrips(band, pixels);
     m_coverage.addRows(bytesOf(band.inks), m_format.width, band.firstRow, band.rows);
     if (m_format.tacMap) {
         band.tacMap.resize(static_cast<size_t>(pixels) * 3);

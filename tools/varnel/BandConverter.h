@@ -25,6 +25,7 @@ struct BandFormat {
     bool tacMap = false;
     uint32_t tacLimitPercent = 300;
     TiffCompression compression;
+    bool tiffStrips = true;  // false: the inks go to a PSD as they are
 };
 
 class BandConverter {

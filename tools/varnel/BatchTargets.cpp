@@ -34,7 +34,8 @@ void BatchTargets::createFolders() const {
 OutputRequest BatchTargets::outputsFor(const std::string& input, int bits) const {
     const std::string stem = stemOf(input);
     OutputRequest request;
-    request.tiffPath = inFolder(output, stem + ".tif");
+    request.separationPath = inFolder(output, stem + (psd ? ".psd" : ".tif"));
+    request.psd = psd;
     request.platesFolder = inFolder(plates, stem);
     request.proofPath = inFolder(proof, stem + "-proof.png");
     request.tacMapPath = inFolder(tacMap, stem + "-tac-map.png");

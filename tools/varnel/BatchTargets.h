@@ -1,5 +1,5 @@
 // Where the files of each image go when -o names a folder: the TIFF as
-// OUTPUT/NAME.tif (NAME: the input's file name without its extension), and
+// OUTPUT/NAME.tif or the PSD as OUTPUT/NAME.psd (NAME: the input's file name without its extension), and
 // beside it, in the folders that --plates, --proof, --tac-map and --report
 // name, NAME/<ink>.png, NAME-proof.png, NAME-tac-map.png and NAME.json. The
 // suffixes keep the files of one image apart when the folders are the same.
@@ -18,6 +18,7 @@ struct BatchTargets {
     std::string proof;
     std::string tacMap;
     std::string report;
+    bool psd = false;  // NAME.psd instead of NAME.tif
 
     // Creates the folders that do not exist yet (one level each).
     void createFolders() const;

@@ -26,7 +26,10 @@ const char kHelp[] =
     "       varnel separate INPUT... -c CONFIG -o FOLDER/ [options]\n"
     "\n"
     "Separates an RGB image into one channel per ink and writes a separated\n"
-    "TIFF (compressed strips) with the ink names in its InkNames tag.\n"
+    "TIFF (compressed strips) with the ink names in its InkNames tag. The inks\n"
+    "past the fourth are also described as named spot channels with their\n"
+    "display colours, in the image resources of tag 34377 that image editors\n"
+    "and RIPs read.\n"
     "\n"
     "With several inputs, or when -o names a folder, each INPUT becomes\n"
     "FOLDER/NAME.tif (NAME: its file name without the extension); --plates,\n"
@@ -56,6 +59,10 @@ const char kHelp[] =
     "                        a picture for a person, not a colorimetric proof\n"
     "      --ink-names LIST  comma-separated names, one per ink, instead of\n"
     "                        the names derived from the inks' hue ranges\n"
+    "      --ink-colors LIST comma-separated colours RRGGBB, one per ink, that\n"
+    "                        show the inks in the proof and in the files' spot\n"
+    "                        channel information, instead of the colours\n"
+    "                        derived from the inks' hue ranges\n"
     "      --tac-limit PERCENT  the press's limit on total area coverage, the\n"
     "                        sum of all inks' coverage (default 300)\n"
     "      --report FILE     also write the ink coverage as JSON, with a\n"
@@ -70,6 +77,11 @@ const char kHelp[] =
     "                        quantised to 8 bits on the way in and out\n"
     "      --cache-dir DIR   folder of the cache files (default: the system's\n"
     "                        temporary folder)\n"
+    "      --format tiff|psd the separation as a separated TIFF (default) or\n"
+    "                        as a multichannel PSD (PSB past 30,000 pixels a\n"
+    "                        side) with one named spot channel per ink,\n"
+    "                        uncompressed, in the library's sense (255 or\n"
+    "                        65535 = no ink)\n"
     "      --compression deflate|zstd|lzw|none\n"
     "                        the TIFF's compression (default deflate); deflate\n"
     "                        and zstd strips are compressed on every thread,\n"
@@ -101,7 +113,7 @@ const std::vector<OptionRule> kOptions = {
     {"plates", 0, true},    {"proof", 0, true},        {"ink-names", 0, true},  {"cache", 0, false},
     {"cache-dir", 0, true}, {"threads", 0, true},      {"quiet", 'q', false},   {"help", 'h', false},
     {"tac-limit", 0, true}, {"tac-map", 0, true},      {"report", 0, true},     {"compression", 0, true},
-    {"level", 0, true},
+    {"level", 0, true},     {"ink-colors", 0, true},   {"format", 0, true},
     {"intent", 0, true},    {"input-profile", 0, true}, {"no-color-management", 0, false},
 };
 
@@ -158,22 +170,23 @@ std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quie
     targets.proof = options.value("proof");
     targets.tacMap = options.value("tac-map");
     targets.report = options.value("report");
+    targets.psd = options.value("format") == "psd";
     std::vector<ImageTask> tasks;
     std::map<std::string, std::string> claimed;  // TIFF path -> input
     for (const std::string& input : options.positional()) {
         ImageTask task;
         task.input = input;
         task.outputs = targets.outputsFor(input, depth);
-        const auto [other, fresh] = claimed.emplace(task.outputs.tiffPath, input);
+        const auto [other, fresh] = claimed.emplace(task.outputs.separationPath, input);
         if (!fresh) {
             throw UsageError("'" + other->second + "' and '" + input + "' would both be written to '" +
-                             task.outputs.tiffPath + "'");
+                             task.outputs.separationPath + "'");
         }
         try {
             const std::unique_ptr<ImageReader> reader = openInput(task, colour);
             task.pixels = static_cast<uint64_t>(reader->width()) * reader->height();
             noteAlpha(*reader, quiet);
-            if (sameFile(input, task.outputs.tiffPath)) throw ToolError("its output would replace it");
+            if (sameFile(input, task.outputs.separationPath)) throw ToolError("its output would replace it");
         } catch (const ToolError& error) {
             task.error = error.what();
         }
@@ -221,6 +234,8 @@ int runSeparate(const Arguments& args) {
     settings.threads = static_cast<int>(options.integer("threads", 1, 256, defaultThreads()));
     settings.tacLimitPercent = static_cast<uint32_t>(options.integer("tac-limit", 1, 1600, 300));
     const TiffCompression compression = TiffCompression::parse(options.value("compression"), options.value("level"));
+    const std::string format = options.value("format", "tiff");
+    if (format != "tiff" && format != "psd") throw UsageError("--format must be tiff or psd, not '" + format + "'");
     const bool quiet = options.has("quiet");
     std::vector<std::string> inkNames;
     if (options.has("ink-names")) inkNames = splitInkNames(options.value("ink-names"));
@@ -242,7 +257,7 @@ int runSeparate(const Arguments& args) {
         task.reader = openInput(task, colour);
         noteAlpha(*task.reader, quiet);
         task.pixels = static_cast<uint64_t>(task.reader->width()) * task.reader->height();
-        task.outputs.tiffPath = options.value("output");
+        task.outputs.separationPath = options.value("output");
         task.outputs.platesFolder = options.value("plates");
         task.outputs.proofPath = options.value("proof");
         task.outputs.tacMapPath = options.value("tac-map");
@@ -250,10 +265,13 @@ int runSeparate(const Arguments& args) {
         task.outputs.bits = depth;
         tasks.push_back(std::move(task));
     }
-    for (ImageTask& task : tasks) task.outputs.compression = compression;
+    for (ImageTask& task : tasks) {
+        task.outputs.compression = compression;
+        task.outputs.psd = format == "psd";
+    }
     // Fail on an unwritable output before the configuration (and perhaps
     // a cache) is loaded.
-    { PendingFile probe(tasks.front().outputs.tiffPath); }
+    { PendingFile probe(tasks.front().outputs.separationPath); }
 
     ConfigRequest request;
     request.nameOrPath = options.value("config");
@@ -274,7 +292,8 @@ int runSeparate(const Arguments& args) {
         g_cacheBar = nullptr;
         if (config->needsCacheBuild()) cacheBar.finish();
     }
-    const std::vector<InkInfo> inks = describeInks(config->masks(), config->channels(), inkNames);
+    std::vector<InkInfo> inks = describeInks(config->masks(), config->channels(), inkNames);
+    if (options.has("ink-colors")) applyInkColours(options.value("ink-colors"), inks);
     SeparationRunner runner(*config, inks, settings);
 
     uint64_t total = 0;

@@ -188,4 +188,23 @@ std::vector<std::string> splitInkNames(const std::string& list) {
     return names;
 }
 
+void applyInkColours(const std::string& list, std::vector<InkInfo>& inks) {
+    size_t start = 0;
+    for (size_t i = 0; i < inks.size(); ++i) {
+        const size_t comma = list.find(',', start);
+        if ((comma == std::string::npos) != (i + 1 == inks.size())) {
+            throw UsageError("--ink-colors needs one colour for each of the " + std::to_string(inks.size()) + " inks");
+        }
+        std::string hex = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const size_t first = hex.find_first_not_of(" \t#");
+        hex = first == std::string::npos ? std::string() : hex.substr(first, hex.find_last_not_of(" \t") + 1 - first);
+        if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+            throw UsageError("--ink-colors: '" + hex + "' is not a colour RRGGBB");
+        }
+        const unsigned long rgb = std::stoul(hex, nullptr, 16);
+        inks[i].colour = {((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0};
+        start = comma + 1;
+    }
+}
+
 } // namespace varnel_tool

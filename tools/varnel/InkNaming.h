@@ -61,6 +61,10 @@ std::vector<InkInfo> describeInks(const HueMaskSet& masks, int channels,
 // Splits a comma-separated --ink-names value; blanks around names are cut.
 std::vector<std::string> splitInkNames(const std::string& list);
 
+// Sets the display colours from an --ink-colors value: one RRGGBB (hex,
+// '#' optional) per ink, comma-separated. Throws UsageError.
+void applyInkColours(const std::string& list, std::vector<InkInfo>& inks);
+
 } // namespace varnel_tool
 
 #endif

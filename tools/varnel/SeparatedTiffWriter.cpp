@@ -23,7 +23,8 @@ uint32_t SeparatedTiffWriter::rowsPerStripFor(uint32_t width, int channels, int 
 
 SeparatedTiffWriter::SeparatedTiffWriter(const std::string& path, uint32_t width, uint32_t height, int bits,
                                          const std::vector<std::string>& inkNames, uint32_t rowsPerStrip,
-                                         const TiffCompression& compression)
+                                         const TiffCompression& compression,
+                                         const std::vector<uint8_t>& imageResources)
     : m_path(path), m_encodeHere(!compression.encodedByWorkers()) {
     captureTiffMessages();
     const uint16_t inks = static_cast<uint16_t>(inkNames.size());
@@ -51,6 +52,10 @@ SeparatedTiffWriter::SeparatedTiffWriter(const std::string& path, uint32_t width
               TIFFSetField(m_tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
               TIFFSetField(m_tiff, TIFFTAG_SOFTWARE, "varnel");
     if (ok && compression.usesPredictor()) ok = TIFFSetField(m_tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+    if (ok && !imageResources.empty()) {
+        ok = TIFFSetField(m_tiff, TIFFTAG_PHOTOSHOP, static_cast<uint32_t>(imageResources.size()),
+                          imageResources.data());
+    }
     if (ok && inks > 4) {
         std::vector<uint16_t> extra(inks - 4u, EXTRASAMPLE_UNSPECIFIED);
         ok = TIFFSetField(m_tiff, TIFFTAG_EXTRASAMPLES, static_cast<uint16_t>(extra.size()), extra.data());

@@ -1,7 +1,8 @@
 // Writes a separated (ink) TIFF the way prepress software and libtiff
 // expect it: PhotometricInterpretation Separated, InkSet CMYK for exactly
 // four inks and MultiInk otherwise, NumberOfInks and InkNames for every
-// channel, compressed strips. For more than four inks libtiff
+// channel, compressed strips, and image resources (when given) that name
+// the extra inks as spot channels. For more than four inks libtiff
 // counts only four colour channels in a separated image and warns when
 // ExtraSamples does not account for the rest, so the channels past the
 // fourth are declared as unspecified extra samples.
@@ -26,7 +27,7 @@ class SeparatedTiffWriter {
 public:
     SeparatedTiffWriter(const std::string& path, uint32_t width, uint32_t height, int bits,
                         const std::vector<std::string>& inkNames, uint32_t rowsPerStrip,
-                        const TiffCompression& compression);
+                        const TiffCompression& compression, const std::vector<uint8_t>& imageResources);
     ~SeparatedTiffWriter();
     SeparatedTiffWriter(const SeparatedTiffWriter&) = delete;
     SeparatedTiffWriter& operator=(const SeparatedTiffWriter&) = delete;

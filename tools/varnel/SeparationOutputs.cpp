@@ -1,5 +1,6 @@
 #include "SeparationOutputs.h"
 
+#include "ImageResources.h"
 #include "ToolError.h"
 
 #include <sys/stat.h>
@@ -44,9 +45,15 @@ SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t widt
       m_rowsPerStrip(rowsPerStrip) {
     std::vector<std::string> names;
     for (const InkInfo& ink : inks) names.push_back(ink.name);
-    m_files.push_back(std::make_unique<PendingFile>(request.tiffPath));
-    m_tiff = std::make_unique<SeparatedTiffWriter>(m_files.back()->temporaryPath(), width, height, request.bits,
-                                                   names, rowsPerStrip, request.compression);
+    m_files.push_back(std::make_unique<PendingFile>(request.separationPath));
+    if (request.psd) {
+        m_psd = std::make_unique<PsdWriter>(m_files.back()->temporaryPath(), width, height, request.bits, inks);
+    } else {
+        // The inks past the four process inks are the TIFF's extra samples.
+        m_tiff = std::make_unique<SeparatedTiffWriter>(
+            m_files.back()->temporaryPath(), width, height, request.bits, names, rowsPerStrip, request.compression,
+            inks.size() > 4 ? spotChannelResources(inks, 4) : std::vector<uint8_t>());
+    }
     if (!request.platesFolder.empty()) {
         if (ensureFolder(request.platesFolder)) m_createdFolder.path = request.platesFolder;
         for (const std::string& name : names) {
@@ -71,9 +78,13 @@ SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t widt
 }
 
 void SeparationOutputs::write(const Band& band) {
-    const uint32_t firstStrip = band.firstRow / m_rowsPerStrip;
-    for (size_t s = 0; s < band.strips.size(); ++s) {
-        m_tiff->writeStrip(firstStrip + static_cast<uint32_t>(s), band.strips[s]);
+    if (m_psd) {
+        m_psd->writeRows(band.firstRow, band.rows, bytesOf(band.inks));
+    } else {
+        const uint32_t firstStrip = band.firstRow / m_rowsPerStrip;
+        for (size_t s = 0; s < band.strips.size(); ++s) {
+            m_tiff->writeStrip(firstStrip + static_cast<uint32_t>(s), band.strips[s]);
+        }
     }
     if (!m_plates.empty()) writePlates(band);
     if (m_proof) {
@@ -104,7 +115,11 @@ void SeparationOutputs::writePlates(const Band& band) {
 }
 
 void SeparationOutputs::finish(const std::string& report) {
-    m_tiff->finish();
+    if (m_psd) {
+        m_psd->finish();
+    } else {
+        m_tiff->finish();
+    }
     for (auto& plate : m_plates) plate->finish();
     if (m_proof) m_proof->finish();
     if (m_tacMap) m_tacMap->finish();

@@ -1,5 +1,5 @@
-// The files a separation writes: the separated TIFF, optionally one PNG
-// plate per ink and a proof. All are written under temporary names and
+// The files a separation writes: the separated TIFF or PSD, optionally one
+// PNG plate per ink, a proof, a TAC map and a coverage report. All are written under temporary names and
 // appear together only when every one of them is complete.
 #ifndef VARNEL_TOOL_SEPARATIONOUTPUTS_H
 #define VARNEL_TOOL_SEPARATIONOUTPUTS_H
@@ -8,6 +8,7 @@
 #include "InkNaming.h"
 #include "PendingFile.h"
 #include "PngWriter.h"
+#include "PsdWriter.h"
 #include "SeparatedTiffWriter.h"
 
 #include <memory>
@@ -17,13 +18,14 @@
 namespace varnel_tool {
 
 struct OutputRequest {
-    std::string tiffPath;
+    std::string separationPath;  // the TIFF, or the PSD when psd
     std::string platesFolder;  // empty: no plates
     std::string proofPath;     // empty: no proof
     std::string tacMapPath;    // empty: no TAC map
     std::string reportPath;    // empty: no coverage report
     int bits = 8;
     TiffCompression compression;
+    bool psd = false;
 };
 
 class SeparationOutputs {
@@ -57,7 +59,8 @@ private:
     int m_channels;
     uint32_t m_rowsPerStrip;
     std::vector<std::unique_ptr<PendingFile>> m_files;
-    std::unique_ptr<SeparatedTiffWriter> m_tiff;
+    std::unique_ptr<SeparatedTiffWriter> m_tiff;  // one of these two
+    std::unique_ptr<PsdWriter> m_psd;
     std::vector<std::unique_ptr<PngWriter>> m_plates;
     std::unique_ptr<PngWriter> m_proof;
     std::unique_ptr<PngWriter> m_tacMap;

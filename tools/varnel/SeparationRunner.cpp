@@ -31,6 +31,7 @@ RunResult SeparationRunner::run(ImageReader& reader, const OutputRequest& reques
     format.tacMap = !request.tacMapPath.empty();
     format.tacLimitPercent = m_settings.tacLimitPercent;
     format.compression = request.compression;
+    format.tiffStrips = !request.psd;
     const TacMapPainter tacMap(channels, m_settings.depth, m_settings.tacLimitPercent);
 
     const uint32_t threads =

@@ -1,0 +1,26 @@
+// The image resources that image editors and RIPs read to rebuild named
+// spot channels: the channel names (resource 1006, and 1045 in Unicode),
+// the display info of each channel with its colour, solidity and kind
+// "spot" (1077), and the alternate spot colours (1067). A separated TIFF
+// carries them in its Photoshop tag (34377) for the inks past the four
+// process inks; a multichannel PSD carries them for every ink.
+#ifndef VARNEL_TOOL_IMAGERESOURCES_H
+#define VARNEL_TOOL_IMAGERESOURCES_H
+
+#include "InkNaming.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace varnel_tool {
+
+// The resource blocks for the inks from firstInk on, which are the file's
+// channels firstInk, firstInk + 1 and so on. Colours are given in RGB.
+std::vector<uint8_t> spotChannelResources(const std::vector<InkInfo>& inks, size_t firstInk);
+
+// Appends big-endian integers, as every image resource stores them.
+void appendBigEndian(std::vector<uint8_t>& out, uint64_t value, int bytes);
+
+} // namespace varnel_tool
+
+#endif
