@@ -2,8 +2,16 @@
 //
 // A host constructs a CVarnelDll, optionally sets the temporary folder and
 // the flags, loads a configuration with SetPreferences and converts colours.
-// No method lets an exception reach the host. One instance serves one thread
-// at a time; separate instances are independent.
+// No method lets an exception reach the host.
+//
+// Threading: one instance serves one thread at a time (no two of its
+// methods may run at once, GetChannels included); separate instances are
+// independent and may load and convert on separate threads at once. The
+// static GetCacheFileName may be called from any thread.
+//
+// Conversions: with nothing loaded, RGB2Multichannel and RGB8ToMultichannel
+// return 0 and write nothing; RGB16ToMultichannel likewise. Input and output
+// may overlap, in place included (the input is then copied first).
 #ifndef VARNEL_VARNELDLL_H
 #define VARNEL_VARNELDLL_H
 
@@ -25,7 +33,10 @@ public:
     // Loads a preset (a name without extension) or a .cfg/.xml file, then
     // the optional extra text over it. The reserved arguments are ignored.
     // Returns 0, -1 (bad argument, unknown preset, unreadable file, parse
-    // error) or -108 (out of memory); on failure the instance is empty.
+    // error, more than 16 channels) or -108 (out of memory); on failure the
+    // instance is empty. With the cache flag, the cache is keyed by the
+    // base name of nameOrPath and the extra text, and checked against the
+    // configuration's content before it is used.
     virtual long SetPreferences(char* nameOrPath, char* text, char* reserved1,
                                 long reserved2, long reserved3,
                                 VarnelProgressProc progress, long long value);
@@ -40,13 +51,26 @@ public:
     virtual long RGB8ToMultichannel(void* in, void* out, unsigned int count);
     virtual long RGB16ToMultichannel(unsigned short* in, unsigned short* out,
                                      unsigned int count);
-    // The folder must end with a path separator and be shorter than 260
-    // characters; a longer or null text is ignored.
+    // The folder for cache files. It must end with '/': the cache file's
+    // name is appended to it as it stands, so without the separator the
+    // file lands beside the folder. Shorter than 260 characters; a longer
+    // or null text is ignored and the folder set before stays. By default
+    // the user's own folder in the system's temporary folder,
+    // "<tmp>/varnel-<uid>/". A folder that others could write to, or a
+    // link, gets no cache (the load still succeeds).
     virtual void SetTemporaryFolder(char* folder);
     // False, buffer untouched, when the folder text does not fit in size.
     virtual bool GetTemporaryFolder(char* buffer, long size);
     virtual long GetChannels();
+    // Calls proc with each of the 57 preset names and user; false for a
+    // null proc.
     virtual bool EnumCfgs(VarnelEnumProc proc, void* user);
+    // A preset's text. With a null buffer: *size receives the text's length
+    // without the terminating zero. With a buffer: when *size is below the
+    // length, nothing is copied and the result is still true; otherwise
+    // *size bytes are copied (length + 1 at most), so pass length + 1 to get the
+    // terminating zero too. False (nothing changed) for an unknown name or a
+    // null name or size.
     virtual bool GetCfgByName(char* name, long* size, char* buffer);
 
     // The cache file name (without folder) for a configuration name and an

@@ -9,8 +9,18 @@
  * ink. Output buffers hold one value per ink channel per pixel, channel 0
  * first; size them as count * kal_GetChannels(handle) values.
  *
- * Threading: an instance serves one thread at a time; separate instances
- * may be used on separate threads at once.
+ * Threading: an instance serves one thread at a time (its calls, loading
+ * and converting alike, must not overlap); separate instances may load and
+ * convert on separate threads at once. Nothing is shared between instances
+ * but the constant preset table and, read-only, a cache file that several
+ * instances of the process use.
+ *
+ * Cache files (flag VARNEL_FLAG_CACHE) go to the instance's folder: by
+ * default the user's temporary folder in the home directory. A folder that
+ * other users could write to, or that is a link, gets no cache; a missing
+ * one is made with mode 0700. A cache file is used only when the record
+ * written beside it shows that it was built from this very configuration
+ * by this version of the library; otherwise it is built anew.
  */
 #ifndef VARNEL_VARNEL_H
 #define VARNEL_VARNEL_H
@@ -43,7 +53,8 @@ VARNEL_API VarnelHandle kal_InitVarnel(void);
 VARNEL_API void kal_EndVarnel(VarnelHandle handle);
 
 /* Loads a configuration: a preset name (no extension; a directory in front
- * is ignored) or a .cfg file, then the optional extra text over it.
+ * is ignored) or a .cfg file, then the optional extra text over it. A
+ * configuration with more than 16 channels does not load.
  * Returns 0 in every case; a failed load leaves the instance empty, which
  * kal_GetChannels reports as 0. */
 VARNEL_API long kal_SetPreferences(VarnelHandle handle, char* nameOrPath, char* text);
@@ -55,10 +66,12 @@ VARNEL_API long kal_SetFlags(VarnelHandle handle, long flags);
  * or when nothing is loaded. */
 VARNEL_API long kal_GetChannels(VarnelHandle handle);
 
-/* Separates count 16-bit RGB pixels (R, G, B per pixel) into out.
+/* Separates count 16-bit RGB pixels (R, G, B per pixel) into out, which
+ * receives count * kal_GetChannels(handle) values. in and out may overlap,
+ * in place included (the input is then copied first).
  * Returns 0 on success; -1 for a NULL handle, a NULL buffer, a zero count
- * or an instance without a loaded configuration; -108 when memory cannot
- * be obtained or the conversion fails unexpectedly. */
+ * or an instance without a loaded configuration (nothing is written); -108
+ * when memory cannot be obtained or the conversion fails unexpectedly. */
 VARNEL_API long kal_RGB2Multichannel(VarnelHandle handle, unsigned short* in,
                                      unsigned short* out, unsigned int count);
 

@@ -3,6 +3,7 @@
 #include "varnel/varnel.h"
 
 #include "engine/VarnelIF.h"
+#include "interface/VarnelConversion.h"
 #include "interface/VarnelManager.h"
 
 #include <new>
@@ -59,14 +60,9 @@ VARNEL_API long kal_RGB2Multichannel(VarnelHandle handle, unsigned short* in, un
     CVarnelIF* engine = Instance(handle)->GetEngine();
     if (!engine)
         return -1;
-    // The engine runs without the instance's guard; an exception must still
-    // never cross into a C host.
-    try {
-        uint32_t processed = 0;
-        return engine->Convert16(in, out, count, count, &processed, nullptr, 0);
-    } catch (...) {
-        return -108;
-    }
+    // The conversion's guard keeps every exception from crossing into a C
+    // host, and takes care of an output that overlaps the input.
+    return CVarnelConversion::Rgb16(engine, in, out, count, nullptr, 0);
 }
 
 } // extern "C"

@@ -24,6 +24,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -261,6 +262,77 @@ INSTANTIATE_TEST_SUITE_P(
                       ChannelLimitCase{"Huge", "CHANNELS=99999;", 0},
                       ChannelLimitCase{"MinusOne", "CHANNELS=-1;", 0}),
     [](const ::testing::TestParamInfo<ChannelLimitCase>& info) { return std::string(info.param.name); });
+
+// ---- input and output in one buffer ----
+
+struct OverlapCase {
+    const char* name;
+    bool eightBit;
+    bool cached;
+    long inOffset;   // in values from the buffer's start
+    long outOffset;
+};
+
+class OverlappingBuffers : public ::testing::TestWithParam<OverlapCase> {};
+
+// In place, or shifted either way: the same inks as separate buffers, on the
+// 8-bit, 16-bit and cached paths and through the C function.
+TEST_P(OverlappingBuffers, GiveTheSameInksAsSeparateBuffers)
+{
+    const OverlapCase& c = GetParam();
+    // One cache for every case, built once.
+    static const ScratchFolder folder;
+    CVarnelDll dll;
+    dll.SetTemporaryFolder(Text(folder.Path()));
+    dll.SetFlags(c.cached ? 1 : 0);
+    ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYKOG"));
+    VarnelHandle handle = kal_InitVarnel();
+    kal_SetPreferences(handle, Text("HUE_PARAM_CMYKOG"), nullptr);
+    const unsigned count = 3000;
+    const size_t channels = 6;
+    std::mt19937 random(3);
+    std::vector<unsigned short> rgb(3 * count);
+    for (unsigned short& v : rgb)
+        v = static_cast<unsigned short>(random() % (c.eightBit ? 256 : 65536));
+    // Runs of equal pixels reach the remembered pixel too.
+    std::fill(rgb.begin() + 300, rgb.begin() + 600, rgb[300]);
+
+    const size_t room = channels * count + 16;
+    auto run = [&](auto* buffer, const auto* in, auto* out) {
+        using Value = std::remove_pointer_t<decltype(buffer)>;
+        if constexpr (sizeof(Value) == 1)
+            return dll.RGB8ToMultichannel(const_cast<Value*>(in), out, count);
+        else if (c.cached)
+            return dll.RGB16ToMultichannel(const_cast<Value*>(in), out, count);
+        else
+            return kal_RGB2Multichannel(handle, const_cast<Value*>(in), out, count);
+    };
+    auto check = [&](auto value) {
+        using Value = decltype(value);
+        std::vector<Value> in(rgb.begin(), rgb.end()), expected(channels * count);
+        ASSERT_EQ(0, run(in.data(), in.data(), expected.data()));
+        std::vector<Value> buffer(room);
+        std::copy(in.begin(), in.end(), buffer.begin() + c.inOffset);
+        ASSERT_EQ(0, run(buffer.data(), buffer.data() + c.inOffset, buffer.data() + c.outOffset));
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin() + c.outOffset));
+    };
+    if (c.eightBit)
+        check((unsigned char)0);
+    else
+        check((unsigned short)0);
+    kal_EndVarnel(handle);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, OverlappingBuffers,
+    ::testing::Values(OverlapCase{"InPlace16", false, false, 0, 0},
+                      OverlapCase{"InputAhead16", false, false, 7, 0},
+                      OverlapCase{"OutputAhead16", false, false, 0, 5},
+                      OverlapCase{"InPlace8", true, false, 0, 0},
+                      OverlapCase{"OutputAhead8", true, false, 0, 4},
+                      OverlapCase{"InPlace8Cached", true, true, 0, 0},
+                      OverlapCase{"InputAhead16Cached", false, true, 9, 0}),
+    [](const ::testing::TestParamInfo<OverlapCase>& info) { return std::string(info.param.name); });
 
 // ---- the cache ----
 
