@@ -81,6 +81,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"BadTacLimit", {"@in.png", "-c", kCmyk, "--tac-limit", "0"}, 2, "--tac-limit"},
         ErrorCase{"UnknownCompression", {"@in.png", "-c", kCmyk, "--compression", "jpeg"}, 2, "--compression"},
         ErrorCase{"LevelOutOfRange", {"@in.png", "-c", kCmyk, "--level", "13"}, 2, "--level"},
+        ErrorCase{"InkColorsDoNotFit", {"@in.png", "-c", kCmyk, "--ink-colors", "ff0000,00ff00"}, 2, "4 inks"},
+        ErrorCase{"InkColorNotHex", {"@in.png", "-c", kCmyk, "--ink-colors", "ff0000,00ff00,0000ff,black"}, 2,
+                  "'black' is not a colour"},
+        ErrorCase{"UnknownFormat", {"@in.png", "-c", kCmyk, "--format", "pdf"}, 2, "--format"},
         ErrorCase{"LevelWithoutOne", {"@in.png", "-c", kCmyk, "--compression", "lzw", "--level", "2"}, 2,
                   "--level applies only"}),
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
