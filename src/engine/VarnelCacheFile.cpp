@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -118,6 +120,40 @@ std::string WriteNewFile(const std::string& path, const uint8_t* data, uint64_t 
     return part;
 }
 
+// The process id in a temporary name "<name>.part.<pid>.<serial>", or 0.
+pid_t WriterOf(const std::string& name)
+{
+    const size_t part = name.rfind(".part.");
+    if (part == std::string::npos)
+        return 0;
+    unsigned long pid = 0, serial = 0;
+    char tail = 0;
+    if (std::sscanf(name.c_str() + part + 6, "%lu.%lu%c", &pid, &serial, &tail) != 2)
+        return 0;
+    return pid <= 0x7fffffffUL ? pid_t(pid) : 0;
+}
+
+// Removes the temporary files that writers which no longer run left in the
+// folder (a build that was killed): only our own regular files, and only
+// when the process that named them is gone.
+void RemoveLeftovers(const std::string& folder)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        const pid_t writer = WriterOf(name);
+        if (writer <= 0 || writer == getpid() || kill(writer, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat info {};
+        const std::string path = folder + "/" + name;
+        if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid())
+            unlink(path.c_str());
+    }
+    closedir(dir);
+}
+
 std::string FolderOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
@@ -162,8 +198,11 @@ bool CVarnelCacheFile::PrepareFolder(const std::string& folder)
             if (lstat(name.c_str(), &info) != 0)
                 return false;
         }
-        return S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
-               (info.st_mode & (S_IWGRP | S_IWOTH)) == 0 && access(name.c_str(), W_OK | X_OK) == 0;
+        if (!S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
+            (info.st_mode & (S_IWGRP | S_IWOTH)) != 0 || access(name.c_str(), W_OK | X_OK) != 0)
+            return false;
+        RemoveLeftovers(name);
+        return true;
     } catch (...) {
         return false;
     }

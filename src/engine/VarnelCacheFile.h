@@ -47,7 +47,8 @@ public:
     // with mode 0700. True when it is a directory, not a link, owned by this
     // process's user, writable by no one else, and writable by us. Anything
     // else means no cache: another user could plant or swap files in it.
-    // Never throws.
+    // Temporary files left there by writers that no longer run (a killed
+    // build) are removed. Never throws.
     static bool PrepareFolder(const std::string& folder);
 
     const std::string& TablePath() const { return m_path; }

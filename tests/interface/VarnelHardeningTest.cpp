@@ -514,6 +514,28 @@ TEST(CacheFolder, MadeForItsUserAlone)
     EXPECT_EQ(own, text.substr(text.size() - std::min(text.size(), own.size())));
 }
 
+// A build that was killed leaves its temporary file; the next load in the
+// folder removes it, and leaves those of running writers and of others.
+TEST(CacheFolder, LeftoversOfDeadWritersAreRemoved)
+{
+    ScratchFolder folder;
+    pid_t dead = fork();
+    ASSERT_NE(-1, dead);
+    if (dead == 0)
+        _exit(0);
+    ASSERT_EQ(dead, waitpid(dead, nullptr, 0));
+    const std::string stale = folder.Path() + "123.dat.part." + std::to_string(dead) + ".0";
+    const std::string live = folder.Path() + "123.dat.part." + std::to_string(getpid()) + ".7";
+    const std::string other = folder.Path() + "notes.part.txt";
+    for (const std::string& path : {stale, live, other})
+        std::ofstream(path) << "x";
+    bool built = false;
+    SeparateCached(folder.Path(), "HUE_PARAM_CMYK", &built);
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(live));
+    EXPECT_TRUE(std::filesystem::exists(other));
+}
+
 // A link planted at the table's name is replaced by the new table, never
 // written through: the file it points to stays as it was.
 TEST(UntrustedCacheFiles, APlantedLinkIsNotWrittenThrough)
