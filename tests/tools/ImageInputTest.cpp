@@ -199,11 +199,13 @@ INSTANTIATE_TEST_SUITE_P(
                         writeTiffLayout(path, imageOfBits(5, 4, 3, 16), layoutOf(32, PHOTOMETRIC_RGB, SAMPLEFORMAT_IEEEFP));
                     },
                     "floating-point samples are not supported"},
-        HostileCase{"YCbCrWithoutJpeg", "in.tif",
+        HostileCase{"YCbCrTilesWithoutJpeg", "in.tif",
                     [](const ScratchFolder&, const std::string& path) {
-                        writeTiffLayout(path, imageOfBits(16, 16, 3, 8), layoutOf(8, PHOTOMETRIC_YCBCR));
+                        TiffLayout layout = layoutOf(8, PHOTOMETRIC_YCBCR);
+                        layout.tileSize = 16;
+                        writeTiffLayout(path, imageOfBits(16, 16, 3, 8), layout);
                     },
-                    "YCbCr is supported only in JPEG-compressed"},
+                    "YCbCr in tiles is supported only with JPEG compression"},
         HostileCase{"JpegMarkerJunk", "in.jpg",
                     [](const ScratchFolder&, const std::string& path) {
                         const std::string bytes = jpegBytes(kSmall, false);
@@ -275,8 +277,8 @@ TEST_P(TiffLayoutTest, SeparatesLikeThePlainImage) {
     // Odd sizes: partial strips and tiles at the right and bottom edges.
     const Image stored = imageOfBits(37, 35, param.channels, param.layout.bits);
     writeTiffLayout(folder.path("in.tif"), stored, param.layout);
-    const Image plain = param.layout.compression == COMPRESSION_JPEG ? decodedByLibtiff(folder.path("in.tif"))
-                                                                      : plainEquivalent(stored, param.layout);
+    const Image plain = param.layout.photometric == PHOTOMETRIC_YCBCR ? decodedByLibtiff(folder.path("in.tif"))
+                                                                        : plainEquivalent(stored, param.layout);
     writePng(folder.path("plain.png"), plain);
     for (const char* input : {"in.tif", "plain.png"}) {
         const ToolResult run = runTool({"separate", folder.path(input), "-c", "HUE_PARAM_CMYKOG", "-o",
@@ -314,7 +316,9 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"TiledRgb", 3, layoutWith(8, PHOTOMETRIC_RGB, false, 16, COMPRESSION_LZW)},
         LayoutCase{"TiledPlanar16", 3, layoutWith(16, PHOTOMETRIC_RGB, true, 32, COMPRESSION_ADOBE_DEFLATE)},
         LayoutCase{"YCbCrJpegStrips", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 0, COMPRESSION_JPEG)},
-        LayoutCase{"YCbCrJpegTiles", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 16, COMPRESSION_JPEG)}),
+        LayoutCase{"YCbCrJpegTiles", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 16, COMPRESSION_JPEG)},
+        // Strips of 3 rows: the last one is partial.
+        LayoutCase{"YCbCrLzwStrips", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 0, COMPRESSION_LZW)}),
     [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
 
 } // namespace

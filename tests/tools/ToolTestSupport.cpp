@@ -267,6 +267,8 @@ void writeTiffLayout(const std::string& path, const Image& image, const TiffLayo
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, layout.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, layout.compression);
     if (layout.compression == COMPRESSION_JPEG) TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    // YCbCr outside JPEG is stored as given: one Cb and Cr per pixel.
+    else if (layout.photometric == PHOTOMETRIC_YCBCR) TIFFSetField(tiff, TIFFTAG_YCBCRSUBSAMPLING, 1, 1);
     if (!layout.iccProfile.empty()) {
         TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(layout.iccProfile.size()), layout.iccProfile.data());
     }

@@ -1,8 +1,10 @@
 // TIFF input through libtiff: RGB, grey, palette, CMYK or Lab images of 1
-// to 16 bits per sample (Lab: 8 or 16) with their ICC profile, in strips or tiles, interleaved or one plane per sample, with
-// optional alpha; YCbCr JPEG-compressed images are decoded to RGB by
-// libtiff. Memory holds one row per plane for strips, one row of tiles for
-// tiled images.
+// to 16 bits per sample (Lab: 8 or 16) with their ICC profile, in strips or
+// tiles, interleaved or one plane per sample, with optional alpha; YCbCr is
+// decoded to RGB by libtiff (JPEG-compressed by its JPEG decoder, other
+// compressions through its RGBA interface). Memory holds one row per plane
+// for strips, one strip for YCbCr outside JPEG, one row of tiles for tiled
+// images.
 #include "ImageFormats.h"
 #include "TiffMessages.h"
 #include "ToolError.h"
@@ -67,6 +69,8 @@ private:
     void prepareStrips();
     void prepareTiles();
     void readStripRow();
+    void readRgbaStrip();
+    uint32_t m_bandRowsPerStrip = 0;  // RGBA strips only
     void readTileBand();
     uint64_t tileRowBytes() const;
     // Stored sample value to the value handed on: scaled to the 8 or 16
@@ -88,6 +92,9 @@ private:
     uint16_t m_samplesUsed = 1;    // colour samples and alpha, the first stored ones
     bool m_planar = false;
     bool m_tiled = false;
+    // Strips decoded by libtiff's RGBA interface, four samples per pixel.
+    bool m_viaRgba = false;
+    std::vector<uint32_t> m_rgba;
     uint32_t m_tileWidth = 0, m_tileLength = 0;
     // Unpacked samples of the current band, one vector per plane: one row
     // for strips, one row of tiles for tiled images.
@@ -140,11 +147,21 @@ void TiffReader::readFormat(SourceLayout& layout) {
     }
     if (bits < 1 || bits > 16) fail(std::to_string(bits) + "-bit samples are not supported, only 1 to 16 bits");
     if (photometric == PHOTOMETRIC_YCBCR) {
-        if (compression != COMPRESSION_JPEG || planar == PLANARCONFIG_SEPARATE) {
-            fail("YCbCr is supported only in JPEG-compressed TIFF images with interleaved samples");
+        if (planar == PLANARCONFIG_SEPARATE || bits != 8) {
+            fail("YCbCr is supported with 8 bits and interleaved samples only");
         }
-        // libtiff's JPEG decoder converts to RGB itself.
-        TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+        if (compression == COMPRESSION_JPEG) {
+            // libtiff's JPEG decoder converts to RGB itself.
+            TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+        } else {
+            // Subsampled blocks: libtiff's RGBA interface converts them, a
+            // strip at a time.
+            if (TIFFIsTiled(tiff)) fail("YCbCr in tiles is supported only with JPEG compression");
+            char why[1024] = {0};
+            if (!TIFFRGBAImageOK(tiff, why)) fail(why);
+            m_viaRgba = true;
+            m_samplesStored = 4;
+        }
         photometric = PHOTOMETRIC_RGB;
     }
     m_bits = bits;
@@ -181,6 +198,8 @@ void TiffReader::readFormat(SourceLayout& layout) {
                                                static_cast<uint16_t>(blue[i] * factor)});
         }
         m_outputBits = 16;
+    } else if (photometric == PHOTOMETRIC_SEPARATED) {
+        fail("separated images of inks other than CMYK are not supported");
     } else {
         fail("photometric interpretation " + std::to_string(photometric) +
              " is not supported, only RGB, grey, palette, CMYK or Lab");
@@ -209,6 +228,20 @@ void TiffReader::readFormat(SourceLayout& layout) {
 }
 
 void TiffReader::prepareStrips() {
+    if (m_viaRgba) {
+        uint32_t rowsPerStrip = 0;
+        TIFFGetFieldDefaulted(m_tiff.get(), TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+        rowsPerStrip = std::max(1u, std::min(rowsPerStrip, height()));
+        // Four bytes per pixel in libtiff's raster, two per sample here.
+        if (uint64_t{12} * rowsPerStrip * width() > kMaxWholeImageBytes) {
+            fail("a strip of " + std::to_string(rowsPerStrip) + " rows needs more than " +
+                 std::to_string(kMaxWholeImageBytes >> 20) + " MiB");
+        }
+        m_rgba.resize(static_cast<size_t>(rowsPerStrip) * width());
+        m_band[0].resize(m_rgba.size() * 4);
+        m_bandRowsPerStrip = rowsPerStrip;
+        return;
+    }
     for (uint16_t s = 1; m_planar && s < m_samplesUsed; ++s) m_planeHandles.push_back(openTiffHandle(path()));
     const tmsize_t scanline = TIFFScanlineSize(m_tiff.get());
     if (scanline <= 0) fail(lastTiffError());
@@ -239,6 +272,25 @@ void TiffReader::prepareTiles() {
     }
     m_packed.resize(static_cast<size_t>(tileBytes));
     for (auto& plane : m_band) plane.resize(static_cast<size_t>(std::min(m_tileLength, height())) * width() * samplesPerPixel);
+}
+
+void TiffReader::readRgbaStrip() {
+    const uint32_t top = m_nextRow - m_nextRow % m_bandRowsPerStrip;
+    const uint32_t rows = std::min(m_bandRowsPerStrip, height() - top);
+    if (TIFFReadRGBAStrip(m_tiff.get(), top, m_rgba.data()) == 0) fail(lastTiffError());
+    // The raster holds the strip's rows bottom up.
+    for (uint32_t r = 0; r < rows; ++r) {
+        const uint32_t* in = m_rgba.data() + static_cast<size_t>(rows - 1 - r) * width();
+        uint16_t* out = m_band[0].data() + static_cast<size_t>(r) * width() * 4;
+        for (uint32_t x = 0; x < width(); ++x, out += 4) {
+            out[0] = static_cast<uint16_t>(TIFFGetR(in[x]));
+            out[1] = static_cast<uint16_t>(TIFFGetG(in[x]));
+            out[2] = static_cast<uint16_t>(TIFFGetB(in[x]));
+            out[3] = static_cast<uint16_t>(TIFFGetA(in[x]));
+        }
+    }
+    m_bandFirstRow = top;
+    m_bandRows = rows;
 }
 
 void TiffReader::readStripRow() {
@@ -329,6 +381,8 @@ void TiffReader::readSourceRow(void* row) {
     if (m_nextRow >= m_bandFirstRow + m_bandRows) {
         if (m_tiled) {
             readTileBand();
+        } else if (m_viaRgba) {
+            readRgbaStrip();
         } else {
             readStripRow();
         }
