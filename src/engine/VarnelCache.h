@@ -14,6 +14,12 @@ class CVarnelMappedTable;
 
 constexpr uint32_t kCacheColours = 16777216u;
 
+// The entry of an 8-bit colour in the table of all colours.
+inline uint32_t CacheEntryOfColour(uint8_t r, uint8_t g, uint8_t b)
+{
+    return (uint32_t(b >> 4) << 20) + (uint32_t(g) << 12) + (uint32_t(b & 15) << 8) + r;
+}
+
 class CVarnelCache {
 public:
     CVarnelCache() = default;
@@ -75,9 +81,7 @@ public:
     {
         if (!m_usable)
             return nullptr;
-        const uint32_t k = (uint32_t(c2 >> 4) << 20) + (uint32_t(c1) << 12) +
-                           (uint32_t(c2 & 15) << 8) + c0;
-        return m_cache->GetData() + uint64_t(k) * m_stride;
+        return m_cache->GetData() + uint64_t(CacheEntryOfColour(c0, c1, c2)) * m_stride;
     }
 
 private:

@@ -321,17 +321,20 @@ int CVarnelIF::ConvertCached8(const uint8_t* in, uint8_t* out, uint32_t total, u
             *processed += count;
         return 0;
     }
-    const uint8_t* last = nullptr;
-    auto copyEntries = [&](auto bytes) {
-        for (; i < count; ++i, in += 3, out += stride) {
-            last = in;
-            const uint8_t* entry = m_cache->Lookup(in[0], in[1], in[2]);
-            std::memcpy(out, entry, bytes);
-            progress.Report(i);
-        }
-    };
-    if (cachedBytes == channels && stride == channels && callback == nullptr) {
-        // The common case, with the entry size known to the compiler.
+    const uint8_t* last = in + 3 * uint64_t(count - i - 1);
+    if (cachedBytes == channels && stride == channels && m_cache->GetStride() == channels &&
+        callback == nullptr) {
+        // The common case, with the entry size known to the compiler and the
+        // table's start in a local: stored through a uint8_t pointer, the
+        // container's members would otherwise be read again for every pixel.
+        const uint8_t* const table = m_cache->Lookup(0, 0, 0);
+        auto copyEntries = [&](auto bytes) {
+            const uint8_t* pixel = in;
+            uint8_t* target = out;
+            for (uint32_t n = count - i; n != 0; --n, pixel += 3, target += bytes)
+                std::memcpy(target, table + size_t(CacheEntryOfColour(pixel[0], pixel[1], pixel[2])) * bytes,
+                            bytes);
+        };
         switch (channels) {
         case 4: copyEntries(std::integral_constant<size_t, 4>()); break;
         case 5: copyEntries(std::integral_constant<size_t, 5>()); break;
@@ -342,7 +345,6 @@ int CVarnelIF::ConvertCached8(const uint8_t* in, uint8_t* out, uint32_t total, u
         }
     } else {
         for (; i < count; ++i, in += 3, out += stride) {
-            last = in;
             const uint8_t* entry = m_cache->Lookup(in[0], in[1], in[2]);
             std::memcpy(out, entry, cachedBytes);
             std::memset(out + cachedBytes, 0, channels - cachedBytes);
