@@ -40,6 +40,9 @@ public:
     virtual long SetPreferences(char* nameOrPath, char* text, char* reserved1,
                                 long reserved2, long reserved3,
                                 VarnelProgressProc progress, long long value);
+    // The flags of varnel.h for the next SetPreferences: VARNEL_FLAG_CACHE
+    // (bit 0) builds or loads a cache, VARNEL_FLAG_NO_THREADS (bit 1) keeps
+    // the cache build on the calling thread.
     virtual void SetFlags(long flags);
     // Separates one 8-bit colour into GetChannels() bytes at out.
     // Returns 0, -1 for a null out, or the result of RGB8ToMultichannel.

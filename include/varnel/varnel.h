@@ -46,6 +46,12 @@ typedef int (*VarnelEnumProc)(char* name, void* user);
  * kal_SetPreferences (one table look-up per pixel afterwards). */
 #define VARNEL_FLAG_CACHE 1L
 
+/* Flag bit 1: never start threads. Building a cache otherwise shares the
+ * work among one thread per processor (up to 16), the calling thread among
+ * them, all of them ended before kal_SetPreferences returns; the table is
+ * the same either way. Hosts that must not have threads started set it. */
+#define VARNEL_FLAG_NO_THREADS 2L
+
 /* Creates an instance. Returns NULL when memory cannot be obtained. */
 VARNEL_API VarnelHandle kal_InitVarnel(void);
 

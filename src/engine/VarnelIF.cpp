@@ -8,6 +8,9 @@
 #include "geometry/KLine.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -59,6 +62,19 @@ struct CVarnelIF::Progress {
         if (percent != last) {
             callback(double(percent), value);
             last = percent;
+        }
+    }
+
+    // Reports every whole percentage above the last one up to that of
+    // pixel i, each once and in order.
+    void ReportUpTo(uint32_t i)
+    {
+        if (!callback || total == 0)
+            return;
+        const int64_t percent = int64_t(double(done + i) * 100.0 / double(total));
+        while (last < percent) {
+            ++last;
+            callback(double(last), value);
         }
     }
 };
@@ -138,7 +154,7 @@ inline void StoreChannels(uint8_t* out, const uint16_t* work)
 } // namespace
 
 template <typename Out>
-void CVarnelIF::StorePixel(Out* out, uint64_t outStride, const uint16_t* work)
+void CVarnelIF::StorePixel(Out* out, uint64_t outStride, const uint16_t* work) const
 {
     // The usual ink counts with their loop unrolled.
     switch (m_workChannels) {
@@ -420,6 +436,74 @@ int CVarnelIF::Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_
         remaining -= k;
     }
     return result;
+}
+
+void CVarnelIF::ComputeSlice8(const uint8_t* in, uint8_t* out, uint32_t count) const
+{
+    constexpr unsigned kBatch = CVarnelPixelPlan::kBatch;
+    uint16_t batch[3 * kBatch];
+    uint16_t work[kBatch][kMaxWorkChannels] = {};
+    for (uint32_t i = 0; i < count; i += kBatch) {
+        // A short last batch repeats its last pixel.
+        const unsigned pixels = unsigned(std::min<uint32_t>(kBatch, count - i));
+        for (unsigned v = 0; v < 3 * kBatch; ++v)
+            batch[v] = uint16_t(in[3 * uint64_t(i) + std::min(v, 3 * pixels - 3 + v % 3)] * 257u);
+        // Cannot fail: only plans that compute every pixel come here.
+        (void)m_plan->ComputeBatch(batch, work);
+        for (unsigned p = 0; p < pixels; ++p)
+            StorePixel(out + uint64_t(i + p) * m_channels, m_channels, work[p]);
+    }
+}
+
+int CVarnelIF::Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
+                                uint32_t* processed, VarnelProgressProc callback, long long value)
+{
+    // Pixels a thread takes at a time.
+    constexpr uint32_t kSlice = 65536;
+    if (!Prepare())
+        return -1;
+    const unsigned threads =
+        m_workerThreadsAllowed ? std::min(std::thread::hardware_concurrency(), kMaxWorkerThreads) : 1u;
+    if (threads < 2 || (m_cache && m_cache->IsUsable()) || !m_plan->AlwaysComputes() || count < 2 * kSlice)
+        return Convert8(in, out, total, count, processed, callback, value);
+
+    const uint32_t slices = (count + kSlice - 1) / kSlice;
+    std::atomic<uint32_t> next{0};
+    std::atomic<uint32_t> done{0};
+    auto convertSlices = [&]() {
+        for (uint32_t s = next.fetch_add(1); s < slices; s = next.fetch_add(1)) {
+            const uint32_t first = s * kSlice;
+            const uint32_t pixels = std::min(kSlice, count - first);
+            ComputeSlice8(in + 3 * uint64_t(first), out + m_channels * first, pixels);
+            done.fetch_add(pixels);
+        }
+    };
+    // A thread that cannot be started leaves its slices to the others.
+    std::vector<std::thread> workers;
+    try {
+        workers.reserve(threads - 1);
+        for (unsigned t = 1; t < threads; ++t)
+            workers.emplace_back(convertSlices);
+    } catch (...) {
+    }
+    // The calling thread converts slices too, and after each one reports
+    // the percentages reached by all threads (the percentage of the pixel
+    // a single thread would be at).
+    Progress progress{callback, value, total, processed ? *processed : 0u};
+    progress.Report(0);
+    for (uint32_t s = next.fetch_add(1); s < slices; s = next.fetch_add(1)) {
+        const uint32_t first = s * kSlice;
+        const uint32_t pixels = std::min(kSlice, count - first);
+        ComputeSlice8(in + 3 * uint64_t(first), out + m_channels * first, pixels);
+        done.fetch_add(pixels);
+        progress.ReportUpTo(std::min(done.load(), count - 1));
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    progress.ReportUpTo(count - 1);
+    if (processed)
+        *processed += count;
+    return 0;
 }
 
 int CVarnelIF::ProcessRegion(const VarnelImageDesc& source, const VarnelImageDesc& destination,

@@ -83,6 +83,20 @@ public:
     int Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
                  uint32_t* processed, VarnelProgressProc callback, long long value);
 
+    // Convert8 as one job shared by worker threads, with the same bytes:
+    // one thread per processor (up to kMaxWorkerThreads), the calling thread
+    // among them, each with its own scratch state on a plan they only read.
+    // Progress is reported on the calling thread, each whole percentage
+    // once. Without worker threads allowed, with a cache attached, for a
+    // configuration that cannot compute every pixel or for a short job,
+    // this is Convert8.
+    int Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
+                         uint32_t* processed, VarnelProgressProc callback, long long value);
+    // Whether Convert8Threaded may start threads (by default it may).
+    void AllowWorkerThreads(bool allowed) { m_workerThreadsAllowed = allowed; }
+
+    static constexpr unsigned kMaxWorkerThreads = 16;
+
 private:
     struct Progress;
 
@@ -97,12 +111,16 @@ private:
     int ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, uint32_t first, uint32_t count,
                       Progress& progress);
     template <typename Out>
-    void StorePixel(Out* out, uint64_t outStride, const uint16_t* work);
+    void StorePixel(Out* out, uint64_t outStride, const uint16_t* work) const;
+    // Computes count 8-bit pixels; reads only the plan, so threads may run
+    // it on separate slices at once.
+    void ComputeSlice8(const uint8_t* in, uint8_t* out, uint32_t count) const;
 
     std::unique_ptr<KLine> m_line;
     CVarnel* m_config = nullptr;
     std::unique_ptr<CVarnelDummyBuffer> m_workBuffer;
     CVarnelCacheContainer* m_cache = nullptr;
+    bool m_workerThreadsAllowed = true;
 
     // Set up at the first conversion.
     std::unique_ptr<CVarnelPixelPlan> m_plan;

@@ -197,7 +197,7 @@ double CVarnelPixelPlan::MaskLevel(unsigned channel, double degrees) const
     return 0.0;
 }
 
-int CVarnelPixelPlan::Compute(uint32_t r, uint32_t g, uint32_t b, uint16_t* work)
+int CVarnelPixelPlan::Compute(uint32_t r, uint32_t g, uint32_t b, uint16_t* work) const
 {
     if (!Complete())
         return -1;
@@ -209,7 +209,7 @@ int CVarnelPixelPlan::Compute(uint32_t r, uint32_t g, uint32_t b, uint16_t* work
     return 0;
 }
 
-int CVarnelPixelPlan::ComputeBatch(const uint16_t* rgb, uint16_t (*work)[kMaxChannels])
+int CVarnelPixelPlan::ComputeBatch(const uint16_t* rgb, uint16_t (*work)[kMaxChannels]) const
 {
     if (!Complete())
         return -1;

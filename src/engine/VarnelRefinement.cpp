@@ -107,19 +107,9 @@ void CVarnelRefinement::ResolveSubstitution(CVarnel& config)
             plan.factors[0] = s->GetFactor0();
             plan.factors[1] = s->GetFactor1();
             plan.factors[2] = s->GetFactor2();
-            if (s->HasExpression()) {
-                // The first evaluation parses and keeps the parsed form, so
-                // that pixels pay for evaluation only. An expression that
-                // does not parse fails the same way for every pixel.
-                plan.parser = s->GetParser();
-                plan.expression = Expression::Ready;
-                try {
-                    (void)plan.parser->Eval();
-                } catch (const mu::ParserError& error) {
-                    (void)error.GetMsg();
-                    plan.expression = Expression::Failed;
-                }
-            }
+            plan.level = plan.strength16;
+            if (s->HasExpression())
+                plan.levelFails = !EvaluateLevel(*s->GetParser(), plan.level);
         }
         if (a != nullptr) {
             plan.addA = a->GetTableA();
@@ -208,14 +198,14 @@ bool CVarnelRefinement::HasWork() const
     return false;
 }
 
-int CVarnelRefinement::Apply(uint16_t* work)
+int CVarnelRefinement::Apply(uint16_t* work) const
 {
     if (m_missingContainer)
         return -1;
     if (m_runSubstitution) {
         // Ascending order: later channels see what earlier ones changed.
         for (unsigned ch = 0; ch < m_workChannels; ++ch) {
-            ChannelPlan& plan = m_channels[ch];
+            const ChannelPlan& plan = m_channels[ch];
             switch (plan.step) {
             case Step::Substitution:
                 Substitute(plan, ch, work);
@@ -236,17 +226,13 @@ int CVarnelRefinement::Apply(uint16_t* work)
     return 0;
 }
 
-bool CVarnelRefinement::EvaluateLevel(ChannelPlan& plan, uint32_t& level)
+bool CVarnelRefinement::EvaluateLevel(mu::Parser& parser, uint32_t& level)
 {
-    if (plan.expression == Expression::Failed)
-        return false;
     double e = 0.0;
     try {
-        e = plan.parser->Eval();
+        e = parser.Eval();
     } catch (const mu::ParserError& error) {
-        // Nothing changes between pixels, so it would fail again.
         (void)error.GetMsg();
-        plan.expression = Expression::Failed;
         return false;
     }
     const int32_t percent = ExpressionPercent(e);
@@ -254,7 +240,7 @@ bool CVarnelRefinement::EvaluateLevel(ChannelPlan& plan, uint32_t& level)
     return true;
 }
 
-void CVarnelRefinement::Substitute(ChannelPlan& plan, unsigned ch, uint16_t* work)
+void CVarnelRefinement::Substitute(const ChannelPlan& plan, unsigned ch, uint16_t* work) const
 {
     const uint32_t v = work[ch];
     const uint32_t tA = plan.substA[v];
@@ -262,11 +248,8 @@ void CVarnelRefinement::Substitute(ChannelPlan& plan, unsigned ch, uint16_t* wor
     const uint32_t f = Inv(Mul(Inv(tB), tA));
     const uint32_t q = Mul(tA, tA);
 
-    uint32_t d = q;  // a failing expression leaves the curve value itself
-    uint32_t level = plan.strength16;
-    if (plan.expression == Expression::None || EvaluateLevel(plan, level))
-        d = Mul(Inv(Mul(Inv(level), Inv(q))), q);
-
+    // A failing expression leaves the curve value itself.
+    const uint32_t d = plan.levelFails ? q : Mul(Inv(Mul(Inv(plan.level), Inv(q))), q);
     work[ch] = Low16(Inv(Mul(Inv(d), Inv(v))));
 
     const uint32_t g = Inv(f);

@@ -57,14 +57,12 @@ public:
 
     // Runs the three stages on work[0 .. workChannels - 1]. Returns 0, or -1
     // (before touching work) when a container that a stage needs is missing.
-    // A parser error of a substitution expression never leaves this call.
-    int Apply(uint16_t* work);
+    // Reads nothing but this object and work, so threads may share it.
+    int Apply(uint16_t* work) const;
 
 private:
     enum class Step : uint8_t { None, Substitution, Addition, Combined };
 
-    // How an expression of a substitution item stands.
-    enum class Expression : uint8_t { None, Ready, Failed };
 
     struct ChannelPlan {
         Step step = Step::None;
@@ -74,8 +72,13 @@ private:
         uint32_t strength16 = 0;   // Param2 taken as a 16-bit value
         uint32_t strength32 = 0;   // Param2 as it stands (combined step)
         uint32_t factors[3] = {};
-        mu::Parser* parser = nullptr;
-        Expression expression = Expression::None;
+        // The level of the substitution step: the strength, or the level of
+        // the item's expression. An expression reads only numbers and the
+        // configuration's variables, all fixed once loaded, so it is
+        // evaluated once, here. An expression that fails leaves the curve
+        // value itself (levelFails).
+        uint32_t level = 0;
+        bool levelFails = false;
         // Addition item A.
         const uint16_t* addA = nullptr;
         const uint16_t* addB = nullptr;
@@ -104,13 +107,13 @@ private:
     void ResolveSecondColors(CVarnel& config);
     void ResolveLightMasks(CVarnel& config);
 
-    void Substitute(ChannelPlan& plan, unsigned ch, uint16_t* work);
+    void Substitute(const ChannelPlan& plan, unsigned ch, uint16_t* work) const;
     void Combine(const ChannelPlan& plan, unsigned ch, uint16_t* work) const;
     void Add(const ChannelPlan& plan, unsigned ch, uint16_t* work) const;
     void ApplySecondColors(uint16_t* work) const;
     void ApplyLightMasks(uint16_t* work) const;
     // The strength level of an expression, or false when it fails.
-    bool EvaluateLevel(ChannelPlan& plan, uint32_t& level);
+    static bool EvaluateLevel(mu::Parser& parser, uint32_t& level);
 
     unsigned m_workChannels = 0;
     unsigned m_substFactorChannels = 0;   // channels 0..2 that exist

@@ -46,8 +46,8 @@ int BuildCacheTable(CVarnelIF& engine, CVarnelCache& cache, uint64_t channels,
     cache.Allocate(channels * kCacheColours);
     uint32_t processed = 0;
     try {
-        return engine.Convert8(colours.GetData(), cache.GetData(), kCacheColours, kCacheColours,
-                               &processed, progress, value);
+        return engine.Convert8Threaded(colours.GetData(), cache.GetData(), kCacheColours, kCacheColours,
+                                       &processed, progress, value);
     } catch (int code) {
         return code;
     } catch (...) {
@@ -167,6 +167,7 @@ long CVarnelLoader::Load(Target& target, const char* nameOrPath, const char* tex
     try {
         Unload(target.engine, target.configuration);
         target.engine = new CVarnelIF();
+        target.engine->AllowWorkerThreads(!(target.flags & VARNEL_FLAG_NO_THREADS));
         target.configuration = new CVarnel();
         target.engine->SetConfig(target.configuration);
 

@@ -4,7 +4,9 @@
 // results are checked against a run on one thread.
 #include "base/KErrorHandler.h"
 #include "base/KException.h"
+#include "config/Varnel.h"
 #include "engine/VarnelCache.h"
+#include "engine/VarnelIF.h"
 #include "varnel/VarnelDll.h"
 #include "varnel/varnel.h"
 
@@ -190,6 +192,39 @@ TEST(Threads, TwoInstancesBuildOneCacheFile)
     EXPECT_EQ(files[0] + ".key", files[1]);
     EXPECT_EQ(uint64_t(4) * kCacheColours, Poco::File(folder + files[0]).getSize());
     Poco::File(folder).remove(true);
+}
+
+// One conversion shared by worker threads gives the bytes of one thread, on
+// a job whose last slice ends in a short batch, with a refinement stage that
+// has an expression; each percentage is reported once, in order.
+TEST(Threads, OneConversionSharedByWorkerThreadsGivesTheBytesOfOneThread)
+{
+    const std::string text = "CHANNELS=6;HUEMASK00=60,120,240,300;HUEMASK01=180,240,0,60;HUEMASK04=0,30,90,120;"
+                             "CHANNEL_CONTACT00=1,4;MAXINK=250;#_A=30;COLOR_SUBST01=_A,10,20,30,Y,_A+5;";
+    CVarnel config;
+    ASSERT_EQ(0, config.ParseText(text.c_str(), long(text.size())));
+    std::vector<unsigned char> rgb(3 * (2 * 65536 + 13));
+    std::mt19937 random(9);
+    for (auto& v : rgb)
+        v = static_cast<unsigned char>(random());
+    const uint32_t count = uint32_t(rgb.size() / 3);
+    static std::vector<double> reports;
+    auto progress = [](double percent, long long) { reports.push_back(percent); return 0; };
+    std::vector<unsigned char> out[2];
+    for (int threaded = 0; threaded < 2; ++threaded) {
+        CVarnelIF engine;
+        engine.SetConfig(&config);
+        engine.AllowWorkerThreads(threaded == 1);
+        out[threaded].assign(size_t(count) * 6, 0);
+        reports.clear();
+        uint32_t processed = 0;
+        ASSERT_EQ(0, engine.Convert8Threaded(rgb.data(), out[threaded].data(), count, count, &processed, progress, 0));
+        EXPECT_EQ(count, processed);
+        ASSERT_EQ(100u, reports.size());
+        for (int p = 0; p < 100; ++p)
+            EXPECT_EQ(p, reports[size_t(p)]);
+    }
+    EXPECT_TRUE(out[0] == out[1]);
 }
 
 } // namespace

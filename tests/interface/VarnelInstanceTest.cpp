@@ -253,11 +253,13 @@ TEST(Cache, EntryOrderOfTheColourTable)
     EXPECT_EQ(nullptr, container.Lookup(0, 0, 0));
 }
 
-// Builds a cache through the instance, then checks the file, a second load
-// that reads it, and that every 8-bit colour converts to the table's bytes.
+// Builds a cache through the instance (on worker threads, or on the calling
+// thread alone), then checks the file, a second load that reads it, and
+// that every 8-bit colour converts to the table's bytes.
 struct RoundTripCase {
     const char* preset;
     const char* text;
+    long flags;
 };
 
 class CacheRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
@@ -272,9 +274,10 @@ TEST_P(CacheRoundTrip, BuildLoadAndEveryColour)
     const char* text = GetParam().text;
     CVarnelDll built;
     built.SetTemporaryFolder(folder.CPath());
-    built.SetFlags(1);
+    built.SetFlags(GetParam().flags);
     ASSERT_EQ(0, LoadDll(built, preset, text, progress));
-    // Every percentage once, and once more at each chunk boundary.
+    // Every percentage once (on one thread, once more at each chunk
+    // boundary).
     EXPECT_GE(calls, 100);
     const long channels = built.GetChannels();
     const std::string path = folder.Path() + CacheNameOf(text ? std::string(preset) + "+" + text : preset);
@@ -312,11 +315,13 @@ TEST_P(CacheRoundTrip, BuildLoadAndEveryColour)
 // The third configuration uses every refinement stage.
 INSTANTIATE_TEST_SUITE_P(
     Configurations, CacheRoundTrip,
-    ::testing::Values(RoundTripCase{"HUE_PARAM_CMYK", nullptr}, RoundTripCase{"HUE_PARAM_CMYKRODG", nullptr},
+    ::testing::Values(RoundTripCase{"HUE_PARAM_CMYK", nullptr, VARNEL_FLAG_CACHE},
+                      RoundTripCase{"HUE_PARAM_CMYKRODG", nullptr, VARNEL_FLAG_CACHE | VARNEL_FLAG_NO_THREADS},
                       RoundTripCase{"HUE_PARAM_CMYKRODG",
                                     "HUEMASK_LIGHT00=6,50,66,Y;SECOND_COLOR01=5,50,25,Y;"
                                     "GRAY_SUBST=40,10,10,10,Y,25*3;COLOR_SUBST04=30,0,20,10,Y;"
-                                    "COLOR_ADD02=40,10,20,Y;BLACK_ADD=20,5,5,5,Y;MAXINK=250;"}));
+                                    "COLOR_ADD02=40,10,20,Y;BLACK_ADD=20,5,5,5,Y;MAXINK=250;",
+                                    VARNEL_FLAG_CACHE}));
 
 TEST(Cache, WrongSizedFilesAreRebuiltAndUnwritableFoldersWorkWithoutCache)
 {
