@@ -5,22 +5,15 @@
 
 std::unique_ptr<CVarnelColourMemory> CVarnelColourMemory::Create(unsigned channels)
 {
-    const unsigned stride = channels <= 8 ? 8 : 16;
+    const unsigned values = channels <= 8 ? 8 : 16;
     // Zeroed: every entry starts empty (key 0).
-    auto* keys = static_cast<uint64_t*>(std::calloc(kEntries, sizeof(uint64_t)));
-    auto* values = static_cast<uint16_t*>(std::calloc(size_t(kEntries) * stride, sizeof(uint16_t)));
+    auto* entries = static_cast<uint64_t*>(std::calloc(size_t(kEntries) * (1 + values / 4), sizeof(uint64_t)));
     CVarnelColourMemory* memory = nullptr;
-    if (keys != nullptr && values != nullptr)
-        memory = new (std::nothrow) CVarnelColourMemory(keys, values, stride);
-    if (memory == nullptr) {
-        std::free(keys);
-        std::free(values);
-    }
+    if (entries != nullptr)
+        memory = new (std::nothrow) CVarnelColourMemory(entries, values);
+    if (memory == nullptr)
+        std::free(entries);
     return std::unique_ptr<CVarnelColourMemory>(memory);
 }
 
-CVarnelColourMemory::~CVarnelColourMemory()
-{
-    std::free(m_keys);
-    std::free(m_values);
-}
+CVarnelColourMemory::~CVarnelColourMemory() { std::free(m_entries); }

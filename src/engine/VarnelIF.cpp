@@ -154,7 +154,8 @@ inline void StoreChannels(uint8_t* out, const uint16_t* work)
 } // namespace
 
 template <typename Out>
-void CVarnelIF::StorePixel(Out* out, uint64_t outStride, const uint16_t* work) const
+inline __attribute__((always_inline)) void CVarnelIF::StorePixel(Out* out, uint64_t outStride,
+                                                                 const uint16_t* work) const
 {
     // The usual ink counts with their loop unrolled.
     switch (m_workChannels) {
@@ -258,9 +259,13 @@ int CVarnelIF::ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, u
         return 0;
     };
 
+    // Entries are asked for this many pixels ahead of their look-up.
+    constexpr uint32_t kAhead = 16;
     for (uint32_t i = first; i < count; ++i, in += 3) {
         progress.Report(i);
         if (memory && memory->Consult()) {
+            if (count - i > kAhead)
+                memory->Prefetch(CVarnelColourMemory::Key(in[3 * kAhead], in[3 * kAhead + 1], in[3 * kAhead + 2]));
             const uint64_t key = CVarnelColourMemory::Key(in[0], in[1], in[2]);
             if (const uint16_t* known = memory->Find(key)) {
                 StorePixel(out + uint64_t(i - first) * outStride, outStride, known);

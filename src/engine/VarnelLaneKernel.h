@@ -149,13 +149,18 @@ struct LaneKernel {
         const D lightness = (hi + lo) / 2.0;
         const M coloured = delta != 0.0;
         const D safeDelta = Select(coloured, delta, All(1.0));
-        const D dr = ((hi - rr) / 6.0 + delta / 2.0) / safeDelta;
-        const D dg = ((hi - gg) / 6.0 + delta / 2.0) / safeDelta;
-        const D db = ((hi - bb) / 6.0 + delta / 2.0) / safeDelta;
-        D hue = All(0.0);
-        hue = Select(rr == hi, db - dg, hue);
-        hue = Select(gg == hi, 1.0 / 3.0 + dr - db, hue);
-        hue = Select(bb == hi, 2.0 / 3.0 + dg - dr, hue);
+        // The rule of the last largest component decides: blue gives
+        // 2/3 + dG - dR, else green 1/3 + dR - dB, else red dB - dG. Only
+        // the two distances that rule reads are computed, from the
+        // components selected for each lane.
+        const M blueRule = bb == hi;
+        const M greenRule = ~blueRule & (gg == hi);
+        const D added = Select(blueRule, gg, Select(greenRule, rr, bb));
+        const D taken = Select(blueRule, rr, Select(greenRule, bb, gg));
+        const D dAdded = ((hi - added) / 6.0 + delta / 2.0) / safeDelta;
+        const D dTaken = ((hi - taken) / 6.0 + delta / 2.0) / safeDelta;
+        D hue = Select(blueRule, 2.0 / 3.0 + dAdded - dTaken,
+                       Select(greenRule, 1.0 / 3.0 + dAdded - dTaken, dAdded - dTaken));
         hue = Select(hue < 0.0, hue + 1.0, hue);
         hue = Select(hue > 1.0, hue - 1.0, hue);
         hue = Select(coloured, hue, All(0.0));
