@@ -51,6 +51,15 @@ public:
         --m_rest;
         return false;
     }
+    // Passes over n pixels without consulting the memory, when it rests
+    // for at least that many: true when it did.
+    bool RestFor(uint32_t n)
+    {
+        if (m_rest < n)
+            return false;
+        m_rest -= n;
+        return true;
+    }
     // Starts fetching the entry of a key that will be looked up soon.
     void Prefetch(uint64_t key) const { __builtin_prefetch(Entry(Slot(key))); }
     // The channels remembered for a key, or null. Counts the window.

@@ -259,9 +259,22 @@ int CVarnelIF::ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, u
         return 0;
     };
 
+    const bool noCallback = !progress.callback;
     // Entries are asked for this many pixels ahead of their look-up.
     constexpr uint32_t kAhead = 16;
     for (uint32_t i = first; i < count; ++i, in += 3) {
+        // While the memory rests (or there is none) and no pixel waits,
+        // whole batches are computed straight from the input.
+        if (pending == 0 && count - i > kBatch && noCallback && (!memory || memory->RestFor(kBatch))) {
+            const int status = m_plan->ComputeBatch(in, work);
+            if (status != 0)
+                return status;
+            for (unsigned p = 0; p < kBatch; ++p)
+                StorePixel(out + uint64_t(i - first + p) * outStride, outStride, work[p]);
+            i += kBatch - 1;
+            in += 3 * (kBatch - 1);
+            continue;
+        }
         progress.Report(i);
         if (memory && memory->Consult()) {
             if (count - i > kAhead)
