@@ -5,19 +5,42 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 using namespace tooltest;
 
 namespace {
 
+// Each entry of the folder with what it is: a regular file's content, a
+// link's target, or the kind of a FIFO.
+std::vector<std::string> snapshot(const ScratchFolder& folder) {
+    std::vector<std::string> result;
+    for (const std::string& name : folder.entries()) {
+        const std::filesystem::path path = folder.path(name);
+        const auto status = std::filesystem::symlink_status(path);
+        if (std::filesystem::is_symlink(status)) {
+            result.push_back(name + " -> " + std::filesystem::read_symlink(path).string());
+        } else if (std::filesystem::is_regular_file(status)) {
+            result.push_back(name + ": " + readFile(path.string()));
+        } else {
+            result.push_back(name + " (not a regular file)");
+        }
+    }
+    return result;
+}
+
 struct ErrorCase {
     const char* name;
     // Arguments after "separate"; a leading '@' stands for the scratch
-    // folder, which holds in.png (a valid image), note.txt (a text file),
-    // cut.png, bad.cfg and empty.cfg. Without "-o" every output is asked
-    // for, so that nothing may appear under any of their names.
+    // folder, which holds in.png and in.tif (valid images), note.txt (a
+    // text file), cut.png, bad.cfg, empty.cfg, link.tif (a link to in.tif),
+    // gone.tif (a link to nothing) and fifo (a FIFO). Without "-o" every
+    // output is asked for, so that nothing may appear under any of their
+    // names.
     std::vector<std::string> args;
     int status;
     const char* message;
@@ -34,7 +57,11 @@ TEST_P(SeparateErrorTest, FailsCleanlyWithOneLine) {
     writeFile(folder.path("empty.cfg"), "COLORWITHBLACK=Y;");
     const std::string png = readFile(folder.path("in.png"));
     writeFile(folder.path("cut.png"), png.substr(0, png.size() / 2));
-    const std::vector<std::string> before = folder.entries();
+    writeTiff(folder.path("in.tif"), makeTestImage(8, 8, 3, 8));
+    ASSERT_EQ(symlink("in.tif", folder.path("link.tif").c_str()), 0);
+    ASSERT_EQ(symlink("none.tif", folder.path("gone.tif").c_str()), 0);
+    ASSERT_EQ(mkfifo(folder.path("fifo").c_str(), 0600), 0);
+    const std::vector<std::string> before = snapshot(folder);
 
     std::vector<std::string> args = {"separate"};
     for (const std::string& arg : param.args) args.push_back(arg[0] == '@' ? folder.path(arg.substr(1)) : arg);
@@ -47,8 +74,9 @@ TEST_P(SeparateErrorTest, FailsCleanlyWithOneLine) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_NE(run.err.find(param.message), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
-    // No output, no temporary file, no plates folder: nothing new at all.
-    EXPECT_EQ(folder.entries(), before);
+    // No output, no temporary file, no plates folder, no file replaced:
+    // nothing new at all.
+    EXPECT_EQ(snapshot(folder), before);
 }
 
 const char* const kCmyk = "HUE_PARAM_CMYK";
@@ -77,7 +105,19 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"UnknownOption", {"@in.png", "-c", kCmyk, "--fast"}, 2, "unknown option"},
         ErrorCase{"MissingConfig", {"@in.png", "-o", "@out.tif"}, 2, "-c CONFIG"},
         ErrorCase{"BatchInputsShareAName", {"@in.png", "@./in.png", "-c", kCmyk, "-o", "@batch/"}, 2,
-                  "would both be written to"},
+                  "are the same file"},
+        // An output is never an input or another output, whatever its name.
+        ErrorCase{"OutputIsTheInput", {"@in.tif", "-c", kCmyk, "-o", "@./in.tif"}, 2, "is the input"},
+        ErrorCase{"OutputIsTheInputThroughALink", {"@in.tif", "-c", kCmyk, "-o", "@link.tif"}, 2, "is the input"},
+        ErrorCase{"ProofIsTheInput", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "@in.png"}, 2,
+                  "is the input"},
+        ErrorCase{"ProofIsTheOutput", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "@./out.tif"}, 2,
+                  "are the same file"},
+        ErrorCase{"BatchOutputIsAnInput", {"@in.png", "@in.tif", "-c", kCmyk, "-o", "@"}, 2, "is the input"},
+        // A FIFO or device is written into or refused, never replaced.
+        ErrorCase{"TiffIntoAFifo", {"@in.png", "-c", kCmyk, "-o", "@fifo"}, 1, "it is a FIFO"},
+        ErrorCase{"OutputIsADanglingLink", {"@in.png", "-c", kCmyk, "-o", "@gone.tif"}, 1,
+                  "a link to a file that does not exist"},
         ErrorCase{"BadTacLimit", {"@in.png", "-c", kCmyk, "--tac-limit", "0"}, 2, "--tac-limit"},
         ErrorCase{"UnknownCompression", {"@in.png", "-c", kCmyk, "--compression", "jpeg"}, 2, "--compression"},
         ErrorCase{"LevelOutOfRange", {"@in.png", "-c", kCmyk, "--level", "13"}, 2, "--level"},
@@ -96,10 +136,11 @@ TEST(SeparateInterrupt, LeavesNoFileBehind) {
                                       "2000", "--noise", "3"});
     ASSERT_EQ(chart.status, 0) << chart.err;
     const std::vector<std::string> before = folder.entries();
+    // Interrupted once the plates folder it created holds a temporary file.
     const ToolResult run = runToolAndInterrupt({"separate", folder.path("in.tif"), "-c", "HUE_PARAM_CMYKOG", "-o",
                                                 folder.path("out.tif"), "--proof", folder.path("proof.png"),
-                                                "--threads", "1", "--quiet"},
-                                               folder.path(""), SIGINT);
+                                                "--plates", folder.path("plates"), "--threads", "1", "--quiet"},
+                                               folder.path("plates"), SIGINT);
     EXPECT_EQ(run.status, 128 + SIGINT) << run.err;
     EXPECT_EQ(folder.entries(), before);
 }

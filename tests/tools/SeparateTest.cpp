@@ -163,7 +163,7 @@ TEST_P(SeparateInputTest, ConvertsEveryFormatAtTheLibrarysPrecision) {
     }
     expectInvertedValues(readSeparatedTiff(folder.path("out.tif")), expected, param.outputBits);
     // Plates carry the output depth and the library's sense (white paper).
-    const Image plate = readPng(folder.path("plates/Red.png"));
+    const Image plate = readPng(folder.path("plates/in-Red.png"));
     EXPECT_EQ(plate.bits, param.outputBits);
     EXPECT_EQ(plate.channels, 1);
     for (size_t p = 0; p < plate.samples.size(); ++p) {
@@ -196,7 +196,7 @@ TEST(SeparateOutputs, PlatesAndProofMatchTheImage) {
     const std::vector<uint16_t> library = librarySeparation("HUE_PARAM_CMYKOG", input.samples, 8, channels);
     const char* names[] = {"Cyan", "Magenta", "Yellow", "Black", "Red", "Green"};
     for (int c = 0; c < channels; ++c) {
-        const Image plate = readPng(folder.path("plates/") + names[c] + ".png");
+        const Image plate = readPng(folder.path("plates/in-") + names[c] + ".png");
         ASSERT_EQ(plate.width, 21u);
         ASSERT_EQ(plate.height, 10u);
         ASSERT_EQ(plate.channels, 1);
@@ -205,7 +205,7 @@ TEST(SeparateOutputs, PlatesAndProofMatchTheImage) {
             ASSERT_EQ(plate.samples[p], library[p * channels + c]) << names[c] << " pixel " << p;
         }
     }
-    EXPECT_EQ(readPng(folder.path("plates/Black.png")).at(1, 0, 0), 0) << "black input prints full black";
+    EXPECT_EQ(readPng(folder.path("plates/in-Black.png")).at(1, 0, 0), 0) << "black input prints full black";
 
     const Image proof = readPng(folder.path("proof.png"));
     ASSERT_EQ(proof.width, 21u);
@@ -276,8 +276,8 @@ TEST(SeparateBatch, OneBadFileDoesNotStopTheOthers) {
     EXPECT_NE(run.err.find("varnel: 1 of 3 images failed"), std::string::npos) << run.err;
     EXPECT_TRUE(readFile(folder.path("out/a.tif")) == readFile(folder.path("a.png.single.tif")));
     EXPECT_TRUE(readFile(folder.path("out/b.tif")) == readFile(folder.path("b.tif.single.tif")));
-    for (const char* file : {"out/a.json", "out/a-proof.png", "out/b.json", "out/b-proof.png", "plates/a/Red.png",
-                             "plates/b/Green.png"}) {
+    for (const char* file : {"out/a.json", "out/a-proof.png", "out/b.json", "out/b-proof.png", "plates/a-Red.png",
+                             "plates/b-Green.png"}) {
         EXPECT_TRUE(exists(folder.path(file))) << file;
     }
     EXPECT_FALSE(exists(folder.path("out/bad.tif")));
@@ -315,7 +315,7 @@ TEST_P(SeparateThreadTest, OutputDoesNotDependOnTheThreadCount) {
     }
     EXPECT_TRUE(readFile(folder.path("out1.tif")) == readFile(folder.path("out3.tif")));
     EXPECT_TRUE(readFile(folder.path("proof1.png")) == readFile(folder.path("proof3.png")));
-    EXPECT_TRUE(readFile(folder.path("plates1/Cyan.png")) == readFile(folder.path("plates3/Cyan.png")));
+    EXPECT_TRUE(readFile(folder.path("plates1/in-Cyan.png")) == readFile(folder.path("plates3/in-Cyan.png")));
     EXPECT_GT(readFile(folder.path("out1.tif")).size(), 0u);
 }
 

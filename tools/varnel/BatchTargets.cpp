@@ -26,7 +26,7 @@ std::string stemOf(const std::string& path) {
 }
 
 void BatchTargets::createFolders() const {
-    for (const std::string* folder : {&output, &plates, &proof, &tacMap, &report}) {
+    for (const std::string* folder : {&output, &proof, &tacMap, &report}) {
         if (!folder->empty()) ensureFolder(*folder);
     }
 }
@@ -36,7 +36,8 @@ OutputRequest BatchTargets::outputsFor(const std::string& input, int bits) const
     OutputRequest request;
     request.separationPath = inFolder(output, stem + (psd ? ".psd" : ".tif"));
     request.psd = psd;
-    request.platesFolder = inFolder(plates, stem);
+    request.platesFolder = plates;
+    request.plateStem = stem;
     request.proofPath = inFolder(proof, stem + "-proof.png");
     request.tacMapPath = inFolder(tacMap, stem + "-tac-map.png");
     request.reportPath = inFolder(report, stem + ".json");

@@ -1,8 +1,8 @@
 // Where the files of each image go when -o names a folder: the TIFF as
 // OUTPUT/NAME.tif or the PSD as OUTPUT/NAME.psd (NAME: the input's file name without its extension), and
 // beside it, in the folders that --plates, --proof, --tac-map and --report
-// name, NAME/<ink>.png, NAME-proof.png, NAME-tac-map.png and NAME.json. The
-// suffixes keep the files of one image apart when the folders are the same.
+// name, NAME-<ink>.png, NAME-proof.png, NAME-tac-map.png and NAME.json. The
+// names keep the files of the images apart when the folders are the same.
 #ifndef VARNEL_TOOL_BATCHTARGETS_H
 #define VARNEL_TOOL_BATCHTARGETS_H
 
@@ -20,7 +20,8 @@ struct BatchTargets {
     std::string report;
     bool psd = false;  // NAME.psd instead of NAME.tif
 
-    // Creates the folders that do not exist yet (one level each).
+    // Creates the folders that do not exist yet (one level each); the plates
+    // folder is created with the plates.
     void createFolders() const;
     OutputRequest outputsFor(const std::string& input, int bits) const;
 };

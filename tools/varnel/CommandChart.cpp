@@ -52,7 +52,7 @@ int runChart(const Arguments& args) {
     Configuration config(request);
     const std::vector<InkInfo> inks = describeInks(config.masks(), config.channels(), inkNames);
     ChartPainter painter(config.primary(), config.displayName(), inks);
-    painter.writePng(file.temporaryPath());
+    painter.writePng(file.writePath());
     file.commit();
     return 0;
 }

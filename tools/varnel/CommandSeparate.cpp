@@ -7,6 +7,8 @@
 #include "CoverageReport.h"
 #include "ImageReader.h"
 #include "InputColour.h"
+#include "OutputClaims.h"
+#include "PendingFile.h"
 #include "SeparationRunner.h"
 #include "ToolError.h"
 
@@ -32,9 +34,10 @@ const char kHelp[] =
     "and RIPs read.\n"
     "\n"
     "With several inputs, or when -o names a folder, each INPUT becomes\n"
-    "FOLDER/NAME.tif (NAME: its file name without the extension); --plates,\n"
-    "--proof, --tac-map and --report then name folders, which receive\n"
-    "NAME/<ink>.png, NAME-proof.png, NAME-tac-map.png and NAME.json. An image\n"
+    "FOLDER/NAME.tif (NAME: its file name without the extension); --proof,\n"
+    "--tac-map and --report then name folders, which receive NAME-proof.png,\n"
+    "NAME-tac-map.png and NAME.json. Plates are always NAME-<ink>.png in the\n"
+    "--plates folder, so that the plates of several images can share it. An image\n"
     "that fails gets its message and the others go on; the exit status is 0\n"
     "only when every image was separated.\n"
     "\n"
@@ -54,7 +57,8 @@ const char kHelp[] =
     "  -o, --output FILE     the separated TIFF to write, or the folder for\n"
     "                        them (a name ending in '/' or an existing folder)\n"
     "      --depth 8|16      bits per ink value in the outputs (default 8)\n"
-    "      --plates DIR      also write one greyscale PNG per ink into DIR\n"
+    "      --plates DIR      also write one greyscale PNG per ink into DIR,\n"
+    "                        named after the image: photo-Cyan.png\n"
     "      --proof FILE      also write an RGB PNG that simulates the print;\n"
     "                        a picture for a person, not a colorimetric proof\n"
     "      --ink-names LIST  comma-separated names, one per ink, instead of\n"
@@ -102,7 +106,11 @@ const char kHelp[] =
     "\n"
     "The image is read and written strip by strip: memory stays at a few\n"
     "megabytes per thread (plus the cache tables) whatever the image size.\n"
-    "Files are written under temporary names and renamed when complete.\n"
+    "Files are written under temporary names and renamed when complete; an\n"
+    "interrupted run leaves nothing behind. No output may be an input or\n"
+    "another output (the same file under any name). An output that is a link\n"
+    "has the file it points to replaced; a FIFO or device is written into\n"
+    "(PNG and JSON) or refused (TIFF and PSD need a regular file).\n"
     "\n"
     "The summary gives each ink's mean coverage, the largest total coverage\n"
     "with the first pixel (x, y) that has it, and the share of pixels whose\n"
@@ -141,12 +149,6 @@ struct ImageTask {
     std::string error;  // set when the image cannot be separated
 };
 
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat first {}, second {};
-    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
-
 // Opens an input with the conversion of its colours to sRGB in place.
 std::unique_ptr<ImageReader> openInput(ImageTask& task, const InputColourOptions& colour) {
     std::unique_ptr<ImageReader> reader = openImage(task.input);
@@ -163,7 +165,7 @@ void noteAlpha(const ImageReader& reader, bool quiet) {
 
 // Opens every input of a batch once to learn its size (for the progress
 // bar) and closes it again; inputs that cannot be read get their error.
-std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quiet, const InputColourOptions& colour) {
+BatchTargets batchTargets(const ParsedArgs& options) {
     BatchTargets targets;
     targets.output = options.value("output");
     targets.plates = options.value("plates");
@@ -171,29 +173,47 @@ std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quie
     targets.tacMap = options.value("tac-map");
     targets.report = options.value("report");
     targets.psd = options.value("format") == "psd";
+    return targets;
+}
+
+std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quiet, const InputColourOptions& colour) {
+    const BatchTargets targets = batchTargets(options);
     std::vector<ImageTask> tasks;
-    std::map<std::string, std::string> claimed;  // TIFF path -> input
     for (const std::string& input : options.positional()) {
         ImageTask task;
         task.input = input;
         task.outputs = targets.outputsFor(input, depth);
-        const auto [other, fresh] = claimed.emplace(task.outputs.separationPath, input);
-        if (!fresh) {
-            throw UsageError("'" + other->second + "' and '" + input + "' would both be written to '" +
-                             task.outputs.separationPath + "'");
-        }
         try {
             const std::unique_ptr<ImageReader> reader = openInput(task, colour);
             task.pixels = static_cast<uint64_t>(reader->width()) * reader->height();
             noteAlpha(*reader, quiet);
-            if (sameFile(input, task.outputs.separationPath)) throw ToolError("its output would replace it");
         } catch (const ToolError& error) {
             task.error = error.what();
         }
         tasks.push_back(std::move(task));
     }
-    targets.createFolders();
     return tasks;
+}
+
+// Refuses (UsageError) a run in which an output is an input or another
+// output, before anything is written. Plates are claimed once the inks
+// are known.
+void claimOutputs(const std::vector<ImageTask>& tasks, OutputClaims& claims) {
+    for (const ImageTask& task : tasks) claims.addInput(task.input);
+    for (const ImageTask& task : tasks) {
+        const OutputRequest& out = task.outputs;
+        claims.addOutput(out.separationPath, "-o");
+        if (!out.proofPath.empty()) claims.addOutput(out.proofPath, "--proof");
+        if (!out.tacMapPath.empty()) claims.addOutput(out.tacMapPath, "--tac-map");
+        if (!out.reportPath.empty()) claims.addOutput(out.reportPath, "--report");
+    }
+}
+
+void claimPlates(const std::vector<ImageTask>& tasks, const std::vector<InkInfo>& inks, OutputClaims& claims) {
+    for (const ImageTask& task : tasks) {
+        if (task.outputs.platesFolder.empty()) continue;
+        for (const InkInfo& ink : inks) claims.addOutput(task.outputs.platePath(ink.name), "--plates");
+    }
 }
 
 void reportFailure(const ImageTask& task, ProgressBar& bar) {
@@ -259,6 +279,7 @@ int runSeparate(const Arguments& args) {
         task.pixels = static_cast<uint64_t>(task.reader->width()) * task.reader->height();
         task.outputs.separationPath = options.value("output");
         task.outputs.platesFolder = options.value("plates");
+        task.outputs.plateStem = stemOf(task.input);
         task.outputs.proofPath = options.value("proof");
         task.outputs.tacMapPath = options.value("tac-map");
         task.outputs.reportPath = options.value("report");
@@ -269,6 +290,9 @@ int runSeparate(const Arguments& args) {
         task.outputs.compression = compression;
         task.outputs.psd = format == "psd";
     }
+    OutputClaims claims;
+    claimOutputs(tasks, claims);
+    if (batch) batchTargets(options).createFolders();
     // Fail on an unwritable output before the configuration (and perhaps
     // a cache) is loaded.
     { PendingFile probe(tasks.front().outputs.separationPath); }
@@ -294,6 +318,7 @@ int runSeparate(const Arguments& args) {
     }
     std::vector<InkInfo> inks = describeInks(config->masks(), config->channels(), inkNames);
     if (options.has("ink-colors")) applyInkColours(options.value("ink-colors"), inks);
+    claimPlates(tasks, inks, claims);
     SeparationRunner runner(*config, inks, settings);
 
     uint64_t total = 0;

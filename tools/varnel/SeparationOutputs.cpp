@@ -1,8 +1,10 @@
 #include "SeparationOutputs.h"
 
 #include "ImageResources.h"
+#include "InterruptCleanup.h"
 #include "ToolError.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <unistd.h>
@@ -23,20 +25,29 @@ void writeText(const std::string& path, const std::string& text) {
 
 } // namespace
 
-bool ensureFolder(const std::string& folder) {
+void ensureFolder(const std::string& folder) {
     struct stat info {};
     if (stat(folder.c_str(), &info) == 0) {
         if (!S_ISDIR(info.st_mode)) throw ToolError("cannot write into '" + folder + "': not a directory");
-        return false;
+        return;
     }
-    if (mkdir(folder.c_str(), 0777) != 0) {
-        throw ToolError("cannot create folder '" + folder + "': " + systemErrorText(errno));
-    }
-    return true;
+    // Signals are held so that the folder is tracked as soon as it exists.
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &previous);
+    const bool made = mkdir(folder.c_str(), 0777) == 0;
+    const int error = errno;
+    if (made) InterruptCleanup::trackFolder(folder);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (!made) throw ToolError("cannot create folder '" + folder + "': " + systemErrorText(error));
 }
 
-SeparationOutputs::CreatedFolder::~CreatedFolder() {
-    if (!path.empty() && !keep) rmdir(path.c_str());
+std::string OutputRequest::platePath(const std::string& ink) const {
+    std::string name = plateStem + "-" + ink + ".png";
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    return platesFolder.back() == '/' ? platesFolder + name : platesFolder + "/" + name;
 }
 
 SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t width, uint32_t height,
@@ -47,31 +58,32 @@ SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t widt
     for (const InkInfo& ink : inks) names.push_back(ink.name);
     m_files.push_back(std::make_unique<PendingFile>(request.separationPath));
     if (request.psd) {
-        m_psd = std::make_unique<PsdWriter>(m_files.back()->temporaryPath(), width, height, request.bits, inks);
+        m_psd = std::make_unique<PsdWriter>(m_files.back()->writePath(), width, height, request.bits, inks);
     } else {
         // The inks past the four process inks are the TIFF's extra samples.
         m_tiff = std::make_unique<SeparatedTiffWriter>(
-            m_files.back()->temporaryPath(), width, height, request.bits, names, rowsPerStrip, request.compression,
+            m_files.back()->writePath(), width, height, request.bits, names, rowsPerStrip, request.compression,
             inks.size() > 4 ? spotChannelResources(inks, 4) : std::vector<uint8_t>());
     }
     if (!request.platesFolder.empty()) {
-        if (ensureFolder(request.platesFolder)) m_createdFolder.path = request.platesFolder;
+        ensureFolder(request.platesFolder);
         for (const std::string& name : names) {
-            m_files.push_back(std::make_unique<PendingFile>(request.platesFolder + "/" + name + ".png"));
-            m_plates.push_back(std::make_unique<PngWriter>(m_files.back()->temporaryPath(), width, height, 1,
+            m_files.push_back(std::make_unique<PendingFile>(
+                request.platePath(name), PendingFile::Access::Sequential));
+            m_plates.push_back(std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 1,
                                                            request.bits));
         }
     }
     if (!request.proofPath.empty()) {
-        m_files.push_back(std::make_unique<PendingFile>(request.proofPath));
-        m_proof = std::make_unique<PngWriter>(m_files.back()->temporaryPath(), width, height, 3, 8);
+        m_files.push_back(std::make_unique<PendingFile>(request.proofPath, PendingFile::Access::Sequential));
+        m_proof = std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 3, 8);
     }
     if (!request.tacMapPath.empty()) {
-        m_files.push_back(std::make_unique<PendingFile>(request.tacMapPath));
-        m_tacMap = std::make_unique<PngWriter>(m_files.back()->temporaryPath(), width, height, 3, 8);
+        m_files.push_back(std::make_unique<PendingFile>(request.tacMapPath, PendingFile::Access::Sequential));
+        m_tacMap = std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 3, 8);
     }
     if (!request.reportPath.empty()) {
-        m_files.push_back(std::make_unique<PendingFile>(request.reportPath));
+        m_files.push_back(std::make_unique<PendingFile>(request.reportPath, PendingFile::Access::Sequential));
         m_report = m_files.back().get();
     }
     m_plateRow.resize(width);
@@ -123,9 +135,8 @@ void SeparationOutputs::finish(const std::string& report) {
     for (auto& plate : m_plates) plate->finish();
     if (m_proof) m_proof->finish();
     if (m_tacMap) m_tacMap->finish();
-    if (m_report != nullptr) writeText(m_report->temporaryPath(), report);
+    if (m_report != nullptr) writeText(m_report->writePath(), report);
     for (auto& file : m_files) file->commit();
-    m_createdFolder.keep = true;
 }
 
 std::vector<std::string> SeparationOutputs::paths() const {

@@ -20,12 +20,17 @@ namespace varnel_tool {
 struct OutputRequest {
     std::string separationPath;  // the TIFF, or the PSD when psd
     std::string platesFolder;  // empty: no plates
+    std::string plateStem;     // plates are platesFolder/<stem>-<ink>.png
     std::string proofPath;     // empty: no proof
     std::string tacMapPath;    // empty: no TAC map
     std::string reportPath;    // empty: no coverage report
     int bits = 8;
     TiffCompression compression;
     bool psd = false;
+
+    // The plate of one ink: platesFolder/<stem>-<ink>.png, with any '/' of
+    // the ink's name replaced so that the plate stays in its folder.
+    std::string platePath(const std::string& ink) const;
 };
 
 class SeparationOutputs {
@@ -46,14 +51,6 @@ public:
 private:
     void writePlates(const Band& band);
 
-    // Removes a plates folder this run created when the run fails; it is
-    // declared first so that it goes last, after the files inside it.
-    struct CreatedFolder {
-        std::string path;
-        bool keep = false;
-        ~CreatedFolder();
-    };
-    CreatedFolder m_createdFolder;
     OutputRequest m_request;
     uint32_t m_width;
     int m_channels;
@@ -69,8 +66,9 @@ private:
 };
 
 // Creates a folder (the plates, or a batch's outputs) when it does not
-// exist yet (one level); true when it was created.
-bool ensureFolder(const std::string& folder);
+// exist yet (one level). A folder created here is removed again at the end
+// of the run or on an interruption when it is still empty.
+void ensureFolder(const std::string& folder);
 
 } // namespace varnel_tool
 

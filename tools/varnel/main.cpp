@@ -1,6 +1,6 @@
 // varnel: separates RGB images into ink channels with the varnel library.
 #include "Commands.h"
-#include "PendingFile.h"
+#include "InterruptCleanup.h"
 #include "ToolError.h"
 
 #include <cstdio>
@@ -23,7 +23,8 @@ const char kUsage[] =
     "  chart       draw a picture of what a configuration does\n"
     "  testchart   generate a colour test chart to try configurations on\n"
     "\n"
-    "'varnel COMMAND --help' describes each command.\n";
+    "'varnel COMMAND --help' describes each command; 'varnel --version' gives\n"
+    "the version of the tool and its library.\n";
 
 struct Command {
     const char* name;
@@ -44,20 +45,8 @@ void printError(const char* message) {
     std::fputc('\n', stderr);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    const char* name = argv[1];
-    if (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0 || std::strcmp(name, "help") == 0) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    varnel_tool::installInterruptCleanup();
-    const varnel_tool::Arguments args(argv + 2, argv + argc);
+// Runs one command and turns its failure into one line and an exit status.
+int runCommand(const char* name, const varnel_tool::Arguments& args) {
     try {
         for (const Command& command : kCommands) {
             if (std::strcmp(name, command.name) == 0) return command.run(args);
@@ -76,4 +65,27 @@ int main(int argc, char** argv) {
         printError(error.what());
         return 1;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const char* name = argv[1];
+    if (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0 || std::strcmp(name, "help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (std::strcmp(name, "--version") == 0) {
+        std::printf("varnel %s\n", VARNEL_VERSION);
+        return 0;
+    }
+    varnel_tool::InterruptCleanup::install();
+    const varnel_tool::Arguments args(argv + 2, argv + argc);
+    const int status = runCommand(name, args);
+    varnel_tool::InterruptCleanup::removeEmptyFolders();
+    return status;
 }
