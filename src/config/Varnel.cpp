@@ -128,6 +128,7 @@ int CVarnel::ParseText(const char* text, long length)
 {
     try {
         ChainDigest(m_sourceDigest, text, length);
+        m_sourceTexts.emplace_back(text, text && length > 0 ? size_t(length) : 0);
         // Only the first text defines variables: a caller's extra text
         // applied over a preset must not redefine what the preset uses.
         if (!m_varsLoaded) {

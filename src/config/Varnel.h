@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class KFile;
 class CVarnelVarContainer;
@@ -100,6 +101,9 @@ public:
     // the configuration is a function of these texts alone, so equal
     // digests mean equal configurations. Empty before the first text.
     const std::string& GetSourceDigest() const { return m_sourceDigest; }
+    // Every text given to ParseText, in order (a preset's text or a file's
+    // bytes first, then an extra text).
+    const std::vector<std::string>& GetSourceTexts() const { return m_sourceTexts; }
 
 private:
     // The first list item of an active key, resolved through the variables
@@ -131,4 +135,5 @@ private:
     CVarnelChannelsContactContainer* m_channelsContact = nullptr;
     CVarnelVarContainer* m_vars = nullptr;
     std::string m_sourceDigest;
+    std::vector<std::string> m_sourceTexts;
 };

@@ -114,13 +114,19 @@ bool CVarnelIF::Prepare()
         return true;
     if (!m_config)
         return false;
-    m_plan.reset(new CVarnelPixelPlan(*m_config));
+    UsePlan(std::make_shared<const CVarnelPixelPlan>(*m_config));
+    return true;
+}
+
+void CVarnelIF::UsePlan(std::shared_ptr<const CVarnelPixelPlan> plan)
+{
+    m_plan = std::move(plan);
+    m_rememberedValid = 0;
     m_channels = m_plan->Channels();
     m_workChannels = m_plan->WorkChannels();
     m_memory.reset();
     if (m_plan->AlwaysComputes())
         m_memory = CVarnelColourMemory::Create(m_workChannels);
-    return true;
 }
 
 namespace {

@@ -11,7 +11,7 @@
 // per-pixel path then allocates nothing and looks nothing up by name.
 //
 // Threading: an engine holds per-conversion state and serves one thread at
-// a time.
+// a time. Engines may share one plan (UsePlan): it is only read.
 #pragma once
 
 #include "varnel/varnel.h"
@@ -68,6 +68,13 @@ public:
     virtual int Reserved();
 
     void SetConfig(CVarnel* config);
+    // Serves conversions from a plan built elsewhere, shared with other
+    // engines, instead of one built from the configuration at the first
+    // conversion.
+    void UsePlan(std::shared_ptr<const CVarnelPixelPlan> plan);
+    // Forgets the remembered pixel, so that the next conversion depends on
+    // nothing converted before it.
+    void ForgetPixel() { m_rememberedValid = 0; }
     CVarnel* GetConfig() const { return m_config; }
     void SetCacheContainer(CVarnelCacheContainer* cache) { m_cache = cache; }
     CVarnelCacheContainer* GetCacheContainer() const { return m_cache; }
@@ -123,7 +130,7 @@ private:
     bool m_workerThreadsAllowed = true;
 
     // Set up at the first conversion.
-    std::unique_ptr<CVarnelPixelPlan> m_plan;
+    std::shared_ptr<const CVarnelPixelPlan> m_plan;
     // Null when memory was short, or when the plan cannot always compute.
     std::unique_ptr<CVarnelColourMemory> m_memory;
     unsigned m_workChannels = 0;   // min(channels, 16)

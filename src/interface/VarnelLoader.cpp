@@ -116,20 +116,27 @@ void CVarnelLoader::Unload(CVarnelIF*& engine, CVarnel*& configuration)
     configuration = nullptr;
 }
 
-void CVarnelLoader::AttachCache(Target& target, const std::string& key)
+std::string CVarnelLoader::CacheKey(const std::string& name, const char* text)
 {
-    // A folder text too long for the instance: no cache path, no cache.
-    if (!target.temporaryFolder)
-        return;
-    const std::string folder = target.temporaryFolder;
-    const uint32_t channels = target.configuration->GetChannels();
-    const CVarnelCacheFile file(folder + CacheFileName(key),
-                                target.configuration->GetSourceDigest(), channels);
+    std::string key = name;
+    if (text) {
+        key += '+';
+        key += text;
+    }
+    return key;
+}
+
+CVarnelCacheContainer* CVarnelLoader::PrepareCache(CVarnelIF& engine, const CVarnel& configuration,
+                                                   const std::string& folder, const std::string& key,
+                                                   VarnelProgressProc progress, long long value)
+{
+    const uint32_t channels = configuration.GetChannels();
+    const CVarnelCacheFile file(folder + CacheFileName(key), configuration.GetSourceDigest(), channels);
 
     // A folder that is not safe, or cannot be written, means no cache; it is
     // known before the table is built, so no build is wasted.
     if (!CVarnelCacheFile::PrepareFolder(folder))
-        return;
+        return nullptr;
     std::unique_ptr<CVarnelCache> cache(new CVarnelCache());
     // A table is trusted only when its record names this configuration and
     // the very file in place; any other file under the name (truncated,
@@ -137,17 +144,16 @@ void CVarnelLoader::AttachCache(Target& target, const std::string& key)
     // anew and replaced.
     std::shared_ptr<const CVarnelMappedTable> mapped = file.Open();
     if (!mapped) {
-        const int status = BuildCacheTable(*target.engine, *cache, channels, target.progress,
-                                           target.progressValue);
+        const int status = BuildCacheTable(engine, *cache, channels, progress, value);
         if (status != 0)
             throw status;
-        // Without a complete file on disk the instance works without a
-        // cache, as it would after any failed write.
+        // Without a complete file on disk the engine works without a cache,
+        // as it would after any failed write.
         if (!file.Save(cache->GetData()))
-            return;
-        // Served from the file from now on, so that every instance of the
+            return nullptr;
+        // Served from the file from now on, so that every user of the
         // process that loads it shares one copy. Should the file have been
-        // replaced already, the table just built serves this instance.
+        // replaced already, the table just built serves.
         mapped = file.Open();
     }
     if (mapped)
@@ -155,7 +161,7 @@ void CVarnelLoader::AttachCache(Target& target, const std::string& key)
     auto* container = new CVarnelCacheContainer();
     container->SetStride(channels);
     container->SetCache(cache.release());
-    target.engine->SetCacheContainer(container);
+    return container;
 }
 
 long CVarnelLoader::Load(Target& target, const char* nameOrPath, const char* text,
@@ -205,13 +211,14 @@ long CVarnelLoader::Load(Target& target, const char* nameOrPath, const char* tex
         if (result == 0) {
             target.progress = progress;
             target.progressValue = value;
-            if (target.flags & 1) {
-                std::string key = target.keyByBaseName ? baseName : std::string(nameOrPath);
-                if (text) {
-                    key += '+';
-                    key += text;
-                }
-                AttachCache(target, key);
+            // A folder text too long for the instance: no cache path, no
+            // cache.
+            if ((target.flags & VARNEL_FLAG_CACHE) && target.temporaryFolder) {
+                const std::string key =
+                    CacheKey(target.keyByBaseName ? baseName : std::string(nameOrPath), text);
+                target.engine->SetCacheContainer(PrepareCache(*target.engine, *target.configuration,
+                                                              target.temporaryFolder, key,
+                                                              target.progress, target.progressValue));
             }
         }
     } catch (int code) {

@@ -9,6 +9,7 @@
 
 class CVarnelIF;
 class CVarnel;
+class CVarnelCacheContainer;
 
 class CVarnelLoader {
 public:
@@ -42,7 +43,18 @@ public:
     // null buffer asks for its size.
     static bool GenerateCacheData(unsigned long* size, char* buffer);
 
+    // The container of the checked cache file named after key in folder
+    // (ending with its separator): read when its record names this
+    // configuration, otherwise built by the engine and saved. Null when the
+    // folder is unsafe or no complete file could be had: the engine then
+    // computes every pixel. Raises the status of a failed build.
+    static CVarnelCacheContainer* PrepareCache(CVarnelIF& engine, const CVarnel& configuration,
+                                               const std::string& folder, const std::string& key,
+                                               VarnelProgressProc progress, long long value);
+    // The part of a cache key that names the configuration: nameOrPath, or
+    // its base name, then "+" and the extra text when there is one.
+    static std::string CacheKey(const std::string& name, const char* text);
+
 private:
     static std::string CacheFileName(const std::string& key);
-    static void AttachCache(Target& target, const std::string& key);
 };

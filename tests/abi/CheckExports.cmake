@@ -1,5 +1,5 @@
 # Asserts that the shared library exports its public interface and nothing
-# else: the six kal_ functions under their C names, the members, virtual
+# else: the kal_ and varnel_ functions under their C names, the members, virtual
 # table and type information of CVarnelDll, and the few symbols the linker
 # always adds. Anything of our internals, of POCO, of muParser or of the C++
 # standard library in the dynamic symbol table would let hosts bind to it and
@@ -36,7 +36,11 @@ if(NOT rc EQUAL 0)
 endif()
 
 set(required_c kal_InitVarnel kal_EndVarnel kal_SetPreferences kal_SetFlags
-               kal_GetChannels kal_RGB2Multichannel)
+               kal_GetChannels kal_RGB2Multichannel
+               varnel_status_name varnel_version varnel_version_text varnel_load
+               varnel_load_text varnel_free varnel_channels varnel_ink_name
+               varnel_ink_color varnel_config_text varnel_is_cached
+               varnel_convert8 varnel_convert16)
 # Added by the GNU toolchain to every shared object, not by our code:
 # _init/_fini are the ELF initialisation and termination entry points, and
 # _edata/_end/__bss_start the segment boundary markers older linkers place

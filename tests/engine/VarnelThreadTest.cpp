@@ -8,6 +8,7 @@
 #include "engine/VarnelCache.h"
 #include "engine/VarnelIF.h"
 #include "varnel/VarnelDll.h"
+#include "varnel/separation.h"
 #include "varnel/varnel.h"
 
 #include <Poco/File.h>
@@ -82,6 +83,48 @@ Result RunJob(const Job& job)
         result.out16.clear();
     kal_EndVarnel(handle);
     return result;
+}
+
+// Threads that share one loaded separation, each converting its own part
+// of the colours in pieces of its own size, give the bytes of the
+// instances above.
+TEST(Threads, OneSeparationSharedByThreads)
+{
+    static const std::vector<unsigned char> rgb8 = Colours();
+    std::vector<unsigned short> rgb16(rgb8.begin(), rgb8.end());
+    for (auto& v : rgb16)
+        v = static_cast<unsigned short>(v * 257);
+    const size_t count = rgb8.size() / 3;
+    for (const Job& job : kJobs) {
+        const Result expected = RunJob(job);
+        varnel_separation* separation = nullptr;
+        ASSERT_EQ(varnel_load(job.preset, job.extra, nullptr, &separation, nullptr, 0), VARNEL_OK);
+        const size_t channels = varnel_channels(separation);
+        Result shared;
+        shared.out8.assign(channels * count, 0);
+        shared.out16.assign(channels * count, 0);
+        constexpr size_t kThreads = 4;
+        std::vector<std::thread> threads;
+        std::atomic<int> failures{0};
+        for (size_t t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&, t] {
+                const size_t first = count * t / kThreads, last = count * (t + 1) / kThreads;
+                const size_t piece = 97 * (t + 1);
+                for (size_t i = first; i < last; i += piece) {
+                    const size_t n = std::min(piece, last - i);
+                    failures += varnel_convert8(separation, &rgb8[3 * i], 0, &shared.out8[channels * i], 0, n, 1,
+                                                nullptr, nullptr) != VARNEL_OK;
+                    failures += varnel_convert16(separation, &rgb16[3 * i], 0, &shared.out16[channels * i], 0, n,
+                                                 1, nullptr, nullptr) != VARNEL_OK;
+                }
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        varnel_free(separation);
+        EXPECT_EQ(failures, 0);
+        EXPECT_TRUE(shared == expected) << job.preset;
+    }
 }
 
 TEST(Threads, SeparateInstancesLoadAndConvertAtOnce)
