@@ -1,6 +1,7 @@
-// Uses both faces of the installed library: the C functions and the C++
-// class. Exit status 0 when a preset loads and white separates to no ink.
+// Uses every face of the installed library: the C functions, the C++
+// class and the separation interface through its C++ wrapper. Exit status 0 when a preset loads and white separates to no ink.
 #include <varnel/VarnelDll.h>
+#include <varnel/separation.hpp>
 #include <varnel/varnel.h>
 
 #include <cstdio>
@@ -28,6 +29,25 @@ int main()
         out8[0] != 255 || out8[3] != 255) {
         std::fprintf(stderr, "consumer: the C++ interface failed\n");
         ++failures;
+    }
+
+    try {
+        const varnel::Separation separation("HUE_PARAM_CMYKOG");
+        const unsigned char white[3] = {255, 255, 255};
+        unsigned char out[6] = {0, 0, 0, 0, 0, 0};
+        separation.convert(white, out, 1);
+        if (separation.channels() != 6 || separation.inkName(4) != "Orange" || out[4] != 255) {
+            std::fprintf(stderr, "consumer: the separation interface failed\n");
+            ++failures;
+        }
+        varnel::Separation("HUE_PARAM_NONE");
+        std::fprintf(stderr, "consumer: an unknown preset loaded\n");
+        ++failures;
+    } catch (const varnel::Error& error) {
+        if (error.status() != VARNEL_ERROR_NOT_FOUND) {
+            std::fprintf(stderr, "consumer: %s\n", error.what());
+            ++failures;
+        }
     }
 
     if (failures == 0)
