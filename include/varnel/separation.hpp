@@ -40,7 +40,9 @@ public:
     {
         char message[VARNEL_MESSAGE_SIZE] = {};
         varnel_separation* handle = nullptr;
-        Check(varnel_load(config.c_str(), extra, options, &handle, message, sizeof message), message);
+        // The message is read after the call has written it.
+        const int status = varnel_load(config.c_str(), extra, options, &handle, message, sizeof message);
+        Check(status, message);
         m_handle.reset(handle, varnel_free);
     }
 
@@ -51,8 +53,9 @@ public:
     {
         char message[VARNEL_MESSAGE_SIZE] = {};
         varnel_separation* handle = nullptr;
-        Check(varnel_load_text(text.data(), text.size(), extra, options, &handle, message, sizeof message),
-              message);
+        const int status = varnel_load_text(text.data(), text.size(), extra, options, &handle, message,
+                                            sizeof message);
+        Check(status, message);
         return Separation(handle);
     }
 

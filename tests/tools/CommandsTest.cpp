@@ -23,7 +23,7 @@ TEST(PresetsCommand, ListsAllPresetsWithTheirInks) {
     const std::vector<std::string> all = lines(run.out);
     ASSERT_EQ(all.size(), 57u);
     EXPECT_EQ(all.front(), "HUE_PARAM_CMYK       4  Cyan Magenta Yellow Black");
-    EXPECT_NE(std::find(all.begin(), all.end(), "HUE_PARAM_CMYKDGB    7  Cyan Magenta Yellow Black Red Blue Green"),
+    EXPECT_NE(std::find(all.begin(), all.end(), "HUE_PARAM_CMYKDGB    7  Cyan Magenta Yellow Black Dark Yellow Blue Green"),
               all.end());
 }
 

@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"ConfigurationWithoutInks", {"@in.png", "-c", "@empty.cfg"}, 1, "defines no ink channels"},
         ErrorCase{"MissingConfigurationFile", {"@in.png", "-c", "@none.cfg"}, 1, "cannot read configuration file"},
         ErrorCase{"ExtraTextDoesNotLoad", {"@in.png", "-c", kCmyk, "-x", "COLORWITHBLACK=;"}, 1,
-                  "with the extra text does not load"},
+                  "the extra text, line 1: the statement \"COLORWITHBLACK=\""},
         ErrorCase{"OutputFolderMissing", {"@in.png", "-c", kCmyk, "-o", "@none/out.tif"}, 1, "cannot write"},
         ErrorCase{"PlatesUnderAFile", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--plates", "@note.txt/plates"}, 1,
                   "plates"},

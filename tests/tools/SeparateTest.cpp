@@ -113,12 +113,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PresetCase{"CMYK", "HUE_PARAM_CMYK", INKSET_CMYK, {"Cyan", "Magenta", "Yellow", "Black"}, {}},
         PresetCase{"CMYKOG", "HUE_PARAM_CMYKOG", INKSET_MULTIINK,
-                   {"Cyan", "Magenta", "Yellow", "Black", "Red", "Green"}, {}},
+                   {"Cyan", "Magenta", "Yellow", "Black", "Orange", "Green"}, {}},
         // Its blue ink stands before its green one, whatever the letters say.
         PresetCase{"CMYKDGB", "HUE_PARAM_CMYKDGB", INKSET_MULTIINK,
-                   {"Cyan", "Magenta", "Yellow", "Black", "Red", "Blue", "Green"}, {}},
+                   {"Cyan", "Magenta", "Yellow", "Black", "Dark Yellow", "Blue", "Green"}, {}},
         PresetCase{"CMYKRODB", "HUE_PARAM_CMYKRODB", INKSET_MULTIINK,
-                   {"Cyan", "Magenta", "Yellow", "Black", "Rubine", "Red", "Orange", "Blue"}, {}},
+                   {"Cyan", "Magenta", "Yellow", "Black", "Red", "Orange", "Dark Yellow", "Blue"}, {}},
         // Names given by the caller are trimmed of blanks.
         PresetCase{"CMYKNamed", "HUE_PARAM_CMYK", INKSET_CMYK, {"C1", "M1", "Y1", "K1"},
                    {"--ink-names", "C1, M1,Y1 ,K1"}}),
@@ -163,7 +163,7 @@ TEST_P(SeparateInputTest, ConvertsEveryFormatAtTheLibrarysPrecision) {
     }
     expectInvertedValues(readSeparatedTiff(folder.path("out.tif")), expected, param.outputBits);
     // Plates carry the output depth and the library's sense (white paper).
-    const Image plate = readPng(folder.path("plates/in-Red.png"));
+    const Image plate = readPng(folder.path("plates/in-Orange.png"));
     EXPECT_EQ(plate.bits, param.outputBits);
     EXPECT_EQ(plate.channels, 1);
     for (size_t p = 0; p < plate.samples.size(); ++p) {
@@ -194,7 +194,7 @@ TEST(SeparateOutputs, PlatesAndProofMatchTheImage) {
     ASSERT_EQ(run.status, 0) << run.err;
     int channels = 0;
     const std::vector<uint16_t> library = librarySeparation("HUE_PARAM_CMYKOG", input.samples, 8, channels);
-    const char* names[] = {"Cyan", "Magenta", "Yellow", "Black", "Red", "Green"};
+    const char* names[] = {"Cyan", "Magenta", "Yellow", "Black", "Orange", "Green"};
     for (int c = 0; c < channels; ++c) {
         const Image plate = readPng(folder.path("plates/in-") + names[c] + ".png");
         ASSERT_EQ(plate.width, 21u);
@@ -276,7 +276,7 @@ TEST(SeparateBatch, OneBadFileDoesNotStopTheOthers) {
     EXPECT_NE(run.err.find("varnel: 1 of 3 images failed"), std::string::npos) << run.err;
     EXPECT_TRUE(readFile(folder.path("out/a.tif")) == readFile(folder.path("a.png.single.tif")));
     EXPECT_TRUE(readFile(folder.path("out/b.tif")) == readFile(folder.path("b.tif.single.tif")));
-    for (const char* file : {"out/a.json", "out/a-proof.png", "out/b.json", "out/b-proof.png", "plates/a-Red.png",
+    for (const char* file : {"out/a.json", "out/a-proof.png", "out/b.json", "out/b-proof.png", "plates/a-Orange.png",
                              "plates/b-Green.png"}) {
         EXPECT_TRUE(exists(folder.path(file))) << file;
     }

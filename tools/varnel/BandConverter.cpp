@@ -2,6 +2,8 @@
 
 #include "ToolError.h"
 
+#include <varnel/separation.hpp>
+
 #include <algorithm>
 
 namespace varnel_tool {
@@ -13,17 +15,23 @@ inline uint8_t narrow(uint16_t x) {
     return static_cast<uint8_t>((static_cast<uint32_t>(x) * 65281u + 8388608u) >> 24);
 }
 
-void checkStatus(long status, const Band& band) {
-    if (status == 0) return;
-    throw ToolError("the library failed to separate rows " + std::to_string(band.firstRow) + " to " +
-                    std::to_string(band.firstRow + band.rows - 1) + " (error " + std::to_string(status) + ")");
+// Converts pixels through the separation; a failure names the band's rows.
+template <typename Value>
+void separateBand(const varnel::Separation& separation, const Value* in, Value* out, uint32_t pixels,
+                  const Band& band) {
+    try {
+        separation.convert(in, out, pixels);
+    } catch (const varnel::Error& error) {
+        throw ToolError("the library failed to separate rows " + std::to_string(band.firstRow) + " to " +
+                        std::to_string(band.firstRow + band.rows - 1) + " (" + error.what() + ")");
+    }
 }
 
 } // namespace
 
-BandConverter::BandConverter(CVarnelDll& instance, const BandFormat& format, const ProofSimulator& proof,
+BandConverter::BandConverter(const varnel::Separation& separation, const BandFormat& format, const ProofSimulator& proof,
                              const TacMapPainter& tacMap)
-    : m_instance(instance), m_format(format), m_proof(proof), m_tacMap(tacMap),
+    : m_separation(separation), m_format(format), m_proof(proof), m_tacMap(tacMap),
       m_coverage(format.channels, format.outputBits, format.tacLimitPercent),
       m_encoder(StripEncoder::create(format.compression)) {}
 
@@ -50,7 +58,7 @@ void BandConverter::separate(Band& band, uint32_t pixels) {
     const size_t values = static_cast<size_t>(pixels) * m_format.channels;
     reserveBytes(band.inks, values * (m_format.outputBits / 8));
     if (m_format.inputBits == 8 && m_format.outputBits == 8) {
-        checkStatus(m_instance.RGB8ToMultichannel(bytesOf(band.input), bytesOf(band.inks), pixels), band);
+        separateBand(m_separation, bytesOf(band.input), bytesOf(band.inks), pixels, band);
         return;
     }
     if (m_format.inputBits == 8) {
@@ -59,17 +67,17 @@ void BandConverter::separate(Band& band, uint32_t pixels) {
         const uint8_t* input = bytesOf(band.input);
         m_wide.resize(static_cast<size_t>(pixels) * 3);
         for (size_t i = 0; i < m_wide.size(); ++i) m_wide[i] = static_cast<uint16_t>(input[i] * 257u);
-        checkStatus(m_instance.RGB16ToMultichannel(m_wide.data(), band.inks.data(), pixels), band);
+        separateBand(m_separation, m_wide.data(), band.inks.data(), pixels, band);
         return;
     }
     if (m_format.outputBits == 16) {
-        checkStatus(m_instance.RGB16ToMultichannel(band.input.data(), band.inks.data(), pixels), band);
+        separateBand(m_separation, band.input.data(), band.inks.data(), pixels, band);
         return;
     }
     // 16-bit input for 8-bit output: separated at full precision, then
     // narrowed with the library's own rounding.
     m_wide.resize(values);
-    checkStatus(m_instance.RGB16ToMultichannel(band.input.data(), m_wide.data(), pixels), band);
+    separateBand(m_separation, band.input.data(), m_wide.data(), pixels, band);
     uint8_t* inks = bytesOf(band.inks);
     for (size_t i = 0; i < values; ++i) inks[i] = narrow(m_wide[i]);
 }

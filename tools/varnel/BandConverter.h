@@ -32,7 +32,7 @@ class BandConverter {
 public:
     // The instance stays owned by the caller and serves only this converter
     // while it converts.
-    BandConverter(CVarnelDll& instance, const BandFormat& format, const ProofSimulator& proof,
+    BandConverter(const varnel::Separation& separation, const BandFormat& format, const ProofSimulator& proof,
                   const TacMapPainter& tacMap);
 
     // Fills band.inks from band.input, then the compressed TIFF strips (ink
@@ -46,7 +46,7 @@ private:
     void separate(Band& band, uint32_t pixels);
     void encodeStrips(Band& band, uint32_t pixels);
 
-    CVarnelDll& m_instance;
+    const varnel::Separation& m_separation;
     BandFormat m_format;
     const ProofSimulator& m_proof;
     const TacMapPainter& m_tacMap;

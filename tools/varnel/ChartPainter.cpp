@@ -2,6 +2,8 @@
 
 #include "ToolError.h"
 
+#include <varnel/separation.hpp>
+
 #include <cairo.h>
 
 #include <cstdio>
@@ -52,16 +54,19 @@ struct ContextDeleter {
 
 } // namespace
 
-ChartPainter::ChartPainter(CVarnelDll& instance, std::string title, const std::vector<InkInfo>& inks)
-    : m_instance(instance), m_title(std::move(title)), m_inks(inks), m_proof(inks) {}
+ChartPainter::ChartPainter(const varnel::Separation& separation, std::string title, const std::vector<InkInfo>& inks)
+    : m_separation(separation), m_title(std::move(title)), m_inks(inks), m_proof(inks) {}
 
 std::vector<double> ChartPainter::amounts(const RgbColour& colour) {
     unsigned char rgb[3] = {static_cast<unsigned char>(quantise(colour.r, 255)),
                             static_cast<unsigned char>(quantise(colour.g, 255)),
                             static_cast<unsigned char>(quantise(colour.b, 255))};
     std::vector<unsigned char> values(m_inks.size(), 255);
-    const long status = m_instance.RGB8ToMultichannel(rgb, values.data(), 1);
-    if (status != 0) throw ToolError("the library failed to separate a chart colour (error " + std::to_string(status) + ")");
+    try {
+        m_separation.convert(rgb, values.data(), 1);
+    } catch (const varnel::Error& error) {
+        throw ToolError(std::string("the library failed to separate a chart colour (") + error.what() + ")");
+    }
     std::vector<double> result;
     for (unsigned char v : values) result.push_back((255 - v) / 255.0);
     return result;

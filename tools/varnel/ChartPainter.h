@@ -5,7 +5,7 @@
 #ifndef VARNEL_TOOL_CHARTPAINTER_H
 #define VARNEL_TOOL_CHARTPAINTER_H
 
-#include "InkNaming.h"
+#include "Inks.h"
 #include "ProofSimulator.h"
 
 #include <varnel/VarnelDll.h>
@@ -19,7 +19,7 @@ namespace varnel_tool {
 
 class ChartPainter {
 public:
-    ChartPainter(CVarnelDll& instance, std::string title, const std::vector<InkInfo>& inks);
+    ChartPainter(const varnel::Separation& separation, std::string title, const std::vector<InkInfo>& inks);
 
     // Writes the chart as a PNG. Throws ToolError.
     void writePng(const std::string& path);
@@ -35,7 +35,7 @@ private:
     void drawLegend(cairo_t* cr, double y);
     void drawGrid(cairo_t* cr);
 
-    CVarnelDll& m_instance;
+    const varnel::Separation& m_separation;
     std::string m_title;
     std::vector<InkInfo> m_inks;
     ProofSimulator m_proof;

@@ -3,6 +3,7 @@
 #include "ChartPainter.h"
 #include "Commands.h"
 #include "Configuration.h"
+#include "Inks.h"
 #include "PendingFile.h"
 #include "ToolError.h"
 
@@ -50,8 +51,8 @@ int runChart(const Arguments& args) {
     request.hasExtraText = options.has("extra");
     request.extraText = options.value("extra");
     Configuration config(request);
-    const std::vector<InkInfo> inks = describeInks(config.masks(), config.channels(), inkNames);
-    ChartPainter painter(config.primary(), config.displayName(), inks);
+    const std::vector<InkInfo> inks = describeInks(config.separation(), inkNames);
+    ChartPainter painter(config.separation(), config.displayName(), inks);
     painter.writePng(file.writePath());
     file.commit();
     return 0;

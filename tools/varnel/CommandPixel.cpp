@@ -2,6 +2,7 @@
 #include "ArgParser.h"
 #include "Commands.h"
 #include "Configuration.h"
+#include "Inks.h"
 #include "ToolError.h"
 
 #include <cstdio>
@@ -52,24 +53,26 @@ int runPixel(const Arguments& args) {
     request.hasExtraText = options.has("extra");
     request.extraText = options.value("extra");
     Configuration config(request);
-    const std::vector<InkInfo> inks = describeInks(config.masks(), config.channels(), inkNames);
+    const std::vector<InkInfo> inks = describeInks(config.separation(), inkNames);
 
     long values[kMaxChannels] = {0};
-    long status = 0;
-    if (wide) {
-        unsigned short in[3] = {static_cast<unsigned short>(rgb[0]), static_cast<unsigned short>(rgb[1]),
-                                static_cast<unsigned short>(rgb[2])};
-        unsigned short out[kMaxChannels] = {0};
-        status = config.primary().RGB16ToMultichannel(in, out, 1);
-        for (int c = 0; c < config.channels(); ++c) values[c] = out[c];
-    } else {
-        unsigned char out[kMaxChannels] = {0};
-        status = config.primary().RGB2Multichannel(static_cast<unsigned char>(rgb[0]),
-                                                   static_cast<unsigned char>(rgb[1]),
-                                                   static_cast<unsigned char>(rgb[2]), out);
-        for (int c = 0; c < config.channels(); ++c) values[c] = out[c];
+    try {
+        if (wide) {
+            const uint16_t in[3] = {static_cast<uint16_t>(rgb[0]), static_cast<uint16_t>(rgb[1]),
+                                    static_cast<uint16_t>(rgb[2])};
+            uint16_t out[kMaxChannels] = {0};
+            config.separation().convert(in, out, 1);
+            for (int c = 0; c < config.channels(); ++c) values[c] = out[c];
+        } else {
+            const uint8_t in[3] = {static_cast<uint8_t>(rgb[0]), static_cast<uint8_t>(rgb[1]),
+                                   static_cast<uint8_t>(rgb[2])};
+            uint8_t out[kMaxChannels] = {0};
+            config.separation().convert(in, out, 1);
+            for (int c = 0; c < config.channels(); ++c) values[c] = out[c];
+        }
+    } catch (const varnel::Error& error) {
+        throw ToolError(std::string("the library failed to separate the colour (") + error.what() + ")");
     }
-    if (status != 0) throw ToolError("the library failed to separate the colour (error " + std::to_string(status) + ")");
 
     std::printf("%s: R %ld G %ld B %ld (%d-bit)\n", config.displayName().c_str(), rgb[0], rgb[1], rgb[2],
                 wide ? 16 : 8);

@@ -2,6 +2,7 @@
 #include "ArgParser.h"
 #include "Commands.h"
 #include "Configuration.h"
+#include "Inks.h"
 #include "ToolError.h"
 
 #include <cstdio>
@@ -41,7 +42,7 @@ int runPresets(const Arguments& args) {
         request.nameOrPath = name;
         const Configuration config(request);
         std::string inks;
-        for (const InkInfo& ink : describeInks(config.masks(), config.channels(), {})) {
+        for (const InkInfo& ink : describeInks(config.separation(), {})) {
             inks += (inks.empty() ? "" : " ") + ink.name;
         }
         std::printf("%-20s %d  %s\n", name.c_str(), config.channels(), inks.c_str());

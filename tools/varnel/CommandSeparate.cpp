@@ -4,6 +4,7 @@
 #include "BatchTargets.h"
 #include "Commands.h"
 #include "Configuration.h"
+#include "Inks.h"
 #include "CoverageReport.h"
 #include "ImageReader.h"
 #include "InputColour.h"
@@ -129,7 +130,7 @@ const std::vector<OptionRule> kOptions = {
 // it finds the bar to draw on. Null outside the build.
 ProgressBar* g_cacheBar = nullptr;
 
-int onCacheProgress(double percent, long long) {
+int onCacheProgress(double percent, void*) {
     if (g_cacheBar != nullptr) g_cacheBar->update(static_cast<uint64_t>(percent * 167772.16));
     return 0;
 }
@@ -316,7 +317,7 @@ int runSeparate(const Arguments& args) {
         g_cacheBar = nullptr;
         if (config->needsCacheBuild()) cacheBar.finish();
     }
-    std::vector<InkInfo> inks = describeInks(config->masks(), config->channels(), inkNames);
+    std::vector<InkInfo> inks = describeInks(config->separation(), inkNames);
     if (options.has("ink-colors")) applyInkColours(options.value("ink-colors"), inks);
     claimPlates(tasks, inks, claims);
     SeparationRunner runner(*config, inks, settings);

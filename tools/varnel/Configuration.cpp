@@ -2,13 +2,14 @@
 
 #include "ToolError.h"
 
+#include <varnel/VarnelDll.h>
+
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace varnel_tool {
@@ -72,51 +73,47 @@ bool presetText(const std::string& name, std::string& text) {
     return true;
 }
 
-Configuration::Configuration(const ConfigRequest& request, VarnelProgressProc cacheProgress)
+Configuration::Configuration(const ConfigRequest& request, varnel_progress_fn cacheProgress)
     : m_request(request), m_baseName(baseNameOf(request.nameOrPath)) {
-    resolveText();
+    checkSource();
     if (m_request.useCache) resolveCacheFile();
-    m_primary = load(m_cacheBuildNeeded ? cacheProgress : nullptr);
-    m_channels = static_cast<int>(m_primary->GetChannels());
-    if (m_channels <= 0) {
-        throw ToolError("configuration '" + displayName() + "' defines no ink channels");
+    varnel_load_options options{};
+    options.flags = m_request.useCache ? VARNEL_LOAD_CACHE : 0u;
+    options.cache_folder = m_request.cacheFolder.empty() ? nullptr : m_request.cacheFolder.c_str();
+    options.progress = m_cacheBuildNeeded ? cacheProgress : nullptr;
+    try {
+        m_separation = std::make_unique<varnel::Separation>(
+            m_request.nameOrPath, m_request.hasExtraText ? m_request.extraText.c_str() : nullptr, &options);
+    } catch (const varnel::Error& error) {
+        throw ToolError("configuration '" + displayName() + "' does not load: " + error.what());
     }
-    if (m_channels > kMaxChannels) {
-        throw ToolError("configuration '" + displayName() + "' defines " +
-                        std::to_string(m_channels) + " channels; the library computes at most " +
-                        std::to_string(kMaxChannels));
-    }
-    primeInstance(*m_primary);
 }
 
-void Configuration::resolveText() {
+// The tool's own words for the mistakes an operator makes most, before the
+// library is asked.
+void Configuration::checkSource() const {
     const std::string& name = m_request.nameOrPath;
     if (name.empty()) throw ToolError("the configuration name is empty");
     const std::string extension = extensionOf(name);
-    std::string text;
     if (extension.empty()) {
         // Without an extension the library looks the base name up in its
         // preset table, whatever directory stands in front of it.
+        std::string text;
         if (!presetText(m_baseName, text)) {
             throw ToolError("unknown preset '" + name + "' (varnel presets lists them)");
         }
-    } else {
-        const std::string kind = upper(extension);
-        if (kind != "CFG" && kind != "XML") {
-            throw ToolError("configuration file '" + name + "' must have the extension .cfg");
-        }
-        std::ifstream file(name, std::ios::binary);
-        struct stat info {};
-        if (!file || stat(name.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
-            const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
-            throw ToolError("cannot read configuration file '" + name + "': " + systemErrorText(error));
-        }
-        std::ostringstream content;
-        content << file.rdbuf();
-        text = content.str();
+        return;
     }
-    m_masks.apply(text);
-    if (m_request.hasExtraText) m_masks.apply(m_request.extraText);
+    const std::string kind = upper(extension);
+    if (kind != "CFG" && kind != "XML") {
+        throw ToolError("configuration file '" + name + "' must have the extension .cfg");
+    }
+    std::ifstream file(name, std::ios::binary);
+    struct stat info {};
+    if (!file || stat(name.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        throw ToolError("cannot read configuration file '" + name + "': " + systemErrorText(error));
+    }
 }
 
 void Configuration::resolveCacheFile() {
@@ -147,46 +144,6 @@ void Configuration::resolveCacheFile() {
     m_cacheFilePath = folder + fileName;
     struct stat info {};
     m_cacheBuildNeeded = stat(m_cacheFilePath.c_str(), &info) != 0;
-}
-
-std::unique_ptr<CVarnelDll> Configuration::load(VarnelProgressProc progress) const {
-    auto instance = std::make_unique<CVarnelDll>();
-    if (!m_request.cacheFolder.empty()) {
-        std::vector<char> folder = writableCopy(m_request.cacheFolder);
-        instance->SetTemporaryFolder(folder.data());
-    }
-    instance->SetFlags(m_request.useCache ? VARNEL_FLAG_CACHE : 0);
-    std::vector<char> name = writableCopy(m_request.nameOrPath);
-    std::vector<char> text = writableCopy(m_request.extraText);
-    const long status = instance->SetPreferences(name.data(), m_request.hasExtraText ? text.data() : nullptr,
-                                                 nullptr, 0, 0, progress, 0);
-    if (status != 0) {
-        const std::string with = m_request.hasExtraText ? " with the extra text" : "";
-        const std::string reason = status == -108 ? "out of memory" : "error " + std::to_string(status);
-        throw ToolError("configuration '" + displayName() + "'" + with + " does not load (" + reason + ")");
-    }
-    return instance;
-}
-
-std::unique_ptr<CVarnelDll> Configuration::takePrimary() {
-    return std::move(m_primary);
-}
-
-std::unique_ptr<CVarnelDll> Configuration::loadInstance() const {
-    std::unique_ptr<CVarnelDll> instance = load(nullptr);
-    if (instance->GetChannels() != m_channels) {
-        throw ToolError("configuration '" + displayName() + "' loaded differently a second time");
-    }
-    primeInstance(*instance);
-    return instance;
-}
-
-void primeInstance(CVarnelDll& instance) {
-    // Black is never the last colour of a cache build (that is white), so
-    // the primed memory always comes from the instance's normal path.
-    unsigned short black[3] = {0, 0, 0};
-    unsigned short scratch[kMaxChannels] = {0};
-    instance.RGB16ToMultichannel(black, scratch, 1);
 }
 
 } // namespace varnel_tool

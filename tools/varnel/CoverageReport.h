@@ -4,7 +4,7 @@
 #define VARNEL_TOOL_COVERAGEREPORT_H
 
 #include "InkCoverage.h"
-#include "InkNaming.h"
+#include "Inks.h"
 
 #include <string>
 #include <vector>

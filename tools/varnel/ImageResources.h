@@ -7,7 +7,7 @@
 #ifndef VARNEL_TOOL_IMAGERESOURCES_H
 #define VARNEL_TOOL_IMAGERESOURCES_H
 
-#include "InkNaming.h"
+#include "Inks.h"
 
 #include <cstdint>
 #include <vector>

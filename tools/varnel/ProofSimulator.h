@@ -4,7 +4,7 @@
 #ifndef VARNEL_TOOL_PROOFSIMULATOR_H
 #define VARNEL_TOOL_PROOFSIMULATOR_H
 
-#include "InkNaming.h"
+#include "Inks.h"
 
 #include <array>
 #include <cstdint>

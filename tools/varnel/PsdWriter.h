@@ -10,7 +10,7 @@
 #ifndef VARNEL_TOOL_PSDWRITER_H
 #define VARNEL_TOOL_PSDWRITER_H
 
-#include "InkNaming.h"
+#include "Inks.h"
 
 #include <cstdint>
 #include <string>

@@ -5,7 +5,7 @@
 #define VARNEL_TOOL_SEPARATIONOUTPUTS_H
 
 #include "Band.h"
-#include "InkNaming.h"
+#include "Inks.h"
 #include "PendingFile.h"
 #include "PngWriter.h"
 #include "PsdWriter.h"

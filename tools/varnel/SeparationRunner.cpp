@@ -10,9 +10,7 @@ namespace varnel_tool {
 
 SeparationRunner::SeparationRunner(Configuration& config, const std::vector<InkInfo>& inks,
                                    const RunSettings& settings)
-    : m_config(config), m_inks(inks), m_settings(settings), m_proof(inks) {
-    m_instances.push_back(config.takePrimary());
-}
+    : m_config(config), m_inks(inks), m_settings(settings), m_proof(inks) {}
 
 RunResult SeparationRunner::run(ImageReader& reader, const OutputRequest& request, ProgressBar& bar,
                                 uint64_t pixelsBefore) {
@@ -36,14 +34,12 @@ RunResult SeparationRunner::run(ImageReader& reader, const OutputRequest& reques
 
     const uint32_t threads =
         std::max<uint32_t>(1, std::min<uint32_t>(static_cast<uint32_t>(m_settings.threads), plan.bandCount));
-    while (m_instances.size() < threads) m_instances.push_back(m_config.loadInstance());
+    // The workers share the one separation; each conversion depends on
+    // nothing converted before it, so the files do not depend on how the
+    // bands are shared out, nor on the images separated earlier.
     std::vector<std::unique_ptr<BandConverter>> converters;
-    for (uint32_t i = 0; i < threads; ++i) {
-        // Every image starts from the same remembered pixel, so that its
-        // files are the same as when it is separated on its own.
-        primeInstance(*m_instances[i]);
-        converters.push_back(std::make_unique<BandConverter>(*m_instances[i], format, m_proof, tacMap));
-    }
+    for (uint32_t i = 0; i < threads; ++i)
+        converters.push_back(std::make_unique<BandConverter>(m_config.separation(), format, m_proof, tacMap));
     SeparationJob job(reader, outputs, plan, std::move(converters));
     job.run(bar, pixelsBefore);
 

@@ -43,7 +43,6 @@ private:
     std::vector<InkInfo> m_inks;
     RunSettings m_settings;
     ProofSimulator m_proof;
-    std::vector<std::unique_ptr<CVarnelDll>> m_instances;
 };
 
 } // namespace varnel_tool

@@ -3,6 +3,8 @@
 #include "InterruptCleanup.h"
 #include "ToolError.h"
 
+#include <varnel/separation.h>
+
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -80,7 +82,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (std::strcmp(name, "--version") == 0) {
-        std::printf("varnel %s\n", VARNEL_VERSION);
+        // The library's version: the tool is released with it.
+        std::printf("varnel %s\n", varnel_version_text());
         return 0;
     }
     varnel_tool::InterruptCleanup::install();
