@@ -96,6 +96,14 @@ typedef struct varnel_load_options {
     void *progress_user;
 } varnel_load_options;
 
+/* The name of the built-in preset at index (0, 1, ...), in ascending byte
+ * order of the names; NULL past the last. */
+VARNEL_API const char *varnel_preset_name(size_t index);
+
+/* The configuration text of the preset of that name (exact, case-sensitive);
+ * NULL when there is none. Both texts are constant. */
+VARNEL_API const char *varnel_preset_text(const char *name);
+
 typedef struct varnel_separation varnel_separation;
 
 /* Room a message buffer needs for any message of the library. */

@@ -2,6 +2,7 @@
 // separation behind each handle.
 #include "varnel/separation.h"
 
+#include "interface/VarnelPresets.h"
 #include "interface/VarnelSeparation.h"
 
 #include <cstring>
@@ -84,6 +85,21 @@ const char* varnel_status_name(int status)
 int varnel_version(void) { return VARNEL_VERSION; }
 
 const char* varnel_version_text(void) { return VARNEL_VERSION_TEXT; }
+
+const char* varnel_preset_name(size_t index)
+{
+    return index < size_t(VarnelPresetCount()) ? VarnelPresetTable()[index].name : nullptr;
+}
+
+const char* varnel_preset_text(const char* name)
+{
+    if (!name)
+        return nullptr;
+    for (int i = 0; i < VarnelPresetCount(); ++i)
+        if (std::strcmp(VarnelPresetTable()[i].name, name) == 0)
+            return VarnelPresetTable()[i].text;
+    return nullptr;
+}
 
 int varnel_load(const char* config, const char* extra, const varnel_load_options* options,
                 varnel_separation** out, char* message, size_t message_size)

@@ -92,14 +92,9 @@ Values ConvertWithInstance(const char* config, const char* extra, long flags = 0
 
 std::vector<std::string> PresetNames()
 {
-    static std::vector<std::string> names;
-    if (names.empty())
-        CVarnelDll().EnumCfgs(
-            [](char* name, void* user) {
-                static_cast<std::vector<std::string>*>(user)->push_back(name);
-                return 0;
-            },
-            &names);
+    std::vector<std::string> names;
+    for (size_t i = 0; varnel_preset_name(i); ++i)
+        names.push_back(varnel_preset_name(i));
     return names;
 }
 
@@ -294,6 +289,29 @@ TEST(SeparationCache, ServesTheInstanceValuesFromItsFile)
     EXPECT_TRUE(Convert(first.get()) == cached);
     EXPECT_TRUE(Convert(second.get()) == cached);
     Poco::File(folder).remove(true);
+}
+
+// The enumeration is the instance class's, and each name gives its text.
+TEST(SeparationPresets, AreTheInstanceClassPresets)
+{
+    std::vector<std::string> enumerated;
+    CVarnelDll().EnumCfgs(
+        [](char* name, void* user) {
+            static_cast<std::vector<std::string>*>(user)->push_back(name);
+            return 0;
+        },
+        &enumerated);
+    EXPECT_EQ(PresetNames(), enumerated);
+    for (const std::string& name : enumerated) {
+        long size = 0;
+        char key[64];
+        std::snprintf(key, sizeof key, "%s", name.c_str());
+        ASSERT_TRUE(CVarnelDll().GetCfgByName(key, &size, nullptr));
+        ASSERT_NE(varnel_preset_text(name.c_str()), nullptr);
+        EXPECT_EQ(long(std::strlen(varnel_preset_text(name.c_str()))), size);
+    }
+    EXPECT_EQ(varnel_preset_text("hue_param_cmyk"), nullptr);
+    EXPECT_EQ(varnel_preset_name(enumerated.size()), nullptr);
 }
 
 TEST(SeparationVersion, HeaderAndLibraryAgree)

@@ -47,29 +47,18 @@ std::string upper(std::string text) {
     return text;
 }
 
-int collectName(char* name, void* user) {
-    static_cast<std::vector<std::string>*>(user)->push_back(name);
-    return 0;
-}
-
 } // namespace
 
 std::vector<std::string> presetNames() {
-    CVarnelDll instance;
     std::vector<std::string> names;
-    instance.EnumCfgs(&collectName, &names);
+    for (size_t i = 0; varnel_preset_name(i) != nullptr; ++i) names.push_back(varnel_preset_name(i));
     return names;
 }
 
 bool presetText(const std::string& name, std::string& text) {
-    CVarnelDll instance;
-    std::vector<char> key = writableCopy(name);
-    long size = 0;
-    if (!instance.GetCfgByName(key.data(), &size, nullptr) || size < 0) return false;
-    // The library copies exactly *size bytes and adds no terminating zero.
-    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
-    if (!instance.GetCfgByName(key.data(), &size, buffer.data())) return false;
-    text.assign(buffer.data());
+    const char* preset = varnel_preset_text(name.c_str());
+    if (preset == nullptr) return false;
+    text = preset;
     return true;
 }
 
