@@ -220,7 +220,8 @@ std::string CVarnelSeparation::MergedText() const
         return texts.front();
     const std::string merged = CVarnelMergedText::Merge(texts.at(0), texts.at(1));
     // The merged text is handed out only when it loads as this separation:
-    // same channels, same values on a grid of colours and on the corners.
+    // same channels, same values on a grid of colours with its corners and
+    // on 65,536 colours spread at random over the cube.
     CVarnel reloaded;
     if (reloaded.ParseText(merged.c_str(), long(merged.size())) != 0 ||
         reloaded.GetChannels() != m_configuration->GetChannels())
@@ -228,16 +229,28 @@ std::string CVarnelSeparation::MergedText() const
     const CVarnelPixelPlan plan(reloaded);
     if (!plan.AlwaysComputes())
         throw -1;
+    auto agree = [&](uint32_t r, uint32_t g, uint32_t b) {
+        uint16_t expected[CVarnelPixelPlan::kMaxChannels] = {};
+        uint16_t actual[CVarnelPixelPlan::kMaxChannels] = {};
+        m_plan->Compute(r, g, b, expected);
+        plan.Compute(r, g, b, actual);
+        return std::memcmp(expected, actual, sizeof expected) == 0;
+    };
     for (uint32_t r = 0; r < 65536; r += 4369)
         for (uint32_t g = 0; g < 65536; g += 4369)
-            for (uint32_t b = 0; b < 65536; b += 4369) {
-                uint16_t expected[CVarnelPixelPlan::kMaxChannels] = {};
-                uint16_t actual[CVarnelPixelPlan::kMaxChannels] = {};
-                m_plan->Compute(r, g, b, expected);
-                plan.Compute(r, g, b, actual);
-                if (std::memcmp(expected, actual, sizeof expected) != 0)
+            for (uint32_t b = 0; b < 65536; b += 4369)
+                if (!agree(r, g, b))
                     throw -1;
-            }
+    uint32_t state = 12345u;
+    for (int i = 0; i < 65536; ++i) {
+        state = state * 1664525u + 1013904223u;
+        const uint32_t r = state >> 16;
+        state = state * 1664525u + 1013904223u;
+        const uint32_t g = state >> 16;
+        state = state * 1664525u + 1013904223u;
+        if (!agree(r, g, state >> 16))
+            throw -1;
+    }
     return merged;
 }
 

@@ -180,14 +180,18 @@ TEST(SeparationText, BadStatementIsNamedWithItsLine)
 struct Merge {
     const char* preset;
     const char* extra;
+    bool mergeable;
 };
 
 const Merge kMerges[] = {
-    {"HUE_PARAM_CMYKOG", nullptr},
-    {"HUE_PARAM_CMYK", "COLOR_SUBST01=50,20,30,40,Y,2*3;HUEMASK_LIGHT00=0,40,20,Y;"},
-    {"HUE_PARAM_CMYKOG", "GRAY_SUBST=30,10,10,10,Y;BLACK_ADD=20,5,5,5,5,Y;"},
-    {"HUE_PARAM_CMYKRODG", "SECOND_COLOR00=4,20,50,Y;COLOR_ADD02=40,10,20,30,40,Y;MAXINK=260;"},
-    {"HUE_PARAM_CMYKB", "HUEMASK04=200,220,260,280;*HUEMASK_LIGHT00=1,2,3;"},
+    {"HUE_PARAM_CMYKOG", nullptr, true},
+    {"HUE_PARAM_CMYK", "COLOR_SUBST01=50,20,30,40,Y,2*3;HUEMASK_LIGHT00=0,40,20,Y;", true},
+    {"HUE_PARAM_CMYKOG", "GRAY_SUBST=30,10,10,10,Y;BLACK_ADD=20,5,5,5,5,Y;", true},
+    {"HUE_PARAM_CMYKRODG", "SECOND_COLOR00=4,20,50,Y;COLOR_ADD02=40,10,20,30,40,Y;MAXINK=260;", true},
+    {"HUE_PARAM_CMYKB", "HUEMASK04=200,220,260,280;*HUEMASK_LIGHT00=1,2,3;", true},
+    // Switching a mask off in an extra text leaves the preset's mask in
+    // force, which no single text says: no text rather than a wrong one.
+    {"HUE_PARAM_CMYKOG", "*HUEMASK04=1,2,3,4;", false},
 };
 
 class ConfigText : public testing::TestWithParam<Merge> {};
@@ -196,7 +200,9 @@ TEST_P(ConfigText, LoadsBackAsTheSameSeparation)
 {
     const Separation separation = Load(GetParam().preset, GetParam().extra);
     const char* text = varnel_config_text(separation.get());
-    ASSERT_NE(text, nullptr);
+    ASSERT_EQ(text != nullptr, GetParam().mergeable);
+    if (!text)
+        return;
     varnel_separation* reloaded = nullptr;
     ASSERT_EQ(varnel_load_text(text, std::strlen(text), nullptr, nullptr, &reloaded, nullptr, 0), VARNEL_OK);
     const Separation again(reloaded, varnel_free);
