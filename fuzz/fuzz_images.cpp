@@ -29,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         const std::unique_ptr<varnel_tool::ImageReader> reader = varnel_tool::openImage(path);
         varnel_tool::manageInputColour(*reader, varnel_tool::InputColourOptions());
+        // Turning the image reads it whole: only where that stays small.
+        if (uint64_t{reader->width()} * reader->height() <= kMaxPixelsRead) reader->applyOrientation();
         const uint64_t width = reader->width();
         const uint64_t rows = std::min<uint64_t>(reader->height(), std::max<uint64_t>(1, kMaxPixelsRead / width));
         std::vector<uint16_t> rgb(width * 3);

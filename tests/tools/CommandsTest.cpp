@@ -99,6 +99,11 @@ TEST(ChartCommands, DrawTheChartAndTheTestChart) {
     EXPECT_EQ(test.height, 30u);
     EXPECT_EQ(test.bits, 16);
     EXPECT_EQ(test.at(0, 0, 0), 65535) << "the chart is on white paper";
+
+    // The format follows the name, or the name is refused.
+    run = runTool({"chart", "-c", "HUE_PARAM_CMYK", "-o", folder.path("chart.tif")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("must end in .png"), std::string::npos) << run.err;
 }
 
 TEST(Help, EveryCommandHasItsOwn) {
@@ -109,6 +114,9 @@ TEST(Help, EveryCommandHasItsOwn) {
     }
     EXPECT_NE(runTool({"separate", "--help"}).out.find("TIFF counts 0 as no ink"), std::string::npos);
     EXPECT_NE(runTool({"separate", "--help"}).out.find("not a colorimetric proof"), std::string::npos);
+    const ToolResult version = runTool({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("varnel 1.", 0), 0u) << version.out;
     const ToolResult unknown = runTool({"bogus"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err, "varnel: unknown command 'bogus' (varnel --help lists them)\n");

@@ -139,7 +139,7 @@ Image makeTestImage(uint32_t width, uint32_t height, int channels, int bits) {
     return image;
 }
 
-void writePng(const std::string& path, const Image& image, const std::string& iccProfile) {
+void writePng(const std::string& path, const Image& image, const std::string& iccProfile, uint32_t pixelsPerMetre) {
     FILE* file = openFile(path, "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -153,6 +153,7 @@ void writePng(const std::string& path, const Image& image, const std::string& ic
         png_set_iCCP(png, info, "profile", PNG_COMPRESSION_TYPE_BASE,
                      reinterpret_cast<png_const_bytep>(iccProfile.data()), static_cast<png_uint_32>(iccProfile.size()));
     }
+    if (pixelsPerMetre != 0) png_set_pHYs(png, info, pixelsPerMetre, pixelsPerMetre, PNG_RESOLUTION_METER);
     png_write_info(png, info);
     std::vector<uint8_t> row(static_cast<size_t>(image.width) * image.channels * (image.bits / 8));
     for (uint32_t y = 0; y < image.height; ++y) {
@@ -318,7 +319,8 @@ void writeTiffLayout(const std::string& path, const Image& image, const TiffLayo
     TIFFClose(tiff);
 }
 
-void writeJpeg(const std::string& path, const Image& image, const std::string& iccProfile) {
+void writeJpeg(const std::string& path, const Image& image, const std::string& iccProfile, unsigned dotsPerInch,
+               const std::string& exif) {
     FILE* file = openFile(path, "wb");
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -330,7 +332,15 @@ void writeJpeg(const std::string& path, const Image& image, const std::string& i
     info.input_components = image.channels;
     info.in_color_space = image.channels == 1 ? JCS_GRAYSCALE : image.channels == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
+    if (dotsPerInch != 0) {
+        info.density_unit = 1;
+        info.X_density = info.Y_density = static_cast<UINT16>(dotsPerInch);
+    }
     jpeg_start_compress(&info, TRUE);
+    if (!exif.empty()) {
+        jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()),
+                          static_cast<unsigned int>(exif.size()));
+    }
     if (!iccProfile.empty()) {
         jpeg_write_icc_profile(&info, reinterpret_cast<const JOCTET*>(iccProfile.data()),
                                static_cast<unsigned int>(iccProfile.size()));

@@ -67,11 +67,15 @@ void writeTiffLayout(const std::string& path, const Image& image, const TiffLayo
 // The colour map writeTiffLayout gives a palette image: index i is R, G, B.
 uint16_t paletteColour(uint32_t index, int component);
 
-// Optionally with an embedded ICC profile (PNG iCCP, JPEG APP2 markers).
-void writePng(const std::string& path, const Image& image, const std::string& iccProfile = "");
+// Optionally with an embedded ICC profile (PNG iCCP, JPEG APP2 markers),
+// a resolution (PNG pHYs in pixels per metre, JPEG JFIF in dots per inch)
+// and EXIF data (a JPEG APP1 marker, "Exif\0\0" included).
+void writePng(const std::string& path, const Image& image, const std::string& iccProfile = "",
+              uint32_t pixelsPerMetre = 0);
 void writeTiff(const std::string& path, const Image& image);
 // Four channels make a CMYK JPEG.
-void writeJpeg(const std::string& path, const Image& image, const std::string& iccProfile = "");
+void writeJpeg(const std::string& path, const Image& image, const std::string& iccProfile = "",
+               unsigned dotsPerInch = 0, const std::string& exif = "");
 Image readPng(const std::string& path);
 // Decodes a JPEG with libjpeg's defaults, as the tool does.
 Image readJpeg(const std::string& path);

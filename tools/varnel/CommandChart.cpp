@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "Configuration.h"
 #include "Inks.h"
+#include "OutputFormat.h"
 #include "PendingFile.h"
 #include "ToolError.h"
 
@@ -45,7 +46,8 @@ int runChart(const Arguments& args) {
     if (!options.has("output")) throw UsageError("chart needs -o CHART.png");
     std::vector<std::string> inkNames;
     if (options.has("ink-names")) inkNames = splitInkNames(options.value("ink-names"));
-    PendingFile file(options.value("output"));
+    OutputFormat::of(options.value("output"), "-o", {FileFormat::Png});
+    PendingFile file(options.value("output"), PendingFile::Access::Sequential);
     ConfigRequest request;
     request.nameOrPath = options.value("config");
     request.hasExtraText = options.has("extra");

@@ -9,6 +9,7 @@
 #include "ImageReader.h"
 #include "InputColour.h"
 #include "OutputClaims.h"
+#include "OutputFormat.h"
 #include "PendingFile.h"
 #include "SeparationRunner.h"
 #include "ToolError.h"
@@ -55,12 +56,15 @@ const char kHelp[] =
     "options:\n"
     "  -c, --config CONFIG   a preset name (varnel presets) or a .cfg file\n"
     "  -x, --extra TEXT      configuration text applied over CONFIG\n"
-    "  -o, --output FILE     the separated TIFF to write, or the folder for\n"
-    "                        them (a name ending in '/' or an existing folder)\n"
+    "  -o, --output FILE     the separated TIFF (.tif, .tiff) or PSD (.psd, .psb)\n"
+    "                        to write, or the folder for them (a name ending\n"
+    "                        in '/' or an existing folder); every output's\n"
+    "                        format follows its name, and a name that names\n"
+    "                        no format it can take is refused\n"
     "      --depth 8|16      bits per ink value in the outputs (default 8)\n"
     "      --plates DIR      also write one greyscale PNG per ink into DIR,\n"
     "                        named after the image: photo-Cyan.png\n"
-    "      --proof FILE      also write an RGB PNG that simulates the print;\n"
+    "      --proof FILE.png  also write an RGB PNG that simulates the print;\n"
     "                        a picture for a person, not a colorimetric proof\n"
     "      --ink-names LIST  comma-separated names, one per ink, instead of\n"
     "                        the names derived from the inks' hue ranges\n"
@@ -70,9 +74,9 @@ const char kHelp[] =
     "                        derived from the inks' hue ranges\n"
     "      --tac-limit PERCENT  the press's limit on total area coverage, the\n"
     "                        sum of all inks' coverage (default 300)\n"
-    "      --report FILE     also write the ink coverage as JSON, with a\n"
+    "      --report FILE.json  also write the ink coverage as JSON, with a\n"
     "                        histogram per ink in whole per cent\n"
-    "      --tac-map FILE    also write an RGB PNG of the total coverage\n"
+    "      --tac-map FILE.png  also write an RGB PNG of the total coverage\n"
     "                        against the limit: grey below 80 % of it (darker\n"
     "                        with more ink), yellow to orange up to it, red above\n"
     "      --cache           use the library's separation cache: every 8-bit\n"
@@ -82,9 +86,9 @@ const char kHelp[] =
     "                        quantised to 8 bits on the way in and out\n"
     "      --cache-dir DIR   folder of the cache files (default: the system's\n"
     "                        temporary folder)\n"
-    "      --format tiff|psd the separation as a separated TIFF (default) or\n"
-    "                        as a multichannel PSD (PSB past 30,000 pixels a\n"
-    "                        side) with one named spot channel per ink,\n"
+    "      --format tiff|psd in a folder: the separations as separated TIFFs\n"
+    "                        (default) or as multichannel PSDs (PSB past\n"
+    "                        30,000 pixels a side), one named spot channel per ink,\n"
     "                        uncompressed, in the library's sense (255 or\n"
     "                        65535 = no ink)\n"
     "      --compression deflate|zstd|lzw|none\n"
@@ -100,13 +104,25 @@ const char kHelp[] =
     "                        untagged image, overrides an embedded one; CMYK\n"
     "                        input without an embedded profile needs it\n"
     "      --no-color-management  take grey and RGB values as they stand\n"
+    "      --no-auto-orient  keep the stored order of the rows; by default an\n"
+    "                        image whose file (EXIF or TIFF Orientation) asks\n"
+    "                        to be shown turned or mirrored is separated as\n"
+    "                        shown, which holds the whole picture in memory\n"
+    "                        (3 bytes a pixel, 6 for 16-bit or profiled input)\n"
     "      --threads N       threads, one library instance each (default: the\n"
     "                        number of cores); the output does not depend on N\n"
     "  -q, --quiet           no progress bar, notes or summary\n"
     "  -h, --help            this text\n"
     "\n"
     "The image is read and written strip by strip: memory stays at a few\n"
-    "megabytes per thread (plus the cache tables) whatever the image size.\n"
+    "megabytes per thread (plus the cache tables) whatever the image size,\n"
+    "except for a turned image (above), an interlaced PNG (the whole\n"
+    "picture) and a progressive JPEG (2 bytes a sample), each refused past\n"
+    "1 GiB.\n"
+    "\n"
+    "The outputs keep the resolution the input states (TIFF, JFIF or EXIF,\n"
+    "pHYs); the TIFF also records the configuration, the extra text and the\n"
+    "version that made it (ImageDescription, Software).\n"
     "Files are written under temporary names and renamed when complete; an\n"
     "interrupted run leaves nothing behind. No output may be an input or\n"
     "another output (the same file under any name). An output that is a link\n"
@@ -124,6 +140,7 @@ const std::vector<OptionRule> kOptions = {
     {"tac-limit", 0, true}, {"tac-map", 0, true},      {"report", 0, true},     {"compression", 0, true},
     {"level", 0, true},     {"ink-colors", 0, true},   {"format", 0, true},
     {"intent", 0, true},    {"input-profile", 0, true}, {"no-color-management", 0, false},
+    {"no-auto-orient", 0, false},
 };
 
 // The cache build reports through a plain function pointer; this is where
@@ -150,11 +167,40 @@ struct ImageTask {
     std::string error;  // set when the image cannot be separated
 };
 
-// Opens an input with the conversion of its colours to sRGB in place.
-std::unique_ptr<ImageReader> openInput(ImageTask& task, const InputColourOptions& colour) {
+// How inputs are read.
+struct InputOptions {
+    InputColourOptions colour;
+    bool autoOrient = true;
+};
+
+// Opens an input with the conversion of its colours to sRGB and its
+// orientation in place.
+std::unique_ptr<ImageReader> openInput(ImageTask& task, const InputOptions& input) {
     std::unique_ptr<ImageReader> reader = openImage(task.input);
-    task.colour = manageInputColour(*reader, colour);
+    task.colour = manageInputColour(*reader, input.colour);
+    if (input.autoOrient) reader->applyOrientation();
     return reader;
+}
+
+// The summary's line on the orientation; empty for the stored order.
+std::string orientationLine(const ImageReader& reader) {
+    const Orientation& orientation = reader.orientation();
+    if (orientation.isStoredOrder()) return std::string();
+    const std::string value = std::to_string(orientation.value());
+    if (reader.orientationApplied()) return orientation.description() + ", as its orientation " + value + " asks";
+    return "kept as stored (--no-auto-orient); its orientation " + value + " (" + orientation.description() +
+           ") is recorded in the TIFF";
+}
+
+std::string resolutionLine(const Resolution& resolution) {
+    if (!resolution.known()) return "none stated; the outputs state none either";
+    char text[64];
+    if (resolution.x == resolution.y) {
+        std::snprintf(text, sizeof text, "%g dpi", resolution.x);
+    } else {
+        std::snprintf(text, sizeof text, "%g x %g dpi", resolution.x, resolution.y);
+    }
+    return text;
 }
 
 void noteAlpha(const ImageReader& reader, bool quiet) {
@@ -177,7 +223,7 @@ BatchTargets batchTargets(const ParsedArgs& options) {
     return targets;
 }
 
-std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quiet, const InputColourOptions& colour) {
+std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quiet, const InputOptions& reading) {
     const BatchTargets targets = batchTargets(options);
     std::vector<ImageTask> tasks;
     for (const std::string& input : options.positional()) {
@@ -185,7 +231,7 @@ std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quie
         task.input = input;
         task.outputs = targets.outputsFor(input, depth);
         try {
-            const std::unique_ptr<ImageReader> reader = openInput(task, colour);
+            const std::unique_ptr<ImageReader> reader = openInput(task, reading);
             task.pixels = static_cast<uint64_t>(reader->width()) * reader->height();
             noteAlpha(*reader, quiet);
         } catch (const ToolError& error) {
@@ -232,6 +278,9 @@ void printSummary(const ImageReader& reader, const std::string& colour, const Co
                 config.channels(), names.c_str(), depth, seconds, seconds > 0 ? pixels / seconds / 1e6 : 0.0,
                 result.threads, result.threads == 1 ? "" : "s");
     std::printf("  colour: %s\n", colour.c_str());
+    const std::string orientation = orientationLine(reader);
+    if (!orientation.empty()) std::printf("  orientation: %s\n", orientation.c_str());
+    std::printf("  resolution: %s\n", resolutionLine(reader.resolution()).c_str());
     std::fputs(coverageSummary(result.coverage, inks).c_str(), stdout);
     for (const std::string& path : result.paths) std::printf("  wrote %s\n", path.c_str());
     std::fflush(stdout);
@@ -260,22 +309,36 @@ int runSeparate(const Arguments& args) {
     const bool quiet = options.has("quiet");
     std::vector<std::string> inkNames;
     if (options.has("ink-names")) inkNames = splitInkNames(options.value("ink-names"));
-    InputColourOptions colour;
+    InputOptions input;
+    InputColourOptions& colour = input.colour;
     colour.managed = !options.has("no-color-management");
     colour.profilePath = options.value("input-profile");
     if (options.has("intent")) colour.intent = parseRenderingIntent(options.value("intent"));
+    input.autoOrient = !options.has("no-auto-orient");
     if (!colour.managed && (options.has("intent") || options.has("input-profile"))) {
         throw UsageError("--no-color-management excludes --intent and --input-profile");
     }
 
     const bool batch = options.positional().size() > 1 || namesFolder(options.value("output"));
+    bool psd = format == "psd";
+    if (!batch) {
+        psd = OutputFormat::of(options.value("output"), "-o", {FileFormat::Tiff, FileFormat::Psd}) == FileFormat::Psd;
+        if (options.has("format") && psd != (format == "psd")) {
+            throw UsageError("--format " + format + " and -o '" + options.value("output") +
+                             "' disagree; the name alone decides");
+        }
+        for (const char* option : {"proof", "tac-map"}) {
+            if (options.has(option)) OutputFormat::of(options.value(option), std::string("--") + option, {FileFormat::Png});
+        }
+        if (options.has("report")) OutputFormat::of(options.value("report"), "--report", {FileFormat::Json});
+    }
     std::vector<ImageTask> tasks;
     if (batch) {
-        tasks = planBatch(options, depth, quiet, colour);
+        tasks = planBatch(options, depth, quiet, input);
     } else {
         ImageTask task;
         task.input = options.positional()[0];
-        task.reader = openInput(task, colour);
+        task.reader = openInput(task, input);
         noteAlpha(*task.reader, quiet);
         task.pixels = static_cast<uint64_t>(task.reader->width()) * task.reader->height();
         task.outputs.separationPath = options.value("output");
@@ -289,7 +352,7 @@ int runSeparate(const Arguments& args) {
     }
     for (ImageTask& task : tasks) {
         task.outputs.compression = compression;
-        task.outputs.psd = format == "psd";
+        task.outputs.psd = psd;
     }
     OutputClaims claims;
     claimOutputs(tasks, claims);
@@ -335,7 +398,7 @@ int runSeparate(const Arguments& args) {
         }
         try {
             const auto started = std::chrono::steady_clock::now();
-            const std::unique_ptr<ImageReader> reader = task.reader ? std::move(task.reader) : openInput(task, colour);
+            const std::unique_ptr<ImageReader> reader = task.reader ? std::move(task.reader) : openInput(task, input);
             const RunResult result = runner.run(*reader, task.outputs, bar, done);
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             if (!quiet) {

@@ -33,6 +33,8 @@ public:
 
     // A name for messages: the preset name or the file path.
     const std::string& displayName() const { return m_request.nameOrPath; }
+    bool hasExtraText() const { return m_request.hasExtraText; }
+    const std::string& extraText() const { return m_request.extraText; }
     int channels() const { return static_cast<int>(m_separation->channels()); }
     // True when loading with the cache will (or did) build the cache file.
     bool needsCacheBuild() const { return m_cacheBuildNeeded; }

@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -85,7 +86,60 @@ void ImageReader::setColourTransform(std::unique_ptr<ColourTransform> transform,
     m_packed.assign(static_cast<size_t>(m_layout.width) * 4, 0);
 }
 
+Resolution ImageReader::resolution() const {
+    return m_shown.swapsAxes() ? Resolution{m_resolution.y, m_resolution.x} : m_resolution;
+}
+
+void ImageReader::applyOrientation() {
+    if (m_orientation.needsWholeImage()) {
+        const uint64_t bytes = uint64_t{m_layout.width} * m_layout.height * 3 * (bits() / 8);
+        if (bytes > kMaxWholeImageBytes) {
+            fail("turning the image as its orientation asks needs " + std::to_string(bytes >> 20) +
+                 " MiB at once; at most " + std::to_string(kMaxWholeImageBytes >> 20) +
+                 " MiB are supported (--no-auto-orient keeps the stored order)");
+        }
+    }
+    m_shown = m_orientation;
+}
+
 void ImageReader::readRows(void* rgb, uint32_t rows) {
+    if (m_shown.isStoredOrder()) {
+        readStoredRows(rgb, rows);
+    } else {
+        readShownRows(static_cast<uint8_t*>(rgb), rows);
+    }
+}
+
+void ImageReader::readShownRows(uint8_t* rgb, uint32_t rows) {
+    const size_t pixelBytes = 3 * static_cast<size_t>(bits() / 8);
+    const uint32_t shownWidth = width();
+    if (!m_shown.needsWholeImage()) {
+        // A mirror from left to right: each row reversed in place.
+        readStoredRows(rgb, rows);
+        for (uint32_t r = 0; r < rows; ++r) {
+            uint8_t* row = rgb + r * shownWidth * pixelBytes;
+            for (uint32_t left = 0, right = shownWidth - 1; left < right; ++left, --right) {
+                std::swap_ranges(row + left * pixelBytes, row + (left + 1) * pixelBytes, row + right * pixelBytes);
+            }
+        }
+        return;
+    }
+    if (m_whole.empty()) {
+        m_whole.resize(static_cast<size_t>(m_layout.width) * m_layout.height * pixelBytes);
+        readStoredRows(m_whole.data(), m_layout.height);
+    }
+    for (uint32_t r = 0; r < rows; ++r, ++m_nextShownRow) {
+        uint8_t* out = rgb + static_cast<size_t>(r) * shownWidth * pixelBytes;
+        for (uint32_t x = 0; x < shownWidth; ++x, out += pixelBytes) {
+            uint32_t storedX = 0, storedY = 0;
+            m_shown.storedPixel(x, m_nextShownRow, m_layout.width, m_layout.height, storedX, storedY);
+            std::memcpy(out, m_whole.data() + (static_cast<size_t>(storedY) * m_layout.width + storedX) * pixelBytes,
+                        pixelBytes);
+        }
+    }
+}
+
+void ImageReader::readStoredRows(void* rgb, uint32_t rows) {
     if (m_transform == nullptr && m_layout.model != ColourModel::Grey && m_layout.model != ColourModel::Rgb) {
         fail("CMYK and Lab images are read only through their colour profile");
     }

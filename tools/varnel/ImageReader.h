@@ -8,6 +8,9 @@
 #ifndef VARNEL_TOOL_IMAGEREADER_H
 #define VARNEL_TOOL_IMAGEREADER_H
 
+#include "Orientation.h"
+#include "Resolution.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -50,8 +53,20 @@ public:
     ImageReader(const ImageReader&) = delete;
     ImageReader& operator=(const ImageReader&) = delete;
 
-    uint32_t width() const { return m_layout.width; }
-    uint32_t height() const { return m_layout.height; }
+    // The size of the rows delivered: the stored size, its sides exchanged
+    // when an applied orientation turns the image by 90 degrees.
+    uint32_t width() const { return m_shown.swapsAxes() ? m_layout.height : m_layout.width; }
+    uint32_t height() const { return m_shown.swapsAxes() ? m_layout.width : m_layout.height; }
+    // The resolution the file states, for the rows delivered.
+    Resolution resolution() const;
+    // The orientation the file states, applied or not.
+    const Orientation& orientation() const { return m_orientation; }
+    // From now on rows are delivered as the orientation shows them. Any
+    // orientation but the stored order and a mirror from left to right
+    // holds the whole picture in memory (3 or 6 bytes a pixel); refused
+    // (ToolError) past kMaxWholeImageBytes.
+    void applyOrientation();
+    bool orientationApplied() const { return !m_shown.isStoredOrder(); }
     // Bits per sample of the rows delivered: the image's own, 16 when
     // converted through a colour transform.
     int bits() const;
@@ -76,6 +91,10 @@ public:
 protected:
     explicit ImageReader(std::string path);
     void setEmbeddedProfile(std::vector<uint8_t> profile) { m_profile = std::move(profile); }
+    void setResolution(const Resolution& resolution) { m_resolution = resolution; }
+    void setOrientation(const Orientation& orientation) { m_orientation = orientation; }
+    uint32_t storedWidth() const { return m_layout.width; }
+    uint32_t storedHeight() const { return m_layout.height; }
     // Called by a reader's constructor once the layout is known; refuses
     // (ToolError) an empty image or one wider than kMaxImageWidth.
     void setLayout(const SourceLayout& layout);
@@ -85,8 +104,16 @@ protected:
     [[noreturn]] void fail(const std::string& why) const;
 
 private:
+    void readStoredRows(void* rgb, uint32_t rows);
+    void readShownRows(uint8_t* rgb, uint32_t rows);
+
     std::string m_path;
     SourceLayout m_layout;
+    Resolution m_resolution;
+    Orientation m_orientation;  // as the file states it
+    Orientation m_shown;        // as the rows are delivered
+    std::vector<uint8_t> m_whole;  // the stored picture, when the orientation needs it
+    uint32_t m_nextShownRow = 0;
     std::vector<uint8_t> m_row;
     std::vector<uint8_t> m_profile;
     std::unique_ptr<ColourTransform> m_transform;

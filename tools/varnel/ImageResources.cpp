@@ -2,6 +2,8 @@
 
 #include "ColourMath.h"
 
+#include <cmath>
+
 namespace varnel_tool {
 
 namespace {
@@ -10,6 +12,9 @@ constexpr uint16_t kAlphaNames = 1006;
 constexpr uint16_t kAlternateSpotColours = 1067;
 constexpr uint16_t kUnicodeAlphaNames = 1045;
 constexpr uint16_t kDisplayInfo = 1077;
+constexpr uint16_t kResolutionInfo = 1005;
+constexpr uint16_t kPixelsPerInch = 1;
+constexpr uint16_t kInches = 1;
 constexpr uint16_t kRgbSpace = 0;
 constexpr uint8_t kSpotKind = 2;
 // Solidity 0 %: the inks are translucent and mix on paper, as the proof
@@ -65,6 +70,19 @@ void appendRgb(std::vector<uint8_t>& out, const RgbColour& colour) {
 
 void appendBigEndian(std::vector<uint8_t>& out, uint64_t value, int bytes) {
     for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+std::vector<uint8_t> resolutionResource(const Resolution& resolution) {
+    std::vector<uint8_t> block;
+    if (!resolution.known()) return block;
+    std::vector<uint8_t> data;
+    for (double dpi : {resolution.x, resolution.y}) {
+        appendBigEndian(data, static_cast<uint64_t>(std::llround(dpi * 65536)), 4);  // 16.16 fixed point
+        appendBigEndian(data, kPixelsPerInch, 2);
+        appendBigEndian(data, kInches, 2);
+    }
+    appendBlock(block, kResolutionInfo, data);
+    return block;
 }
 
 std::vector<uint8_t> spotChannelResources(const std::vector<InkInfo>& inks, size_t firstInk) {

@@ -8,6 +8,7 @@
 #define VARNEL_TOOL_IMAGERESOURCES_H
 
 #include "Inks.h"
+#include "Resolution.h"
 
 #include <cstdint>
 #include <vector>
@@ -17,6 +18,10 @@ namespace varnel_tool {
 // The resource blocks for the inks from firstInk on, which are the file's
 // channels firstInk, firstInk + 1 and so on. Colours are given in RGB.
 std::vector<uint8_t> spotChannelResources(const std::vector<InkInfo>& inks, size_t firstInk);
+
+// The resolution block (1005): dots per inch across and down, shown in
+// inches. Empty when the resolution is unknown.
+std::vector<uint8_t> resolutionResource(const Resolution& resolution);
 
 // Appends big-endian integers, as every image resource stores them.
 void appendBigEndian(std::vector<uint8_t>& out, uint64_t value, int bytes);

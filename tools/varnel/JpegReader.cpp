@@ -2,6 +2,7 @@
 // with the ICC profile of its APP2 markers.
 // libjpeg's default error handler ends the process; errors here longjmp
 // back into the calling function of this file instead.
+#include "ExifTags.h"
 #include "ImageFormats.h"
 #include "ToolError.h"
 
@@ -9,6 +10,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include <jpeglib.h>
@@ -64,6 +66,9 @@ protected:
     void readSourceRow(void* row) override;
 
 private:
+    // The resolution (JFIF density, else EXIF) and orientation (EXIF).
+    void readPlacement();
+
     std::unique_ptr<FILE, FileCloser> m_file;
     JpegDecompressor m_jpeg;
     // CMYK written with an Adobe marker stores 255 as no ink.
@@ -82,7 +87,9 @@ JpegReader::JpegReader(const std::string& path) : ImageReader(path), m_file(std:
         m_jpeg.created = true;
         jpeg_stdio_src(&info, m_file.get());
         jpeg_save_markers(&info, JPEG_APP0 + 2, 0xFFFF);  // the ICC profile, in parts
+        jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);  // EXIF
         jpeg_read_header(&info, TRUE);
+        readPlacement();
         jpeg_read_icc_profile(&info, &m_jpeg.profile, &m_jpeg.profileBytes);
         // A progressive or multi-scan image keeps the coefficients of every
         // block until its last scan: two bytes per sample of the picture.
@@ -112,13 +119,33 @@ JpegReader::JpegReader(const std::string& path) : ImageReader(path), m_file(std:
     setLayout(layout);
 }
 
+void JpegReader::readPlacement() {
+    const jpeg_decompress_struct& info = m_jpeg.info;
+    ExifTags exif;
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker != nullptr; marker = marker->next) {
+        if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 &&
+            std::memcmp(marker->data, "Exif\0\0", 6) == 0) {
+            exif = ExifTags::parse(marker->data, marker->data_length);
+            break;
+        }
+    }
+    setOrientation(exif.orientation);
+    if (info.saw_JFIF_marker && info.density_unit == 1) {
+        setResolution(Resolution::perInch(info.X_density, info.Y_density));
+    } else if (info.saw_JFIF_marker && info.density_unit == 2) {
+        setResolution(Resolution::perCentimetre(info.X_density, info.Y_density));
+    } else {
+        setResolution(exif.resolution);
+    }
+}
+
 void JpegReader::readSourceRow(void* row) {
     if (setjmp(m_jpeg.errors.jump) != 0) fail(m_jpeg.errors.message);
     JSAMPROW rows[1] = {static_cast<JSAMPROW>(row)};
     if (jpeg_read_scanlines(&m_jpeg.info, rows, 1) != 1) fail("the image data ends early");
     if (m_invertCmyk) {
         auto* samples = static_cast<uint8_t*>(row);
-        for (uint32_t i = 0; i < width() * 4u; ++i) samples[i] = static_cast<uint8_t>(255 - samples[i]);
+        for (uint32_t i = 0; i < storedWidth() * 4u; ++i) samples[i] = static_cast<uint8_t>(255 - samples[i]);
     }
 }
 

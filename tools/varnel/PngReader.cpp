@@ -1,6 +1,7 @@
 // PNG input through libpng. libpng reports errors by longjmp, so every call
 // into it sits behind a setjmp in the same function and the error becomes
 // a ToolError only after control is back in this file's frames.
+#include "ExifTags.h"
 #include "ImageFormats.h"
 #include "ToolError.h"
 
@@ -46,6 +47,8 @@ private:
     static void onWarning(png_structp, png_const_charp) {}
     [[noreturn]] void failWithMessage() const { fail(m_message); }
     void readWholeImage();
+    // The resolution (pHYs) and orientation (eXIf) the file states.
+    void readPlacement(png_structp png, png_infop info);
 
     std::unique_ptr<FILE, FileCloser> m_file;
     PngHandles m_handles;
@@ -80,6 +83,7 @@ PngReader::PngReader(const std::string& path) : ImageReader(path), m_file(std::f
         if (png_get_iCCP(png, info, &name, &compression, &profile, &profileBytes) != 0 && profile != nullptr) {
             setEmbeddedProfile(std::vector<uint8_t>(profile, profile + profileBytes));
         }
+        readPlacement(png, info);
         png_set_expand(png);  // palette to RGB, low-bit grey to 8 bits, tRNS to alpha
         if (png_get_bit_depth(png, info) == 16 && hostIsLittleEndian()) png_set_swap(png);
         passes = png_set_interlace_handling(png);
@@ -104,22 +108,35 @@ void PngReader::onError(png_structp png, png_const_charp message) {
     png_longjmp(png, 1);
 }
 
+void PngReader::readPlacement(png_structp png, png_infop info) {
+    png_uint_32 x = 0, y = 0;
+    int unit = PNG_RESOLUTION_UNKNOWN;
+    if (png_get_pHYs(png, info, &x, &y, &unit) != 0 && unit == PNG_RESOLUTION_METER) {
+        setResolution(Resolution::perMetre(x, y));
+    }
+    png_uint_32 exifBytes = 0;
+    png_bytep exif = nullptr;
+    if (png_get_eXIf_1(png, info, &exifBytes, &exif) != 0 && exif != nullptr) {
+        setOrientation(ExifTags::parse(exif, exifBytes).orientation);
+    }
+}
+
 void PngReader::readWholeImage() {
-    const uint64_t bytes = static_cast<uint64_t>(m_rowBytes) * height();
+    const uint64_t bytes = static_cast<uint64_t>(m_rowBytes) * storedHeight();
     // The pixels and libpng's table of row pointers.
-    if (bytes + sizeof(png_bytep) * uint64_t{height()} > kMaxWholeImageBytes) {
+    if (bytes + sizeof(png_bytep) * uint64_t{storedHeight()} > kMaxWholeImageBytes) {
         fail("the image is interlaced and needs " + std::to_string(bytes >> 20) + " MiB at once; at most " +
              std::to_string(kMaxWholeImageBytes >> 20) + " MiB are supported (save it without interlacing)");
     }
     m_wholeImage.reset(new unsigned char[bytes]);
-    std::vector<png_bytep> rows(height());
-    for (uint32_t y = 0; y < height(); ++y) rows[y] = m_wholeImage.get() + y * m_rowBytes;
+    std::vector<png_bytep> rows(storedHeight());
+    for (uint32_t y = 0; y < storedHeight(); ++y) rows[y] = m_wholeImage.get() + y * m_rowBytes;
     if (setjmp(png_jmpbuf(m_handles.png)) != 0) failWithMessage();
     png_read_image(m_handles.png, rows.data());
 }
 
 void PngReader::readSourceRow(void* row) {
-    if (m_nextRow >= height()) fail("read past the last row");
+    if (m_nextRow >= storedHeight()) fail("read past the last row");
     if (m_wholeImage != nullptr) {
         std::memcpy(row, m_wholeImage.get() + m_nextRow * m_rowBytes, m_rowBytes);
     } else {

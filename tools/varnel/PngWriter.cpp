@@ -29,7 +29,8 @@ bool hostIsLittleEndian() {
 
 } // namespace
 
-PngWriter::PngWriter(const std::string& path, uint32_t width, uint32_t height, int channels, int bits)
+PngWriter::PngWriter(const std::string& path, uint32_t width, uint32_t height, int channels, int bits,
+                     const Resolution& resolution)
     : m_path(path) {
     m_file = std::fopen(path.c_str(), "wb");
     if (m_file == nullptr) throw ToolError("cannot write '" + path + "': " + systemErrorText(errno));
@@ -46,6 +47,10 @@ PngWriter::PngWriter(const std::string& path, uint32_t width, uint32_t height, i
         png_init_io(png, m_file);
         png_set_IHDR(png, info, width, height, bits, channels == 1 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        if (resolution.known()) {
+            png_set_pHYs(png, info, Resolution::pixelsPerMetre(resolution.x), Resolution::pixelsPerMetre(resolution.y),
+                         PNG_RESOLUTION_METER);
+        }
         png_write_info(png, info);
         if (bits == 16 && hostIsLittleEndian()) png_set_swap(png);
     } catch (...) {

@@ -3,6 +3,8 @@
 #ifndef VARNEL_TOOL_PNGWRITER_H
 #define VARNEL_TOOL_PNGWRITER_H
 
+#include "Resolution.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -11,8 +13,10 @@ namespace varnel_tool {
 
 class PngWriter {
 public:
-    // channels: 1 (grey) or 3 (RGB); bits: 8 or 16. Throws ToolError.
-    PngWriter(const std::string& path, uint32_t width, uint32_t height, int channels, int bits);
+    // channels: 1 (grey) or 3 (RGB); bits: 8 or 16; a known resolution
+    // goes into a pHYs chunk. Throws ToolError.
+    PngWriter(const std::string& path, uint32_t width, uint32_t height, int channels, int bits,
+              const Resolution& resolution = Resolution());
     ~PngWriter();
     PngWriter(const PngWriter&) = delete;
     PngWriter& operator=(const PngWriter&) = delete;

@@ -18,7 +18,7 @@ constexpr uint16_t kRawData = 0;
 } // namespace
 
 PsdWriter::PsdWriter(const std::string& path, uint32_t width, uint32_t height, int bits,
-                     const std::vector<InkInfo>& inks)
+                     const std::vector<InkInfo>& inks, const Resolution& resolution)
     : m_path(path), m_width(width), m_height(height), m_bytes(bits / 8), m_channels(static_cast<int>(inks.size())) {
     m_file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (m_file < 0) throw ToolError("cannot write '" + path + "': " + systemErrorText(errno));
@@ -32,7 +32,9 @@ PsdWriter::PsdWriter(const std::string& path, uint32_t width, uint32_t height, i
     appendBigEndian(head, static_cast<uint64_t>(bits), 2);
     appendBigEndian(head, kMultichannelMode, 2);
     appendBigEndian(head, 0, 4);  // no colour mode data
-    const std::vector<uint8_t> resources = spotChannelResources(inks, 0);
+    std::vector<uint8_t> resources = spotChannelResources(inks, 0);
+    const std::vector<uint8_t> placement = resolutionResource(resolution);
+    resources.insert(resources.end(), placement.begin(), placement.end());
     appendBigEndian(head, resources.size(), 4);
     head.insert(head.end(), resources.begin(), resources.end());
     appendBigEndian(head, 0, large ? 8 : 4);  // no layers or masks

@@ -11,6 +11,7 @@
 #define VARNEL_TOOL_PSDWRITER_H
 
 #include "Inks.h"
+#include "Resolution.h"
 
 #include <cstdint>
 #include <string>
@@ -21,7 +22,8 @@ namespace varnel_tool {
 class PsdWriter {
 public:
     // Writes everything before the pixel data. Throws ToolError.
-    PsdWriter(const std::string& path, uint32_t width, uint32_t height, int bits, const std::vector<InkInfo>& inks);
+    PsdWriter(const std::string& path, uint32_t width, uint32_t height, int bits, const std::vector<InkInfo>& inks,
+              const Resolution& resolution);
     ~PsdWriter();
     PsdWriter(const PsdWriter&) = delete;
     PsdWriter& operator=(const PsdWriter&) = delete;

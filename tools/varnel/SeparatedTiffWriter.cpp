@@ -4,6 +4,7 @@
 #include "ToolError.h"
 
 #include <tiffio.h>
+#include <varnel/separation.h>
 
 namespace varnel_tool {
 
@@ -24,9 +25,11 @@ uint32_t SeparatedTiffWriter::rowsPerStripFor(uint32_t width, int channels, int 
 SeparatedTiffWriter::SeparatedTiffWriter(const std::string& path, uint32_t width, uint32_t height, int bits,
                                          const std::vector<std::string>& inkNames, uint32_t rowsPerStrip,
                                          const TiffCompression& compression,
-                                         const std::vector<uint8_t>& imageResources)
+                                         const std::vector<uint8_t>& imageResources,
+                                         const OutputMetadata& metadata)
     : m_path(path), m_encodeHere(!compression.encodedByWorkers()) {
     captureTiffMessages();
+    const std::string software = std::string("varnel ") + varnel_version_text();
     const uint16_t inks = static_cast<uint16_t>(inkNames.size());
     const uint64_t rawBytes = static_cast<uint64_t>(width) * height * inks * (bits / 8);
     m_tiff = TIFFOpen(path.c_str(), rawBytes > kClassicTiffLimit ? "w8" : "w");
@@ -49,8 +52,16 @@ SeparatedTiffWriter::SeparatedTiffWriter(const std::string& path, uint32_t width
               TIFFSetField(m_tiff, TIFFTAG_INKNAMES, static_cast<int>(names.size()), names.c_str()) &&
               TIFFSetField(m_tiff, TIFFTAG_COMPRESSION, compression.tiffScheme()) &&
               TIFFSetField(m_tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip) &&
-              TIFFSetField(m_tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
-              TIFFSetField(m_tiff, TIFFTAG_SOFTWARE, "varnel");
+              TIFFSetField(m_tiff, TIFFTAG_ORIENTATION, metadata.orientation.value()) &&
+              TIFFSetField(m_tiff, TIFFTAG_SOFTWARE, software.c_str());
+    if (ok && !metadata.description.empty()) {
+        ok = TIFFSetField(m_tiff, TIFFTAG_IMAGEDESCRIPTION, metadata.description.c_str());
+    }
+    if (ok && metadata.resolution.known()) {
+        ok = TIFFSetField(m_tiff, TIFFTAG_XRESOLUTION, metadata.resolution.x) &&
+             TIFFSetField(m_tiff, TIFFTAG_YRESOLUTION, metadata.resolution.y) &&
+             TIFFSetField(m_tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    }
     if (ok && compression.usesPredictor()) ok = TIFFSetField(m_tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     if (ok && !imageResources.empty()) {
         ok = TIFFSetField(m_tiff, TIFFTAG_PHOTOSHOP, static_cast<uint32_t>(imageResources.size()),

@@ -10,9 +10,14 @@
 // Strips are encoded by the caller (one StripEncoder per thread) and
 // written in order with writeStrip, so compression runs in parallel while
 // the file stays byte for byte the same; only LZW strips are encoded here.
+//
+// The file records where it belongs and what made it: the input's
+// resolution, the orientation of its rows, the configuration and extra
+// text (ImageDescription) and the tool's version (Software).
 #ifndef VARNEL_TOOL_SEPARATEDTIFFWRITER_H
 #define VARNEL_TOOL_SEPARATEDTIFFWRITER_H
 
+#include "OutputMetadata.h"
 #include "TiffCompression.h"
 
 #include <cstdint>
@@ -27,7 +32,8 @@ class SeparatedTiffWriter {
 public:
     SeparatedTiffWriter(const std::string& path, uint32_t width, uint32_t height, int bits,
                         const std::vector<std::string>& inkNames, uint32_t rowsPerStrip,
-                        const TiffCompression& compression, const std::vector<uint8_t>& imageResources);
+                        const TiffCompression& compression, const std::vector<uint8_t>& imageResources,
+                        const OutputMetadata& metadata);
     ~SeparatedTiffWriter();
     SeparatedTiffWriter(const SeparatedTiffWriter&) = delete;
     SeparatedTiffWriter& operator=(const SeparatedTiffWriter&) = delete;

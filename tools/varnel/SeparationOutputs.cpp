@@ -51,19 +51,21 @@ std::string OutputRequest::platePath(const std::string& ink) const {
 }
 
 SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t width, uint32_t height,
-                                     const std::vector<InkInfo>& inks, uint32_t rowsPerStrip)
+                                     const std::vector<InkInfo>& inks, uint32_t rowsPerStrip,
+                                     const OutputMetadata& metadata)
     : m_request(request), m_width(width), m_channels(static_cast<int>(inks.size())),
       m_rowsPerStrip(rowsPerStrip) {
     std::vector<std::string> names;
     for (const InkInfo& ink : inks) names.push_back(ink.name);
     m_files.push_back(std::make_unique<PendingFile>(request.separationPath));
     if (request.psd) {
-        m_psd = std::make_unique<PsdWriter>(m_files.back()->writePath(), width, height, request.bits, inks);
+        m_psd = std::make_unique<PsdWriter>(m_files.back()->writePath(), width, height, request.bits, inks,
+                                            metadata.resolution);
     } else {
         // The inks past the four process inks are the TIFF's extra samples.
         m_tiff = std::make_unique<SeparatedTiffWriter>(
             m_files.back()->writePath(), width, height, request.bits, names, rowsPerStrip, request.compression,
-            inks.size() > 4 ? spotChannelResources(inks, 4) : std::vector<uint8_t>());
+            inks.size() > 4 ? spotChannelResources(inks, 4) : std::vector<uint8_t>(), metadata);
     }
     if (!request.platesFolder.empty()) {
         ensureFolder(request.platesFolder);
@@ -71,16 +73,16 @@ SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t widt
             m_files.push_back(std::make_unique<PendingFile>(
                 request.platePath(name), PendingFile::Access::Sequential));
             m_plates.push_back(std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 1,
-                                                           request.bits));
+                                                           request.bits, metadata.resolution));
         }
     }
     if (!request.proofPath.empty()) {
         m_files.push_back(std::make_unique<PendingFile>(request.proofPath, PendingFile::Access::Sequential));
-        m_proof = std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 3, 8);
+        m_proof = std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 3, 8, metadata.resolution);
     }
     if (!request.tacMapPath.empty()) {
         m_files.push_back(std::make_unique<PendingFile>(request.tacMapPath, PendingFile::Access::Sequential));
-        m_tacMap = std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 3, 8);
+        m_tacMap = std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 3, 8, metadata.resolution);
     }
     if (!request.reportPath.empty()) {
         m_files.push_back(std::make_unique<PendingFile>(request.reportPath, PendingFile::Access::Sequential));

@@ -6,6 +6,7 @@
 
 #include "Band.h"
 #include "Inks.h"
+#include "OutputMetadata.h"
 #include "PendingFile.h"
 #include "PngWriter.h"
 #include "PsdWriter.h"
@@ -38,7 +39,7 @@ public:
     // Creates every temporary file at once, so that an unwritable target
     // fails before any separation work. Throws ToolError.
     SeparationOutputs(const OutputRequest& request, uint32_t width, uint32_t height,
-                      const std::vector<InkInfo>& inks, uint32_t rowsPerStrip);
+                      const std::vector<InkInfo>& inks, uint32_t rowsPerStrip, const OutputMetadata& metadata);
 
     // Bands must arrive in order.
     void write(const Band& band);

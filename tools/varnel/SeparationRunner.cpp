@@ -16,7 +16,14 @@ RunResult SeparationRunner::run(ImageReader& reader, const OutputRequest& reques
                                 uint64_t pixelsBefore) {
     const int channels = m_config.channels();
     const uint32_t rowsPerStrip = SeparatedTiffWriter::rowsPerStripFor(reader.width(), channels, m_settings.depth);
-    SeparationOutputs outputs(request, reader.width(), reader.height(), m_inks, rowsPerStrip);
+    OutputMetadata metadata;
+    metadata.resolution = reader.resolution();
+    // Rows kept in stored order carry the input's orientation, so that
+    // viewers still show them the way they show the input.
+    if (!reader.orientationApplied()) metadata.orientation = reader.orientation();
+    metadata.description = "separated by varnel with " + m_config.displayName();
+    if (m_config.hasExtraText()) metadata.description += " and the extra text \"" + m_config.extraText() + "\"";
+    SeparationOutputs outputs(request, reader.width(), reader.height(), m_inks, rowsPerStrip, metadata);
 
     const BandPlan plan = BandPlan::make(reader.width(), reader.height(), rowsPerStrip, m_settings.threads);
     BandFormat format;

@@ -66,6 +66,8 @@ protected:
 
 private:
     void readFormat(SourceLayout& layout);
+    // The resolution and orientation the file states.
+    void readPlacement();
     void prepareStrips();
     void prepareTiles();
     void readStripRow();
@@ -164,6 +166,7 @@ void TiffReader::readFormat(SourceLayout& layout) {
         }
         photometric = PHOTOMETRIC_RGB;
     }
+    readPlacement();
     m_bits = bits;
     m_outputBits = bits <= 8 ? 8 : 16;
     layout.width = width;
@@ -227,17 +230,34 @@ void TiffReader::readFormat(SourceLayout& layout) {
     layout.samplesPerPixel = m_palette.empty() ? m_samplesUsed : 3;
 }
 
+void TiffReader::readPlacement() {
+    TIFF* tiff = m_tiff.get();
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+    setOrientation(Orientation(orientation));
+    // libtiff's RGBA interface would turn the rows itself; they are to come
+    // in stored order, as from every other path, and be turned once.
+    if (m_viaRgba) TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    float x = 0, y = 0;
+    uint16_t unit = RESUNIT_INCH;
+    if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x) && TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y)) {
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+        if (unit == RESUNIT_INCH) setResolution(Resolution::perInch(x, y));
+        if (unit == RESUNIT_CENTIMETER) setResolution(Resolution::perCentimetre(x, y));
+    }
+}
+
 void TiffReader::prepareStrips() {
     if (m_viaRgba) {
         uint32_t rowsPerStrip = 0;
         TIFFGetFieldDefaulted(m_tiff.get(), TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-        rowsPerStrip = std::max(1u, std::min(rowsPerStrip, height()));
+        rowsPerStrip = std::max(1u, std::min(rowsPerStrip, storedHeight()));
         // Four bytes per pixel in libtiff's raster, two per sample here.
-        if (uint64_t{12} * rowsPerStrip * width() > kMaxWholeImageBytes) {
+        if (uint64_t{12} * rowsPerStrip * storedWidth() > kMaxWholeImageBytes) {
             fail("a strip of " + std::to_string(rowsPerStrip) + " rows needs more than " +
                  std::to_string(kMaxWholeImageBytes >> 20) + " MiB");
         }
-        m_rgba.resize(static_cast<size_t>(rowsPerStrip) * width());
+        m_rgba.resize(static_cast<size_t>(rowsPerStrip) * storedWidth());
         m_band[0].resize(m_rgba.size() * 4);
         m_bandRowsPerStrip = rowsPerStrip;
         return;
@@ -246,7 +266,7 @@ void TiffReader::prepareStrips() {
     const tmsize_t scanline = TIFFScanlineSize(m_tiff.get());
     if (scanline <= 0) fail(lastTiffError());
     m_packed.resize(static_cast<size_t>(scanline));
-    const size_t samplesPerPlaneRow = static_cast<size_t>(width()) * (m_planar ? 1 : m_samplesStored);
+    const size_t samplesPerPlaneRow = static_cast<size_t>(storedWidth()) * (m_planar ? 1 : m_samplesStored);
     // libtiff's scanline size must hold the samples unpacked from it.
     if (static_cast<uint64_t>(scanline) * 8 < static_cast<uint64_t>(samplesPerPlaneRow) * m_bits) {
         fail("the scanline size does not fit the image width");
@@ -260,7 +280,7 @@ void TiffReader::prepareTiles() {
     const tmsize_t tileBytes = TIFFTileSize(m_tiff.get());
     if (m_tileWidth == 0 || m_tileLength == 0 || tileBytes <= 0) fail("the tile size is missing or invalid");
     const uint64_t samplesPerPixel = m_planar ? 1 : m_samplesStored;
-    const uint64_t bandBytes = uint64_t{2} * std::min(m_tileLength, height()) * width() * samplesPerPixel *
+    const uint64_t bandBytes = uint64_t{2} * std::min(m_tileLength, storedHeight()) * storedWidth() * samplesPerPixel *
                                m_band.size();
     if (bandBytes > kMaxWholeImageBytes || static_cast<uint64_t>(tileBytes) > kMaxWholeImageBytes) {
         fail("a row of " + std::to_string(m_tileWidth) + "x" + std::to_string(m_tileLength) +
@@ -271,18 +291,18 @@ void TiffReader::prepareTiles() {
         fail("the tile size does not fit the tile dimensions");
     }
     m_packed.resize(static_cast<size_t>(tileBytes));
-    for (auto& plane : m_band) plane.resize(static_cast<size_t>(std::min(m_tileLength, height())) * width() * samplesPerPixel);
+    for (auto& plane : m_band) plane.resize(static_cast<size_t>(std::min(m_tileLength, storedHeight())) * storedWidth() * samplesPerPixel);
 }
 
 void TiffReader::readRgbaStrip() {
     const uint32_t top = m_nextRow - m_nextRow % m_bandRowsPerStrip;
-    const uint32_t rows = std::min(m_bandRowsPerStrip, height() - top);
+    const uint32_t rows = std::min(m_bandRowsPerStrip, storedHeight() - top);
     if (TIFFReadRGBAStrip(m_tiff.get(), top, m_rgba.data()) == 0) fail(lastTiffError());
     // The raster holds the strip's rows bottom up.
     for (uint32_t r = 0; r < rows; ++r) {
-        const uint32_t* in = m_rgba.data() + static_cast<size_t>(rows - 1 - r) * width();
-        uint16_t* out = m_band[0].data() + static_cast<size_t>(r) * width() * 4;
-        for (uint32_t x = 0; x < width(); ++x, out += 4) {
+        const uint32_t* in = m_rgba.data() + static_cast<size_t>(rows - 1 - r) * storedWidth();
+        uint16_t* out = m_band[0].data() + static_cast<size_t>(r) * storedWidth() * 4;
+        for (uint32_t x = 0; x < storedWidth(); ++x, out += 4) {
             out[0] = static_cast<uint16_t>(TIFFGetR(in[x]));
             out[1] = static_cast<uint16_t>(TIFFGetG(in[x]));
             out[2] = static_cast<uint16_t>(TIFFGetB(in[x]));
@@ -306,19 +326,19 @@ void TiffReader::readStripRow() {
 
 void TiffReader::readTileBand() {
     const uint32_t top = m_nextRow - m_nextRow % m_tileLength;
-    const uint32_t rows = std::min(m_tileLength, height() - top);
+    const uint32_t rows = std::min(m_tileLength, storedHeight() - top);
     const size_t samplesPerPixel = m_planar ? 1 : m_samplesStored;
     std::vector<uint16_t> unpacked(static_cast<size_t>(m_tileWidth) * samplesPerPixel);
     for (size_t plane = 0; plane < m_band.size(); ++plane) {
-        for (uint32_t left = 0; left < width(); left += m_tileWidth) {
+        for (uint32_t left = 0; left < storedWidth(); left += m_tileWidth) {
             if (TIFFReadTile(m_tiff.get(), m_packed.data(), left, top, 0, static_cast<uint16_t>(plane)) < 0) {
                 fail(lastTiffError());
             }
-            const size_t columns = std::min(m_tileWidth, width() - left);
+            const size_t columns = std::min(m_tileWidth, storedWidth() - left);
             for (uint32_t r = 0; r < rows; ++r) {
                 unpackSamples(m_packed.data() + r * tileRowBytes(), unpacked.size(), m_bits, unpacked.data());
                 std::copy(unpacked.begin(), unpacked.begin() + columns * samplesPerPixel,
-                          m_band[plane].begin() + (static_cast<size_t>(r) * width() + left) * samplesPerPixel);
+                          m_band[plane].begin() + (static_cast<size_t>(r) * storedWidth() + left) * samplesPerPixel);
             }
         }
     }
@@ -377,7 +397,7 @@ void copySamples(const uint16_t* in, size_t step, const std::vector<uint16_t>& t
 }
 
 void TiffReader::readSourceRow(void* row) {
-    if (m_nextRow >= height()) fail("read past the last row");
+    if (m_nextRow >= storedHeight()) fail("read past the last row");
     if (m_nextRow >= m_bandFirstRow + m_bandRows) {
         if (m_tiled) {
             readTileBand();
@@ -388,12 +408,12 @@ void TiffReader::readSourceRow(void* row) {
         }
     }
     const size_t samplesPerPixel = m_planar ? 1 : m_samplesStored;
-    const size_t rowOffset = static_cast<size_t>(m_nextRow - m_bandFirstRow) * width() * samplesPerPixel;
+    const size_t rowOffset = static_cast<size_t>(m_nextRow - m_bandFirstRow) * storedWidth() * samplesPerPixel;
     ++m_nextRow;
     if (!m_palette.empty()) {
         const uint16_t* indices = m_band[0].data() + rowOffset;
         auto* out = static_cast<uint16_t*>(row);
-        for (uint32_t x = 0; x < width(); ++x, out += 3) {
+        for (uint32_t x = 0; x < storedWidth(); ++x, out += 3) {
             const uint16_t* colour = m_palette.data() + 3 * size_t{indices[x * samplesPerPixel]};
             out[0] = colour[0];
             out[1] = colour[1];
@@ -404,9 +424,9 @@ void TiffReader::readSourceRow(void* row) {
     for (uint16_t s = 0; s < m_samplesUsed; ++s) {
         const uint16_t* in = m_planar ? m_band[s].data() + rowOffset : m_band[0].data() + rowOffset + s;
         if (m_outputBits == 8) {
-            copySamples(in, samplesPerPixel, m_valueOf[s], static_cast<uint8_t*>(row) + s, m_samplesUsed, width());
+            copySamples(in, samplesPerPixel, m_valueOf[s], static_cast<uint8_t*>(row) + s, m_samplesUsed, storedWidth());
         } else {
-            copySamples(in, samplesPerPixel, m_valueOf[s], static_cast<uint16_t*>(row) + s, m_samplesUsed, width());
+            copySamples(in, samplesPerPixel, m_valueOf[s], static_cast<uint16_t*>(row) + s, m_samplesUsed, storedWidth());
         }
     }
 }
