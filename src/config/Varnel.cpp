@@ -242,10 +242,10 @@ uint32_t CVarnel::GetRound(int i) const
     return (i >= 0 && i < 3) ? m_round[i] : 0;
 }
 
-int CVarnel::ParseVariables(const char* text, long length)
+void CVarnel::ForEachDefinition(const char* text, long length, const DefinitionVisitor& visit)
 {
     if (text == nullptr || length < 1)
-        return 0;
+        return;
     // A line runs from the CR that ended the previous one (the first from
     // the start of the text) up to, not including, its own CR; text after
     // the last CR is no line. Definitions therefore need a line end, and a
@@ -256,6 +256,7 @@ int CVarnel::ParseVariables(const char* text, long length)
             continue;
         std::vector<char> line(text + start, text + pos);
         line.push_back('\0');
+        const long lineStart = start;
         start = pos;
 
         char* statements[kMaxTokens];
@@ -278,19 +279,25 @@ int CVarnel::ParseVariables(const char* text, long length)
             continue;
         if (std::strlen(parts[0]) > kMaxVarName)
             continue;
+        visit(parts[0], parts[1], lineStart + long(statements[0] - line.data()));
+    }
+}
 
+int CVarnel::ParseVariables(const char* text, long length)
+{
+    ForEachDefinition(text, length, [this](const char* name, const char* value, long) {
         try {
             CVar record;
-            std::strcpy(record.name, parts[0]);
-            record.kind = IsAllDigits(parts[1]) ? 'n' : 'a';
-            record.value = parts[1];
+            std::strcpy(record.name, name);
+            record.kind = IsAllDigits(value) ? 'n' : 'a';
+            record.value = value;
             if (m_vars != nullptr)
                 m_vars->AddVar(record);
         } catch (...) {
             // A definition that cannot be stored is skipped; the others
             // still count.
         }
-    }
+    });
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,11 @@ public:
     virtual uint32_t GetRound(int i) const;
 
     virtual int ParseVariables(const char* text, long length);
+    // Calls visit(name, value, offset) for every variable definition that
+    // ParseVariables takes from a text, in order; offset is where the
+    // definition's '#' stands in the text.
+    using DefinitionVisitor = std::function<void(const char* name, const char* value, long offset)>;
+    static void ForEachDefinition(const char* text, long length, const DefinitionVisitor& visit);
     virtual int ParseChannels(const char* text, long length);
     virtual int ParseColorWithBlack(const char* text, long length);
     virtual int ParseMaxInk(const char* text, long length);

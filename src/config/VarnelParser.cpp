@@ -7,21 +7,27 @@
 bool FindKey(const char* text, long length, const char* key, std::string& value)
 {
     value.clear();
-    if (text == nullptr || key == nullptr)
+    const long offset = FindKeyOffset(text, key);
+    if (offset < 0)
         return false;
-    // The search deliberately ignores statement boundaries: a key is also
-    // found where it follows a '*', which is how switched-off keys are
-    // recognised.
-    const char* match = std::strstr(text, key);
-    if (match == nullptr)
-        return false;
-    const char* p = match + std::strlen(key);
+    const char* p = text + offset + std::strlen(key);
     // The value ends at ';', at position `length` or at the terminating
     // zero, whichever comes first, so the copy never leaves the caller's
     // text.
     for (; p - text < length && *p != '\0' && *p != ';'; ++p)
         value.push_back(*p);
     return true;
+}
+
+long FindKeyOffset(const char* text, const char* key)
+{
+    if (text == nullptr || key == nullptr)
+        return -1;
+    // The search deliberately ignores statement boundaries: a key is also
+    // found where it follows a '*', which is how switched-off keys are
+    // recognised.
+    const char* match = std::strstr(text, key);
+    return match == nullptr ? -1 : long(match - text);
 }
 
 CVarnelParser::~CVarnelParser() = default;

@@ -14,6 +14,9 @@ constexpr int kMaxTokens = 256;
 // does not occur.
 bool FindKey(const char* text, long length, const char* key, std::string& value);
 
+// Where FindKey finds key: the offset of the match in text, or -1.
+long FindKeyOffset(const char* text, const char* key);
+
 // Stateless splitter.
 class CVarnelParser {
 public:

@@ -135,14 +135,9 @@ int Convert(CVarnelIF& engine, const uint16_t* in, uint16_t* out, uint32_t count
 CVarnelSeparation::CVarnelSeparation() = default;
 CVarnelSeparation::~CVarnelSeparation() = default;
 
-int CVarnelSeparation::Load(const Source& source, const varnel_load_options* options,
-                            std::unique_ptr<CVarnelSeparation>& out, std::string& message)
+int CVarnelSeparation::ReadTexts(CVarnel& configuration, const Source& source, std::string& presetName,
+                                 std::string& what, std::string& message)
 {
-    std::unique_ptr<CVarnelSeparation> separation(new CVarnelSeparation());
-    separation->m_configuration.reset(new CVarnel());
-    CVarnel& configuration = *separation->m_configuration;
-
-    std::string presetName, what;
     Failure failure = ApplySource(configuration, source, presetName, what);
     if (failure.status == VARNEL_OK && source.extra &&
         configuration.ParseText(source.extra, long(std::strlen(source.extra))) != 0)
@@ -161,6 +156,20 @@ int CVarnelSeparation::Load(const Source& source, const varnel_load_options* opt
                   std::to_string(kMaxWorkChannels) + " are computed";
         return VARNEL_ERROR_CONFIG;
     }
+    return VARNEL_OK;
+}
+
+int CVarnelSeparation::Load(const Source& source, const varnel_load_options* options,
+                            std::unique_ptr<CVarnelSeparation>& out, std::string& message)
+{
+    std::unique_ptr<CVarnelSeparation> separation(new CVarnelSeparation());
+    separation->m_configuration.reset(new CVarnel());
+    CVarnel& configuration = *separation->m_configuration;
+
+    std::string presetName, what;
+    const int status = ReadTexts(configuration, source, presetName, what, message);
+    if (status != VARNEL_OK)
+        return status;
 
     // Every stage container is there unless memory ran short while they
     // were made; only a plan that computes every pixel is worth keeping.

@@ -35,6 +35,13 @@ public:
     static int Load(const Source& source, const varnel_load_options* options,
                     std::unique_ptr<CVarnelSeparation>& out, std::string& message);
 
+    // Applies the source's texts to configuration: its preset, file or
+    // text, then the extra text; then checks the channel count. Returns a
+    // varnel_status; presetName receives a preset's name, what how
+    // messages name the configuration, message what failed.
+    static int ReadTexts(CVarnel& configuration, const Source& source, std::string& presetName, std::string& what,
+                         std::string& message);
+
     ~CVarnelSeparation();
     CVarnelSeparation(const CVarnelSeparation&) = delete;
     CVarnelSeparation& operator=(const CVarnelSeparation&) = delete;
