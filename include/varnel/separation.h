@@ -32,11 +32,11 @@ extern "C" {
 
 /* The version of this header; varnel_version() gives the library's. */
 #define VARNEL_VERSION_MAJOR 1
-#define VARNEL_VERSION_MINOR 1
+#define VARNEL_VERSION_MINOR 2
 #define VARNEL_VERSION_PATCH 0
 #define VARNEL_VERSION \
     (VARNEL_VERSION_MAJOR * 10000 + VARNEL_VERSION_MINOR * 100 + VARNEL_VERSION_PATCH)
-#define VARNEL_VERSION_TEXT "1.1.0"
+#define VARNEL_VERSION_TEXT "1.2.0"
 
 /* Statuses. Every function that can fail returns one of them. */
 typedef enum varnel_status {
@@ -63,7 +63,7 @@ typedef enum varnel_status {
 VARNEL_API const char *varnel_status_name(int status);
 
 /* The library's version as VARNEL_VERSION encodes it, and as text
- * ("1.1.0"). A host built against this header runs with any library of the
+ * ("1.2.0"). A host built against this header runs with any library of the
  * same major version and a minor version at least as high. */
 VARNEL_API int varnel_version(void);
 VARNEL_API const char *varnel_version_text(void);
@@ -168,6 +168,55 @@ VARNEL_API int varnel_convert8(const varnel_separation *separation, const uint8_
 VARNEL_API int varnel_convert16(const varnel_separation *separation, const uint16_t *in,
                                 size_t in_stride, uint16_t *out, size_t out_stride, size_t width,
                                 size_t height, varnel_progress_fn progress, void *user);
+
+/* Checking a configuration before it is used.
+ *
+ * varnel_check reads a configuration the way varnel_load does and reports
+ * every finding through the host's callback, in the order of the texts and
+ * of their lines:
+ *   errors: a statement the library does not read as it is written (an
+ *     unknown key or one in the wrong case, a value that does not parse or
+ *     lies outside what its key takes, too few or too many fields, a
+ *     number past 15), and every statement that keeps the configuration
+ *     from loading;
+ *   warnings: what loads but may surprise: a channel that no mask computes
+ *     (it prints full ink on every pixel), a value the library clamps, a
+ *     variable definition that is never read, a key given twice (only the
+ *     first counts) or switched off elsewhere.
+ * docs/configuration.md lists every key with its fields and ranges. */
+#define VARNEL_FINDING_ERROR 1
+#define VARNEL_FINDING_WARNING 2
+
+/* Which text a finding is in. */
+#define VARNEL_TEXT_CONFIG 0 /* the preset's text, the file or the text given */
+#define VARNEL_TEXT_EXTRA 1  /* the extra text */
+
+/* One finding: severity is VARNEL_FINDING_ERROR or VARNEL_FINDING_WARNING,
+ * text VARNEL_TEXT_CONFIG or VARNEL_TEXT_EXTRA, line the line of the text
+ * (1 for its first; 0 when the finding is about the text as a whole),
+ * statement the statement as written (without its ';'; "" with line 0),
+ * message one sentence without the statement. The texts are valid during
+ * the call only. user is the pointer given to varnel_check. */
+typedef void (*varnel_finding_fn)(int severity, int text, unsigned line, const char *statement,
+                                  const char *message, void *user);
+
+/* Checks a preset (a name without an extension) or a configuration file
+ * (.cfg), then the optional extra text over it. report may be NULL (only
+ * the counts are wanted); errors and warnings, when not NULL, receive the
+ * number of each.
+ * Returns what varnel_load returns for the same texts: VARNEL_OK when
+ * they load (warnings or errors may still be found), VARNEL_ERROR_CONFIG
+ * when they do not (the findings say why), VARNEL_ERROR_NOT_FOUND or
+ * VARNEL_ERROR_FILE when there is nothing to check (reported as one error
+ * with line 0 as well); VARNEL_ERROR_ARGUMENT for a NULL config;
+ * VARNEL_ERROR_MEMORY. */
+VARNEL_API int varnel_check(const char *config, const char *extra, varnel_finding_fn report, void *user,
+                            size_t *errors, size_t *warnings);
+
+/* The same for a configuration text of length bytes in memory. */
+VARNEL_API int varnel_check_text(const char *text, size_t length, const char *extra,
+                                 varnel_finding_fn report, void *user, size_t *errors,
+                                 size_t *warnings);
 
 #ifdef __cplusplus
 }

@@ -2,12 +2,14 @@
 // separation behind each handle.
 #include "varnel/separation.h"
 
+#include "interface/VarnelConfigCheck.h"
 #include "interface/VarnelPresets.h"
 #include "interface/VarnelSeparation.h"
 
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 // A handle is the separation's address: varnel_separation stays an
 // incomplete type.
@@ -56,6 +58,31 @@ int Load(const CVarnelSeparation::Source& source, const varnel_load_options* opt
     if (status == VARNEL_ERROR_MEMORY && text.empty())
         text = "memory ran short while loading the configuration";
     CopyMessage(text, message, messageSize);
+    return status;
+}
+
+int Check(const CVarnelSeparation::Source& source, varnel_finding_fn report, void* user, size_t* errors,
+          size_t* warnings)
+{
+    if (errors)
+        *errors = 0;
+    if (warnings)
+        *warnings = 0;
+    if (!source.nameOrPath && !source.text)
+        return VARNEL_ERROR_ARGUMENT;
+    std::vector<CVarnelConfigCheck::Finding> findings;
+    const int status = Guarded([&] { return CVarnelConfigCheck::Run(source, findings); });
+    size_t errorCount = 0, warningCount = 0;
+    for (const CVarnelConfigCheck::Finding& finding : findings) {
+        ++(finding.severity == VARNEL_FINDING_ERROR ? errorCount : warningCount);
+        if (report)
+            report(finding.severity, finding.text, finding.line, finding.statement.c_str(), finding.message.c_str(),
+                   user);
+    }
+    if (errors)
+        *errors = errorCount;
+    if (warnings)
+        *warnings = warningCount;
     return status;
 }
 
@@ -169,6 +196,25 @@ int varnel_convert16(const varnel_separation* separation, const uint16_t* in, si
     if (!separation)
         return VARNEL_ERROR_ARGUMENT;
     return Guarded([&] { return Of(separation)->Convert(in, in_stride, out, out_stride, width, height, progress, user); });
+}
+
+int varnel_check(const char* config, const char* extra, varnel_finding_fn report, void* user, size_t* errors,
+                 size_t* warnings)
+{
+    CVarnelSeparation::Source source;
+    source.nameOrPath = config;
+    source.extra = extra;
+    return Check(source, report, user, errors, warnings);
+}
+
+int varnel_check_text(const char* text, size_t length, const char* extra, varnel_finding_fn report, void* user,
+                      size_t* errors, size_t* warnings)
+{
+    CVarnelSeparation::Source source;
+    source.text = text;
+    source.textLength = length;
+    source.extra = extra;
+    return Check(source, report, user, errors, warnings);
 }
 
 } // extern "C"

@@ -40,7 +40,8 @@ set(required_c kal_InitVarnel kal_EndVarnel kal_SetPreferences kal_SetFlags
                varnel_status_name varnel_version varnel_version_text varnel_load
                varnel_load_text varnel_free varnel_channels varnel_ink_name
                varnel_ink_color varnel_config_text varnel_is_cached
-               varnel_convert8 varnel_convert16 varnel_preset_name varnel_preset_text)
+               varnel_convert8 varnel_convert16 varnel_preset_name varnel_preset_text
+               varnel_check varnel_check_text)
 # Added by the GNU toolchain to every shared object, not by our code:
 # _init/_fini are the ELF initialisation and termination entry points, and
 # _edata/_end/__bss_start the segment boundary markers older linkers place
