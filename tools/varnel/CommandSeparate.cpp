@@ -111,7 +111,10 @@ const char kHelp[] =
     "                        (3 bytes a pixel, 6 for 16-bit or profiled input)\n"
     "      --threads N       threads, one library instance each (default: the\n"
     "                        number of cores); the output does not depend on N\n"
-    "  -q, --quiet           no progress bar, notes or summary\n"
+    "      --force           separate even when the configuration check finds\n"
+    "                        errors (varnel check lists them)\n"
+    "  -q, --quiet           no progress bar, notes, summary or configuration\n"
+    "                        warnings\n"
     "  -h, --help            this text\n"
     "\n"
     "The image is read and written strip by strip: memory stays at a few\n"
@@ -140,7 +143,7 @@ const std::vector<OptionRule> kOptions = {
     {"tac-limit", 0, true}, {"tac-map", 0, true},      {"report", 0, true},     {"compression", 0, true},
     {"level", 0, true},     {"ink-colors", 0, true},   {"format", 0, true},
     {"intent", 0, true},    {"input-profile", 0, true}, {"no-color-management", 0, false},
-    {"no-auto-orient", 0, false},
+    {"no-auto-orient", 0, false}, {"force", 0, false},
 };
 
 // The cache build reports through a plain function pointer; this is where
@@ -360,6 +363,21 @@ int runSeparate(const Arguments& args) {
     // Fail on an unwritable output before the configuration (and perhaps
     // a cache) is loaded.
     { PendingFile probe(tasks.front().outputs.separationPath); }
+
+    // The configuration is checked first: its errors refuse the run unless
+    // --force. One that does not load is left to the loading below, which
+    // says why in one line. The warnings of a preset's own text are how
+    // the presets have always read; the operator cannot change them.
+    const ConfigCheckResult checked =
+        checkConfiguration(options.value("config"), options.has("extra") ? options.value("extra").c_str() : nullptr);
+    if (checked.status == 0) {
+        for (const ConfigCheckResult::Finding& finding : checked.findings)
+            if (finding.error || (!quiet && !finding.inPresetText))
+                std::fprintf(stderr, "%s\n", finding.line.c_str());
+        if (checked.errors > 0 && !options.has("force"))
+            throw ToolError("the configuration has " + std::to_string(checked.errors) + " error" +
+                            (checked.errors == 1 ? "" : "s") + " (listed above); --force separates anyway");
+    }
 
     ConfigRequest request;
     request.nameOrPath = options.value("config");

@@ -4,6 +4,7 @@
 #ifndef VARNEL_TOOL_COMMANDS_H
 #define VARNEL_TOOL_COMMANDS_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,22 @@ int runPixel(const Arguments& args);
 int runSeparate(const Arguments& args);
 int runChart(const Arguments& args);
 int runTestChart(const Arguments& args);
+int runCheck(const Arguments& args);
+
+struct ConfigCheckResult {
+    struct Finding {
+        bool error;
+        bool inPresetText;  // in a built-in preset's own text
+        std::string line;  // FILE:LINE: error|warning: MESSAGE: STATEMENT
+    };
+    int status = 0;  // varnel_load's status for the configuration
+    size_t errors = 0;
+    size_t warnings = 0;
+    std::vector<Finding> findings;
+};
+// Checks a configuration (and the extra text, when not null) as `varnel
+// check` does. Throws ToolError when memory runs short.
+ConfigCheckResult checkConfiguration(const std::string& config, const char* extra);
 
 } // namespace varnel_tool
 

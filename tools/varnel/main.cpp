@@ -20,6 +20,7 @@ const char kUsage[] =
     "commands:\n"
     "  presets     list the built-in presets with their inks\n"
     "  show        print a preset's configuration text\n"
+    "  check       list what the library would misread in a configuration\n"
     "  pixel       separate one colour and print its ink amounts\n"
     "  separate    separate an image into a multi-ink TIFF, plates and a proof\n"
     "  chart       draw a picture of what a configuration does\n"
@@ -35,6 +36,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"presets", &varnel_tool::runPresets},   {"show", &varnel_tool::runShow},
+    {"check", &varnel_tool::runCheck},
     {"pixel", &varnel_tool::runPixel},       {"separate", &varnel_tool::runSeparate},
     {"chart", &varnel_tool::runChart},       {"testchart", &varnel_tool::runTestChart},
 };
