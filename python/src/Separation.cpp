@@ -100,7 +100,12 @@ std::unique_ptr<Separation> Separation::load(const py::handle& config, const py:
         return varnel_load(name.c_str(), more ? more->c_str() : nullptr, options, out, message,
                            VARNEL_MESSAGE_SIZE);
     };
-    return std::unique_ptr<Separation>(new Separation(loadWith(load, cache, cacheDir)));
+    return std::unique_ptr<Separation>(new Separation(loadWith(load, cache, cacheDir), {name, false, more}));
+}
+
+ConfigurationCheck checkOf(const py::handle& config, const py::handle& extra)
+{
+    return {fileName(config, "config"), false, terminatedText(extra, "extra")};
 }
 
 std::unique_ptr<Separation> Separation::loadText(const py::handle& text, const py::handle& extra, bool cache,
@@ -114,7 +119,7 @@ std::unique_ptr<Separation> Separation::loadText(const py::handle& text, const p
         return varnel_load_text(body->data(), body->size(), more ? more->c_str() : nullptr, options, out,
                                 message, VARNEL_MESSAGE_SIZE);
     };
-    return std::unique_ptr<Separation>(new Separation(loadWith(load, cache, cacheDir)));
+    return std::unique_ptr<Separation>(new Separation(loadWith(load, cache, cacheDir), {*body, true, more}));
 }
 
 Separation::~Separation() { varnel_free(m_separation); }

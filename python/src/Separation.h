@@ -4,6 +4,8 @@
 #ifndef VARNEL_PYTHON_SEPARATION_H
 #define VARNEL_PYTHON_SEPARATION_H
 
+#include "ConfigurationCheck.h"
+
 #include <pybind11/numpy.h>
 
 #include <cstddef>
@@ -35,6 +37,8 @@ public:
     pybind11::tuple inkColors() const;
     pybind11::str text() const;
     bool cached() const;
+    // What the library would misread in the texts this was loaded from.
+    pybind11::list check() const { return m_check.run(); }
     pybind11::str repr() const;
 
     // The separation of rgb, into out when it is not None.
@@ -43,7 +47,8 @@ public:
     pybind11::dict coverage(const pybind11::handle& rgb) const;
 
 private:
-    explicit Separation(varnel_separation* separation) : m_separation(separation) {}
+    Separation(varnel_separation* separation, ConfigurationCheck check)
+        : m_separation(separation), m_check(std::move(check)) {}
     // Converts rows of input (width pixels, height rows from in) into out;
     // call it without the GIL.
     int convert(const RgbInput& input, const unsigned char* in, unsigned char* out, size_t outStride,
@@ -51,7 +56,11 @@ private:
     [[noreturn]] static void raiseConversion(int status);
 
     varnel_separation* m_separation;
+    ConfigurationCheck m_check;
 };
+
+// The check of a configuration given as Separation takes it.
+ConfigurationCheck checkOf(const pybind11::handle& config, const pybind11::handle& extra);
 
 } // namespace varnel_python
 

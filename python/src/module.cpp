@@ -29,6 +29,15 @@ PYBIND11_MODULE(_varnel, m)
     m.doc() = "Colour separation of RGB images into ink amounts for 4 to 8 inks.";
     m.attr("__version__") = varnel_version_text();
     m.def("presets", &presets, "The names of the built-in configurations.");
+    m.def(
+        "check", [](const py::handle& config, const py::handle& extra) { return varnel_python::checkOf(config, extra).run(); },
+        py::arg("config"), py::arg("extra") = py::none(),
+        R"(What the library would misread in a configuration, as a list of Finding.
+
+config and extra as Separation takes them. Errors are statements the library
+does not read as written and whatever keeps the configuration from loading
+(a missing preset or file too); warnings are what loads but may surprise.
+A configuration that does not load can be checked: that is when it helps.)");
 
     py::class_<Separation>(m, "Separation", R"(One loaded configuration.
 
@@ -56,6 +65,8 @@ at once, and conversions run without the GIL. Failures raise VarnelError.)")
                                "A configuration text that from_text loads back as this separation.")
         .def_property_readonly("cached", &Separation::cached,
                                "Whether a table of every 8-bit colour serves the separation.")
+        .def("check", &Separation::check,
+             "What the library would misread in the texts this was loaded from (see varnel.check).")
         .def("separate", &Separation::separate, py::arg("rgb"), py::arg("out") = py::none(),
              R"(The ink values of rgb.
 

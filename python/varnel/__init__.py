@@ -9,6 +9,7 @@ varnel.dask separates Dask arrays and batches of image files on a cluster.
 """
 
 from ._error import VarnelError
-from ._varnel import Separation, __version__, presets
+from ._finding import Finding
+from ._varnel import Separation, __version__, check, presets
 
-__all__ = ["Separation", "VarnelError", "presets", "__version__"]
+__all__ = ["Finding", "Separation", "VarnelError", "check", "presets", "__version__"]

@@ -144,6 +144,7 @@ BAD_LOADS = {
     "config with NUL": (-1, lambda tmp: varnel.Separation("HUE_PARAM_CMYK\0.cfg")),
     "extra with NUL": (-1, lambda tmp: varnel.Separation("HUE_PARAM_CMYK", "A=1\0")),
     "extra a number": (-1, lambda tmp: varnel.Separation("HUE_PARAM_CMYK", 7)),
+    "check of None": (-1, lambda tmp: varnel.check(None)),
 }
 
 
@@ -151,6 +152,23 @@ BAD_LOADS = {
 def test_bad_load_raises_its_status(tmp_path, case):
     status, call = BAD_LOADS[case]
     bad(status, lambda: call(tmp_path))
+
+
+def errors(findings):
+    return [(f.text, f.line, f.statement) for f in findings if f.severity == "error"]
+
+
+def test_check_reports_what_the_library_misreads():
+    extra = "CHANNELS=4;HUEMASK05=0;Maxink=3;"
+    assert errors(varnel.check("HUE_PARAM_CMYK", extra)) == [("extra", 1, "HUEMASK05=0"),
+                                                             ("extra", 1, "Maxink=3")]
+    assert errors(varnel.check("HUE_PARAM_NONE")) == [("config", 0, "")]
+    # A separation checks the texts it was loaded from.
+    loaded = varnel.Separation("HUE_PARAM_CMYK", "MAXINK=250;MAXINK=260")
+    assert loaded.check() == varnel.check("HUE_PARAM_CMYK", "MAXINK=250;MAXINK=260")
+    from_text = varnel.Separation.from_text(loaded.text, "MAXINK=250;MAXINK=260")
+    assert [(f.text, f.statement) for f in from_text.check() if f.text == "extra"] == [("extra", "MAXINK=260")]
+    assert "MAXINK=260" in str(from_text.check()[-1])
 
 
 def test_a_cached_separation_gives_the_same_bytes(tmp_path, pixels, cmykog):
