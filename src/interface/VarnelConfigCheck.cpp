@@ -21,6 +21,8 @@
 #include <cstring>
 #include <map>
 
+#include <muParser.h>
+
 namespace {
 
 struct KnownKey {
@@ -330,6 +332,7 @@ bool CVarnelConfigCheck::CheckValue(TextState& state, size_t index, const Varnel
         return false;
     }
     const int count = fields.Count();
+    m_fieldCount = count;
     if (count < rule.minFields || count > rule.maxFields) {
         Add(VARNEL_FINDING_ERROR, state, index,
             std::string(count < rule.minFields ? "too few" : "too many") + " fields: " + key + " takes " +
@@ -376,7 +379,7 @@ bool CVarnelConfigCheck::CheckField(TextState& state, size_t index, const Varnel
                 return false;
             }
             undefined = true;
-            origin = std::string("; ") + written + " is not defined (its definition is never read), so it reads as empty";
+            origin = std::string(": ") + written + " is not defined (its definition is never read), so the value is empty";
         } else {
             origin = std::string(" (") + written + " gives " + Quoted(text) + ")";
         }
@@ -420,8 +423,8 @@ bool CVarnelConfigCheck::CheckField(TextState& state, size_t index, const Varnel
         if (field.clamped) {
             const int64_t clamped = std::max<int64_t>(field.low, std::min<int64_t>(field.high, number));
             Add(VARNEL_FINDING_WARNING, state, index,
-                name + " " + std::to_string(number) + " reads as " + std::to_string(clamped) + ": it is clamped to " +
-                    Range(field) + origin);
+                name + (undefined ? "" : " " + std::to_string(number)) + " reads as " + std::to_string(clamped) +
+                    (undefined ? origin + ", 0," : ":") + " which is clamped to " + Range(field));
             return true;
         }
         Add(VARNEL_FINDING_ERROR, state, index,
@@ -433,9 +436,8 @@ bool CVarnelConfigCheck::CheckField(TextState& state, size_t index, const Varnel
             name + " " + std::to_string(number) + " is no channel: CHANNELS is " + std::to_string(m_channels) + origin);
         return false;
     }
-    if (undefined) {
+    if (undefined)
         Add(VARNEL_FINDING_WARNING, state, index, name + " reads as " + std::to_string(number) + origin);
-    }
     return true;
 }
 
@@ -456,6 +458,27 @@ void CVarnelConfigCheck::CheckUse(TextState& state, size_t index, const VarnelSt
         Add(VARNEL_FINDING_ERROR, state, index,
             key + " is never applied: channel " + std::to_string(number) + " is the black channel, which " +
                 (name == "COLOR_SUBST" ? "GRAY_SUBST" : "BLACK_ADD") + " serves");
+        return;
+    }
+    if ((name == "COLOR_SUBST" || name == "GRAY_SUBST") && m_fieldCount == 6)
+        CheckExpression(state, index, name == "GRAY_SUBST" ? -1 : number);
+}
+
+// An expression is evaluated for every pixel over the numeric variables;
+// one that cannot be evaluated gives no strength to the substitution.
+void CVarnelConfigCheck::CheckExpression(TextState& state, size_t index, int number)
+{
+    CVarnelColorSubstContainer* substitutions = m_configuration.GetColorSubst();
+    if (!substitutions)
+        return;
+    CVarnelColorSubstItem* item = number < 0 ? substitutions->FindGrayItem(1) : substitutions->FindItemByNumber(number);
+    if (!item || !item->GetParser())
+        return;
+    try {
+        item->GetParser()->Eval();
+    } catch (const mu::ParserError& error) {
+        Add(VARNEL_FINDING_ERROR, state, index,
+            "the expression cannot be evaluated (" + error.GetMsg() + "): the strength it should give is not applied");
     }
 }
 

@@ -50,6 +50,7 @@ private:
     bool CheckField(TextState& state, size_t index, const VarnelFieldRule& field, const char* written,
                     int fieldIndex, int count, const VarnelStatementRule& rule);
     void CheckUse(TextState& state, size_t index, const VarnelStatementRule& rule, int number);
+    void CheckExpression(TextState& state, size_t index, int number);
 
     void Add(int severity, int text, size_t offset, unsigned line, const std::string& statement,
              const std::string& message);
@@ -58,6 +59,7 @@ private:
 
     CVarnel& m_configuration;
     uint32_t m_channels = 0;       // 0 while unknown
+    int m_fieldCount = 0;          // fields of the value CheckValue read last
     std::vector<std::string> m_definedNames;  // every name a '#' statement defines
     std::vector<Located> m_findings;
     // Where the CHANNELS statement that counts stands.
