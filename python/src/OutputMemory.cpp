@@ -42,11 +42,17 @@ py::array OutputMemory::newArray(const py::dtype& type, const std::vector<py::ss
     }
     if (bytes < smallestKept)
         return py::array(type, shape);
-    std::unique_ptr<Block> block(take(bytes));
+    Block* block = take(bytes);
     // The capsule owns the block from here; it dies with the last view of
     // the array.
-    py::capsule owner(block.get(), [](void* pointer) { give(static_cast<Block*>(pointer)); });
-    void* data = block.release()->data;
+    py::capsule owner;
+    try {
+        owner = py::capsule(block, [](void* pointer) { give(static_cast<Block*>(pointer)); });
+    } catch (...) {
+        give(block);
+        throw;
+    }
+    void* data = block->data;
     return py::array(type, shape, {}, data, owner);
 }
 
