@@ -78,6 +78,9 @@ size_t EditDistance(const std::string& a, const std::string& b)
 // most two edits, and fewer than a third of the key's letters.
 std::string NearestKey(const std::string& key)
 {
+    // No key is longer than 20 letters; a long text is no mistyped key.
+    if (key.size() > 32)
+        return std::string();
     const std::string upper = Upper(key);
     std::string best;
     size_t bestDistance = std::min<size_t>(3, (upper.size() + 2) / 3);
@@ -240,6 +243,14 @@ void CVarnelConfigCheck::CheckKeys(TextState& state)
         FindKey(text, long(state.written.size()), key.c_str(), value);
         if (CheckValue(state, size_t(index), *entry.second.rule, entry.second.number, value))
             CheckUse(state, size_t(index), *entry.second.rule, entry.second.number);
+        // Every channel-contact statement adds a contact; an extra text
+        // does not replace the configuration's.
+        if (state.text == VARNEL_TEXT_CONFIG)
+            m_configKeys.push_back(entry.first);
+        else if (!std::strcmp(entry.second.rule->key, "CHANNEL_CONTACT") &&
+                 std::find(m_configKeys.begin(), m_configKeys.end(), entry.first) != m_configKeys.end())
+            Add(VARNEL_FINDING_WARNING, state, size_t(index),
+                entry.first + " adds a second contact: the configuration's " + entry.first + " stays in force");
         if (entry.first == "CHANNELS") {
             m_channelsText = state.text;
             m_channelsOffset = statement.start;

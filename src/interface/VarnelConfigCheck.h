@@ -61,6 +61,7 @@ private:
     uint32_t m_channels = 0;       // 0 while unknown
     int m_fieldCount = 0;          // fields of the value CheckValue read last
     std::vector<std::string> m_definedNames;  // every name a '#' statement defines
+    std::vector<std::string> m_configKeys;    // the keys the configuration's text sets
     std::vector<Located> m_findings;
     // Where the CHANNELS statement that counts stands.
     int m_channelsText = -1;

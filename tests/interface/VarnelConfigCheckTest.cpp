@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"Wc1", "channel 3 is computed by no mask"}, {"Ex1", "reads as 34"}}},
         CheckCase{"HueOutOfRange", kClean, "HUEMASK00=60,120,400,420", {{"Ex1", "outside 0 to 360"}}},
         CheckCase{"PercentOutOfRange", kClean, "SECOND_COLOR00=1,50,125,Y", {{"Ex1", "outside 0 to 100"}}},
-        CheckCase{"TooManyFields", kClean, "CHANNEL_CONTACT00=1,2,3", {{"Ex1", "too many fields"}}},
+        CheckCase{"TooManyFields", kClean, "CHANNEL_CONTACT03=1,2,3", {{"Ex1", "too many fields"}}},
         // Also keeps the configuration from loading: reported once.
         CheckCase{"TooFewFields", kClean, "HUEMASK_LIGHT00=2,50,66", {{"Ex1", "too few fields"}}, VARNEL_ERROR_CONFIG},
         CheckCase{"MaskPastChannels", kClean, "HUEMASK05=0", {{"Ex1", "serves channel 5, but CHANNELS is 4"}},
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"SubstitutionOfTheBlackChannel", kClean, "COLOR_SUBST03=50,10,10,10,Y", {{"Ex1", "GRAY_SUBST"}}},
         CheckCase{"ExpressionThatCannotBeEvaluated", kClean, "COLOR_SUBST00=50,10,10,10,Y,2*(", {{"Ex1", "expression"}}},
         CheckCase{"UndefinedVariable", kClean, "MAXINK=_X", {{"Ex1", "no variable \"_X\""}}},
-        CheckCase{"VariableWhereNoneIsTaken", kClean, "CHANNEL_CONTACT00=_A,2", {{"Ex1", "takes no variable"}}},
+        CheckCase{"VariableWhereNoneIsTaken", kClean, "CHANNEL_CONTACT03=_A,2", {{"Ex1", "takes no variable"}}},
         // A numeric variable is handed out with two decimals.
         CheckCase{"NumericVariableAsInteger", "#_M=250;\r\nCHANNELS=1;HUEMASK00=0,0,360,360;MAXINK=_M;", nullptr,
                   {{"Ec2", "_M gives \"250.00\""}}},
@@ -97,6 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                   kClean,
                   "BLACKMASK=9",
                   {{"Wc1", "channel 3 is computed by no mask"}, {"Ex1", "no channel: CHANNELS is 4"}}},
+        CheckCase{"SecondContact", kClean, "CHANNEL_CONTACT00=2,1", {{"Wx1", "adds a second contact"}}},
         CheckCase{"Clamped", kClean, "MAXINK=150", {{"Wx1", "reads as 200"}}},
         CheckCase{"GivenTwice", kClean, "MAXINK=250;\nMAXINK=260", {{"Wx2", "only the first, on line 1"}}},
         CheckCase{"SwitchedOffElsewhere", kClean, "MAXINK=260;*MAXINK=250", {{"Wx1", "switched off"}}},
