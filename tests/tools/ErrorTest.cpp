@@ -88,7 +88,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"InputIsFolder", {"@.", "-c", kCmyk}, 1, "cannot read"},
         ErrorCase{"UnsupportedFormat", {"@note.txt", "-c", kCmyk}, 1, "is not a PNG, TIFF or JPEG image"},
         ErrorCase{"TruncatedInput", {"@cut.png", "-c", kCmyk}, 1, "cannot read"},
-        ErrorCase{"UnknownPreset", {"@in.png", "-c", "HUE_PARAM_CMYKX"}, 1, "unknown preset"},
+        ErrorCase{"UnknownPreset", {"@in.png", "-c", "HUE_PARAM_CMYKX"}, 1, "unknown preset 'HUE_PARAM_CMYKX' (varnel"},
+        ErrorCase{"InksInAnotherOrder", {"@in.png", "-c", "HUE_PARAM_CMYKGO"}, 1, "did you mean HUE_PARAM_CMYKOG?"},
+        ErrorCase{"PresetInLowerCase", {"@in.png", "-c", "hue_param_cmyk"}, 1, "did you mean HUE_PARAM_CMYK?"},
+        ErrorCase{"PresetMistyped", {"@in.png", "-c", "HUE_PARM_CMYKOG"}, 1, "did you mean HUE_PARAM_CMYKOG?"},
         ErrorCase{"ConfigurationDoesNotLoad", {"@in.png", "-c", "@bad.cfg"}, 1, "does not load"},
         ErrorCase{"ConfigurationWithoutInks", {"@in.png", "-c", "@empty.cfg"}, 1, "defines no ink channels"},
         ErrorCase{"MissingConfigurationFile", {"@in.png", "-c", "@none.cfg"}, 1, "cannot read configuration file"},
@@ -125,6 +128,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "must end in .json"},
         ErrorCase{"FormatDisagreesWithName", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--format", "psd"}, 2,
                   "disagree"},
+        // The system's reason, with the output's own name.
+        ErrorCase{"ProofOnAFullDisk", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "/dev/full"}, 1,
+                  "cannot write '/dev/full': No space left on device"},
+        ErrorCase{"PageOfAPng", {"@in.png", "-c", kCmyk, "--page", "2"}, 1, "has no page 2"},
+        ErrorCase{"PageBeyondTheTiff", {"@in.tif", "-c", kCmyk, "--page", "2"}, 1, "has no page 2"},
+        // Options that cannot take effect are refused.
+        ErrorCase{"CacheDirWithoutCache", {"@in.png", "-c", kCmyk, "--cache-dir", "@"}, 2, "applies only with --cache"},
+        ErrorCase{"CompressionOfAPsd", {"@in.png", "-c", kCmyk, "-o", "@out.psd", "--level", "3"}, 2,
+                  "apply only to TIFF"},
         ErrorCase{"OutputIsADanglingLink", {"@in.png", "-c", kCmyk, "-o", "@gone.tif"}, 1,
                   "a link to a file that does not exist"},
         ErrorCase{"BadTacLimit", {"@in.png", "-c", kCmyk, "--tac-limit", "0"}, 2, "--tac-limit"},
@@ -151,6 +163,18 @@ TEST(SeparateInterrupt, LeavesNoFileBehind) {
                                                 "--plates", folder.path("plates"), "--threads", "1", "--quiet"},
                                                folder.path("plates"), SIGINT);
     EXPECT_EQ(run.status, 128 + SIGINT) << run.err;
+    EXPECT_EQ(folder.entries(), before);
+}
+
+TEST(FullDisk, TheMessageGivesTheSystemsReasonAndTheOutputsName) {
+    ScratchFolder folder;
+    writePng(folder.path("in.png"), makeTestImage(200, 200, 3, 8));
+    const std::vector<std::string> before = folder.entries();
+    const ToolResult run = runTool({"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYK", "-o",
+                                    folder.path("out.tif"), "--quiet"},
+                                   20000);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "varnel: cannot write '" + folder.path("out.tif") + "': File too large\n");
     EXPECT_EQ(folder.entries(), before);
 }
 

@@ -201,4 +201,24 @@ INSTANTIATE_TEST_SUITE_P(
                        150, 300, true}),
     [](const ::testing::TestParamInfo<ResolutionCase>& info) { return info.param.name; });
 
+TEST(Pages, TheNoteNamesThePageTakenAndPageTakesAnother) {
+    ScratchFolder folder;
+    const Image first = makeTestImage(6, 4, 3, 8);
+    const Image second = fromGrid("abc/def");
+    writeTiff(folder.path("first.tif"), first);
+    writeTiff(folder.path("second.tif"), second);
+    ASSERT_EQ(commandErrors("tiffcp " + folder.path("first.tif") + " " + folder.path("second.tif") + " " +
+                            folder.path("pages.tif")),
+              "");
+    int channels = 0;
+    ToolResult run = runTool({"separate", folder.path("pages.tif"), "-c", "HUE_PARAM_CMYK", "-o", folder.path("out.tif")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("has 2 pages; page 1 is separated (--page N takes another)"), std::string::npos) << run.err;
+    EXPECT_EQ(separated(folder.path("out.tif")), librarySeparation("HUE_PARAM_CMYK", first.samples, 8, channels));
+    run = runTool({"separate", folder.path("pages.tif"), "-c", "HUE_PARAM_CMYK", "-o", folder.path("out.tif"),
+                   "--page", "2", "--quiet"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(separated(folder.path("out.tif")), librarySeparation("HUE_PARAM_CMYK", second.samples, 8, channels));
+}
+
 } // namespace

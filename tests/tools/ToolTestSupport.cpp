@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,9 +40,16 @@ FILE* openFile(const std::string& path, const char* mode) {
     return file;
 }
 
-pid_t startTool(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
+pid_t startTool(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
+                uint64_t fileSizeLimit = 0) {
     const pid_t pid = fork();
     if (pid == 0) {
+        if (fileSizeLimit != 0) {
+            // A write past the limit then fails with EFBIG instead of a signal.
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         std::string tool = VARNEL_TOOL_PATH;
@@ -91,9 +99,9 @@ std::vector<std::string> ScratchFolder::entries() const {
     return names;
 }
 
-ToolResult runTool(const std::vector<std::string>& args) {
+ToolResult runTool(const std::vector<std::string>& args, uint64_t fileSizeLimit) {
     const std::string out = captureName("out"), err = captureName("err");
-    return finish(startTool(args, out, err), out, err);
+    return finish(startTool(args, out, err, fileSizeLimit), out, err);
 }
 
 ToolResult runToolAndInterrupt(const std::vector<std::string>& args, const std::string& folder, int signalNumber) {

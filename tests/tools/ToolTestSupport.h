@@ -28,8 +28,9 @@ struct ToolResult {
     std::string err;
 };
 
-// Runs the tool with the arguments and waits for it.
-ToolResult runTool(const std::vector<std::string>& args);
+// Runs the tool with the arguments and waits for it; with a file size
+// limit, writes past it fail as on a full disk.
+ToolResult runTool(const std::vector<std::string>& args, uint64_t fileSizeLimit = 0);
 // Starts the tool and sends it a signal as soon as a hidden temporary
 // file appears in folder; returns how it ended.
 ToolResult runToolAndInterrupt(const std::vector<std::string>& args, const std::string& folder, int signalNumber);

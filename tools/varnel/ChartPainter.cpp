@@ -72,7 +72,7 @@ std::vector<double> ChartPainter::amounts(const RgbColour& colour) {
     return result;
 }
 
-void ChartPainter::writePng(const std::string& path) {
+void ChartPainter::writePng(const PendingFile& file) {
     std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight));
     std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
@@ -87,9 +87,9 @@ void ChartPainter::writePng(const std::string& path) {
     if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
         throw ToolError(std::string("cannot draw the chart: ") + cairo_status_to_string(cairo_status(cr)));
     }
-    const cairo_status_t status = cairo_surface_write_to_png(surface.get(), path.c_str());
+    const cairo_status_t status = cairo_surface_write_to_png(surface.get(), file.writePath().c_str());
     if (status != CAIRO_STATUS_SUCCESS) {
-        throw ToolError("cannot write '" + path + "': " + cairo_status_to_string(status));
+        throw ToolError("cannot write '" + file.finalPath() + "': " + cairo_status_to_string(status));
     }
 }
 

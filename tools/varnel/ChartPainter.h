@@ -6,6 +6,7 @@
 #define VARNEL_TOOL_CHARTPAINTER_H
 
 #include "Inks.h"
+#include "PendingFile.h"
 #include "ProofSimulator.h"
 
 #include <varnel/VarnelDll.h>
@@ -22,7 +23,7 @@ public:
     ChartPainter(const varnel::Separation& separation, std::string title, const std::vector<InkInfo>& inks);
 
     // Writes the chart as a PNG. Throws ToolError.
-    void writePng(const std::string& path);
+    void writePng(const PendingFile& file);
 
     static constexpr int kWidth = 1400;
     static constexpr int kHeight = 1100;

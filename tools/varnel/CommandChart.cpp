@@ -55,7 +55,7 @@ int runChart(const Arguments& args) {
     Configuration config(request);
     const std::vector<InkInfo> inks = describeInks(config.separation(), inkNames);
     ChartPainter painter(config.separation(), config.displayName(), inks);
-    painter.writePng(file.writePath());
+    painter.writePng(file);
     file.commit();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "Configuration.h"
 #include "Inks.h"
+#include "PresetSuggestion.h"
 #include "ToolError.h"
 
 #include <cstdio>
@@ -59,7 +60,7 @@ int runShow(const Arguments& args) {
     if (options.positional().size() != 1) throw UsageError("show needs exactly one PRESET name");
     const std::string& name = options.positional()[0];
     std::string text;
-    if (!presetText(name, text)) throw ToolError("unknown preset '" + name + "' (varnel presets lists them)");
+    if (!presetText(name, text)) throw ToolError(PresetSuggestion::unknownPresetMessage(name));
     // The library takes a value up to the next ';' (a line break does not
     // end it), so every line is closed with ';' to load as it reads. Lines
     // end in LF only: a CR would turn the '#' statements into variable

@@ -84,8 +84,9 @@ const char kHelp[] =
     "                        thread then holds a table of inks x 16 MiB\n"
     "                        (96 MiB for 6 inks) and 16-bit values are\n"
     "                        quantised to 8 bits on the way in and out\n"
-    "      --cache-dir DIR   folder of the cache files (default: the system's\n"
-    "                        temporary folder)\n"
+    "      --cache-dir DIR   folder of the cache files, with --cache (default:\n"
+    "                        the system's temporary folder); a note says when\n"
+    "                        the cache cannot be kept there\n"
     "      --format tiff|psd in a folder: the separations as separated TIFFs\n"
     "                        (default) or as multichannel PSDs (PSB past\n"
     "                        30,000 pixels a side), one named spot channel per ink,\n"
@@ -104,6 +105,8 @@ const char kHelp[] =
     "                        untagged image, overrides an embedded one; CMYK\n"
     "                        input without an embedded profile needs it\n"
     "      --no-color-management  take grey and RGB values as they stand\n"
+    "      --page N          the page of a multi-page TIFF to separate (default\n"
+    "                        1; a note says when a file has more)\n"
     "      --no-auto-orient  keep the stored order of the rows; by default an\n"
     "                        image whose file (EXIF or TIFF Orientation) asks\n"
     "                        to be shown turned or mirrored is separated as\n"
@@ -143,7 +146,7 @@ const std::vector<OptionRule> kOptions = {
     {"tac-limit", 0, true}, {"tac-map", 0, true},      {"report", 0, true},     {"compression", 0, true},
     {"level", 0, true},     {"ink-colors", 0, true},   {"format", 0, true},
     {"intent", 0, true},    {"input-profile", 0, true}, {"no-color-management", 0, false},
-    {"no-auto-orient", 0, false}, {"force", 0, false},
+    {"no-auto-orient", 0, false}, {"force", 0, false}, {"page", 0, true},
 };
 
 // The cache build reports through a plain function pointer; this is where
@@ -174,12 +177,13 @@ struct ImageTask {
 struct InputOptions {
     InputColourOptions colour;
     bool autoOrient = true;
+    uint32_t page = 1;  // of a multi-page TIFF; the first is 1
 };
 
 // Opens an input with the conversion of its colours to sRGB and its
 // orientation in place.
 std::unique_ptr<ImageReader> openInput(ImageTask& task, const InputOptions& input) {
-    std::unique_ptr<ImageReader> reader = openImage(task.input);
+    std::unique_ptr<ImageReader> reader = openImage(task.input, input.page);
     task.colour = manageInputColour(*reader, input.colour);
     if (input.autoOrient) reader->applyOrientation();
     return reader;
@@ -206,10 +210,42 @@ std::string resolutionLine(const Resolution& resolution) {
     return text;
 }
 
-void noteAlpha(const ImageReader& reader, bool quiet) {
-    if (reader.hasAlpha() && !quiet) {
+// What the user may not expect of an input: its alpha channel, and the
+// pages of a multi-page TIFF that are not separated.
+void noteInput(const ImageReader& reader, const InputOptions& input, bool quiet) {
+    if (quiet) return;
+    if (reader.hasAlpha()) {
         std::fprintf(stderr, "varnel: note: '%s' has an alpha channel; it is composited over white paper\n",
                      reader.path().c_str());
+    }
+    if (reader.pageCount() > 1) {
+        std::fprintf(stderr, "varnel: note: '%s' has %u pages; page %u is separated (--page N takes another)\n",
+                     reader.path().c_str(), reader.pageCount(), input.page);
+    }
+}
+
+// What the cache does to the run: 16-bit values pass through 8 bits, and
+// a cache that could not be kept is built again on every run.
+void noteCache(const Configuration& config, int depth, bool quiet) {
+    if (quiet || !config.usesCache()) return;
+    if (depth == 16) {
+        std::fputs("varnel: note: with --cache each ink has 256 levels: the 16-bit values are looked up at 8 bits\n",
+                   stderr);
+    }
+    struct stat info {};
+    if (!config.cacheFilePath().empty() && stat(config.cacheFilePath().c_str(), &info) != 0) {
+        std::fprintf(stderr, "varnel: note: the cache could not be kept as '%s'; it is built again on every run\n",
+                     config.cacheFilePath().c_str());
+    }
+}
+
+// Options that would change nothing are refused rather than ignored.
+void refuseIdleOptions(const ParsedArgs& options, bool psd) {
+    if (options.has("cache-dir") && !options.has("cache")) {
+        throw UsageError("--cache-dir applies only with --cache");
+    }
+    if (psd && (options.has("compression") || options.has("level"))) {
+        throw UsageError("--compression and --level apply only to TIFF; a PSD is stored uncompressed");
     }
 }
 
@@ -236,7 +272,7 @@ std::vector<ImageTask> planBatch(const ParsedArgs& options, int depth, bool quie
         try {
             const std::unique_ptr<ImageReader> reader = openInput(task, reading);
             task.pixels = static_cast<uint64_t>(reader->width()) * reader->height();
-            noteAlpha(*reader, quiet);
+            noteInput(*reader, reading, quiet);
         } catch (const ToolError& error) {
             task.error = error.what();
         }
@@ -318,6 +354,7 @@ int runSeparate(const Arguments& args) {
     colour.profilePath = options.value("input-profile");
     if (options.has("intent")) colour.intent = parseRenderingIntent(options.value("intent"));
     input.autoOrient = !options.has("no-auto-orient");
+    input.page = static_cast<uint32_t>(options.integer("page", 1, 65535, 1));
     if (!colour.managed && (options.has("intent") || options.has("input-profile"))) {
         throw UsageError("--no-color-management excludes --intent and --input-profile");
     }
@@ -335,6 +372,7 @@ int runSeparate(const Arguments& args) {
         }
         if (options.has("report")) OutputFormat::of(options.value("report"), "--report", {FileFormat::Json});
     }
+    refuseIdleOptions(options, psd);
     std::vector<ImageTask> tasks;
     if (batch) {
         tasks = planBatch(options, depth, quiet, input);
@@ -342,7 +380,7 @@ int runSeparate(const Arguments& args) {
         ImageTask task;
         task.input = options.positional()[0];
         task.reader = openInput(task, input);
-        noteAlpha(*task.reader, quiet);
+        noteInput(*task.reader, input, quiet);
         task.pixels = static_cast<uint64_t>(task.reader->width()) * task.reader->height();
         task.outputs.separationPath = options.value("output");
         task.outputs.platesFolder = options.value("plates");
@@ -398,6 +436,7 @@ int runSeparate(const Arguments& args) {
         g_cacheBar = nullptr;
         if (config->needsCacheBuild()) cacheBar.finish();
     }
+    noteCache(*config, depth, quiet);
     std::vector<InkInfo> inks = describeInks(config->separation(), inkNames);
     if (options.has("ink-colors")) applyInkColours(options.value("ink-colors"), inks);
     claimPlates(tasks, inks, claims);

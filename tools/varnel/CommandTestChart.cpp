@@ -67,9 +67,9 @@ int runTestChart(const Arguments& args) {
     std::unique_ptr<PngWriter> png;
     std::unique_ptr<RgbTiffWriter> tif;
     if (tiff) {
-        tif = std::make_unique<RgbTiffWriter>(file.writePath(), width, height, depth);
+        tif = std::make_unique<RgbTiffWriter>(file, width, height, depth);
     } else {
-        png = std::make_unique<PngWriter>(file.writePath(), width, height, 3, depth);
+        png = std::make_unique<PngWriter>(file, width, height, 3, depth);
     }
     std::vector<uint16_t> row(static_cast<size_t>(width) * 3);
     std::vector<uint8_t> row8(depth == 8 ? row.size() : 0);

@@ -1,5 +1,6 @@
 #include "Configuration.h"
 
+#include "PresetSuggestion.h"
 #include "ToolError.h"
 
 #include <varnel/VarnelDll.h>
@@ -89,7 +90,7 @@ void Configuration::checkSource() const {
         // preset table, whatever directory stands in front of it.
         std::string text;
         if (!presetText(m_baseName, text)) {
-            throw ToolError("unknown preset '" + name + "' (varnel presets lists them)");
+            throw ToolError(PresetSuggestion::unknownPresetMessage(name));
         }
         return;
     }

@@ -36,6 +36,7 @@ public:
     bool hasExtraText() const { return m_request.hasExtraText; }
     const std::string& extraText() const { return m_request.extraText; }
     int channels() const { return static_cast<int>(m_separation->channels()); }
+    bool usesCache() const { return m_request.useCache; }
     // True when loading with the cache will (or did) build the cache file.
     bool needsCacheBuild() const { return m_cacheBuildNeeded; }
     std::string cacheFilePath() const { return m_cacheFilePath; }

@@ -7,7 +7,8 @@
 namespace varnel_tool {
 
 std::unique_ptr<ImageReader> openPng(const std::string& path);
-std::unique_ptr<ImageReader> openTiff(const std::string& path);
+// page: the first is 1.
+std::unique_ptr<ImageReader> openTiff(const std::string& path, uint32_t page);
 std::unique_ptr<ImageReader> openJpeg(const std::string& path);
 
 } // namespace varnel_tool

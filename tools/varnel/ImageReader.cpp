@@ -163,7 +163,7 @@ void ImageReader::readStoredRows(void* rgb, uint32_t rows) {
     }
 }
 
-std::unique_ptr<ImageReader> openImage(const std::string& path) {
+std::unique_ptr<ImageReader> openImage(const std::string& path, uint32_t page) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
         throw ToolError("cannot open '" + path + "': " + systemErrorText(errno));
@@ -179,11 +179,12 @@ std::unique_ptr<ImageReader> openImage(const std::string& path) {
     const size_t got = std::fread(magic, 1, sizeof magic, file);
     std::fclose(file);
     static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const bool tiff =
+        got >= 4 && ((magic[0] == 'I' && magic[1] == 'I' && (magic[2] == 42 || magic[2] == 43) && magic[3] == 0) ||
+                     (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 && (magic[3] == 42 || magic[3] == 43)));
+    if (tiff) return openTiff(path, page);
+    if (page > 1) throw ToolError("cannot read '" + path + "': it has no page " + std::to_string(page));
     if (got >= 8 && std::memcmp(magic, kPng, 8) == 0) return openPng(path);
-    if (got >= 4 && ((magic[0] == 'I' && magic[1] == 'I' && (magic[2] == 42 || magic[2] == 43) && magic[3] == 0) ||
-                     (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 && (magic[3] == 42 || magic[3] == 43)))) {
-        return openTiff(path);
-    }
     if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) return openJpeg(path);
     throw ToolError("'" + path + "' is not a PNG, TIFF or JPEG image");
 }

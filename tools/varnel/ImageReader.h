@@ -76,6 +76,8 @@ public:
     // The ICC profile embedded in the file; empty when there is none.
     const std::vector<uint8_t>& embeddedProfile() const { return m_profile; }
     const std::string& path() const { return m_path; }
+    // The pages (TIFF directories) of the file; one for PNG and JPEG.
+    uint32_t pageCount() const { return m_pageCount; }
 
     // From now on rows are converted through the transform, whose input is
     // this image's colour model (or RGB for a grey image under an RGB
@@ -92,6 +94,7 @@ protected:
     explicit ImageReader(std::string path);
     void setEmbeddedProfile(std::vector<uint8_t> profile) { m_profile = std::move(profile); }
     void setResolution(const Resolution& resolution) { m_resolution = resolution; }
+    void setPageCount(uint32_t pages) { m_pageCount = pages; }
     void setOrientation(const Orientation& orientation) { m_orientation = orientation; }
     uint32_t storedWidth() const { return m_layout.width; }
     uint32_t storedHeight() const { return m_layout.height; }
@@ -110,6 +113,7 @@ private:
     std::string m_path;
     SourceLayout m_layout;
     Resolution m_resolution;
+    uint32_t m_pageCount = 1;
     Orientation m_orientation;  // as the file states it
     Orientation m_shown;        // as the rows are delivered
     std::vector<uint8_t> m_whole;  // the stored picture, when the orientation needs it
@@ -121,9 +125,10 @@ private:
     std::vector<uint16_t> m_packed;  // one row of colour samples for the transform
 };
 
-// Opens an image by its content (not its name). Throws ToolError for a
-// missing or unreadable file or an unsupported format.
-std::unique_ptr<ImageReader> openImage(const std::string& path);
+// Opens an image by its content (not its name), at the given page (the
+// first is 1; only TIFF has more). Throws ToolError for a missing or
+// unreadable file, an unsupported format or a page the file lacks.
+std::unique_ptr<ImageReader> openImage(const std::string& path, uint32_t page = 1);
 
 } // namespace varnel_tool
 

@@ -29,11 +29,11 @@ bool hostIsLittleEndian() {
 
 } // namespace
 
-PngWriter::PngWriter(const std::string& path, uint32_t width, uint32_t height, int channels, int bits,
+PngWriter::PngWriter(const PendingFile& file, uint32_t width, uint32_t height, int channels, int bits,
                      const Resolution& resolution)
-    : m_path(path) {
-    m_file = std::fopen(path.c_str(), "wb");
-    if (m_file == nullptr) throw ToolError("cannot write '" + path + "': " + systemErrorText(errno));
+    : m_name(file.finalPath()) {
+    m_file = std::fopen(file.writePath().c_str(), "wb");
+    if (m_file == nullptr) throw ToolError("cannot write '" + m_name + "': " + systemErrorText(errno));
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, m_message, &onPngError, &onPngWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     m_png = png;
@@ -44,7 +44,8 @@ PngWriter::PngWriter(const std::string& path, uint32_t width, uint32_t height, i
             fail();
         }
         if (setjmp(png_jmpbuf(png)) != 0) fail();
-        png_init_io(png, m_file);
+        png_set_write_fn(png, this, reinterpret_cast<png_rw_ptr>(&PngWriter::writeData),
+                         reinterpret_cast<png_flush_ptr>(&PngWriter::flushData));
         png_set_IHDR(png, info, width, height, bits, channels == 1 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         if (resolution.known()) {
@@ -74,7 +75,24 @@ void PngWriter::release() {
 }
 
 void PngWriter::fail() const {
-    throw ToolError("cannot write '" + m_path + "': " + m_message);
+    throw ToolError("cannot write '" + m_name + "': " + (m_error != 0 ? systemErrorText(m_error) : m_message));
+}
+
+// libpng's own writer says only "Write Error"; the system's reason is kept.
+void PngWriter::writeData(void* png, unsigned char* data, size_t size) {
+    auto* self = static_cast<PngWriter*>(png_get_io_ptr(static_cast<png_structp>(png)));
+    if (std::fwrite(data, 1, size, self->m_file) != size) {
+        self->m_error = errno;
+        png_error(static_cast<png_structp>(png), "write error");
+    }
+}
+
+void PngWriter::flushData(void* png) {
+    auto* self = static_cast<PngWriter*>(png_get_io_ptr(static_cast<png_structp>(png)));
+    if (std::fflush(self->m_file) != 0) {
+        self->m_error = errno;
+        png_error(static_cast<png_structp>(png), "write error");
+    }
 }
 
 void PngWriter::writeRow(const void* row) {
@@ -94,7 +112,7 @@ void PngWriter::finish() {
     FILE* file = m_file;
     m_file = nullptr;
     if (std::fclose(file) != 0) {
-        std::snprintf(m_message, sizeof m_message, "%s", std::strerror(errno));
+        m_error = errno;
         fail();
     }
 }

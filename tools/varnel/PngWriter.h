@@ -3,6 +3,7 @@
 #ifndef VARNEL_TOOL_PNGWRITER_H
 #define VARNEL_TOOL_PNGWRITER_H
 
+#include "PendingFile.h"
 #include "Resolution.h"
 
 #include <cstdint>
@@ -15,7 +16,7 @@ class PngWriter {
 public:
     // channels: 1 (grey) or 3 (RGB); bits: 8 or 16; a known resolution
     // goes into a pHYs chunk. Throws ToolError.
-    PngWriter(const std::string& path, uint32_t width, uint32_t height, int channels, int bits,
+    PngWriter(const PendingFile& file, uint32_t width, uint32_t height, int channels, int bits,
               const Resolution& resolution = Resolution());
     ~PngWriter();
     PngWriter(const PngWriter&) = delete;
@@ -29,8 +30,11 @@ public:
 private:
     [[noreturn]] void fail() const;
     void release();
+    static void writeData(void* png, unsigned char* data, size_t size);
+    static void flushData(void* png);
 
-    std::string m_path;
+    std::string m_name;  // the final name, for messages
+    int m_error = 0;     // errno of the write that failed
     FILE* m_file = nullptr;
     void* m_png = nullptr;   // png_structp
     void* m_info = nullptr;  // png_infop

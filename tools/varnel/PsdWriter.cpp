@@ -17,11 +17,11 @@ constexpr uint16_t kRawData = 0;
 
 } // namespace
 
-PsdWriter::PsdWriter(const std::string& path, uint32_t width, uint32_t height, int bits,
+PsdWriter::PsdWriter(const PendingFile& file, uint32_t width, uint32_t height, int bits,
                      const std::vector<InkInfo>& inks, const Resolution& resolution)
-    : m_path(path), m_width(width), m_height(height), m_bytes(bits / 8), m_channels(static_cast<int>(inks.size())) {
-    m_file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (m_file < 0) throw ToolError("cannot write '" + path + "': " + systemErrorText(errno));
+    : m_name(file.finalPath()), m_width(width), m_height(height), m_bytes(bits / 8), m_channels(static_cast<int>(inks.size())) {
+    m_file = open(file.writePath().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (m_file < 0) throw ToolError("cannot write '" + m_name + "': " + systemErrorText(errno));
     const bool large = width > kPsdSideLimit || height > kPsdSideLimit;
     std::vector<uint8_t> head = {'8', 'B', 'P', 'S'};
     appendBigEndian(head, large ? 2 : 1, 2);  // version: 1 PSD, 2 PSB
@@ -72,7 +72,7 @@ void PsdWriter::writeAt(uint64_t offset, const uint8_t* data, size_t size) {
     while (size > 0) {
         const ssize_t written = pwrite(m_file, data, size, static_cast<off_t>(offset));
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) throw ToolError("cannot write '" + m_path + "': " + systemErrorText(written < 0 ? errno : ENOSPC));
+        if (written <= 0) throw ToolError("cannot write '" + m_name + "': " + systemErrorText(written < 0 ? errno : ENOSPC));
         data += written;
         size -= static_cast<size_t>(written);
         offset += static_cast<uint64_t>(written);
@@ -82,7 +82,7 @@ void PsdWriter::writeAt(uint64_t offset, const uint8_t* data, size_t size) {
 void PsdWriter::finish() {
     const int file = m_file;
     m_file = -1;
-    if (close(file) != 0) throw ToolError("cannot write '" + m_path + "': " + systemErrorText(errno));
+    if (close(file) != 0) throw ToolError("cannot write '" + m_name + "': " + systemErrorText(errno));
 }
 
 } // namespace varnel_tool

@@ -11,6 +11,7 @@
 #define VARNEL_TOOL_PSDWRITER_H
 
 #include "Inks.h"
+#include "PendingFile.h"
 #include "Resolution.h"
 
 #include <cstdint>
@@ -22,7 +23,7 @@ namespace varnel_tool {
 class PsdWriter {
 public:
     // Writes everything before the pixel data. Throws ToolError.
-    PsdWriter(const std::string& path, uint32_t width, uint32_t height, int bits, const std::vector<InkInfo>& inks,
+    PsdWriter(const PendingFile& file, uint32_t width, uint32_t height, int bits, const std::vector<InkInfo>& inks,
               const Resolution& resolution);
     ~PsdWriter();
     PsdWriter(const PsdWriter&) = delete;
@@ -38,7 +39,7 @@ public:
 private:
     void writeAt(uint64_t offset, const uint8_t* data, size_t size);
 
-    std::string m_path;
+    std::string m_name;  // the final name, for messages
     int m_file = -1;
     uint32_t m_width;
     uint32_t m_height;

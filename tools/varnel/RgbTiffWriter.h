@@ -4,17 +4,15 @@
 #ifndef VARNEL_TOOL_RGBTIFFWRITER_H
 #define VARNEL_TOOL_RGBTIFFWRITER_H
 
-#include <cstdint>
-#include <string>
+#include "TiffOutputFile.h"
 
-typedef struct tiff TIFF;
+#include <cstdint>
 
 namespace varnel_tool {
 
 class RgbTiffWriter {
 public:
-    RgbTiffWriter(const std::string& path, uint32_t width, uint32_t height, int bits);
-    ~RgbTiffWriter();
+    RgbTiffWriter(const PendingFile& file, uint32_t width, uint32_t height, int bits);
     RgbTiffWriter(const RgbTiffWriter&) = delete;
     RgbTiffWriter& operator=(const RgbTiffWriter&) = delete;
 
@@ -23,8 +21,8 @@ public:
     void finish();
 
 private:
-    std::string m_path;
-    TIFF* m_tiff = nullptr;
+    TiffOutputFile m_file;
+    TIFF* m_tiff;
     uint32_t m_row = 0;
 };
 

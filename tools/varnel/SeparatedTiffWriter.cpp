@@ -22,18 +22,17 @@ uint32_t SeparatedTiffWriter::rowsPerStripFor(uint32_t width, int channels, int 
     return rows == 0 ? 1 : static_cast<uint32_t>(rows);
 }
 
-SeparatedTiffWriter::SeparatedTiffWriter(const std::string& path, uint32_t width, uint32_t height, int bits,
+SeparatedTiffWriter::SeparatedTiffWriter(const PendingFile& file, uint32_t width, uint32_t height, int bits,
                                          const std::vector<std::string>& inkNames, uint32_t rowsPerStrip,
                                          const TiffCompression& compression,
                                          const std::vector<uint8_t>& imageResources,
                                          const OutputMetadata& metadata)
-    : m_path(path), m_encodeHere(!compression.encodedByWorkers()) {
-    captureTiffMessages();
+    : m_encodeHere(!compression.encodedByWorkers()) {
     const std::string software = std::string("varnel ") + varnel_version_text();
     const uint16_t inks = static_cast<uint16_t>(inkNames.size());
     const uint64_t rawBytes = static_cast<uint64_t>(width) * height * inks * (bits / 8);
-    m_tiff = TIFFOpen(path.c_str(), rawBytes > kClassicTiffLimit ? "w8" : "w");
-    if (m_tiff == nullptr) throw ToolError("cannot write '" + path + "': " + lastTiffError());
+    m_file = std::make_unique<TiffOutputFile>(file, rawBytes > kClassicTiffLimit);
+    m_tiff = m_file->tiff();
     // InkNames is one block of NUL-terminated names.
     std::string names;
     for (const std::string& name : inkNames) {
@@ -71,15 +70,7 @@ SeparatedTiffWriter::SeparatedTiffWriter(const std::string& path, uint32_t width
         std::vector<uint16_t> extra(inks - 4u, EXTRASAMPLE_UNSPECIFIED);
         ok = TIFFSetField(m_tiff, TIFFTAG_EXTRASAMPLES, static_cast<uint16_t>(extra.size()), extra.data());
     }
-    if (!ok) {
-        TIFFClose(m_tiff);
-        m_tiff = nullptr;
-        throw ToolError("cannot write '" + path + "': " + lastTiffError());
-    }
-}
-
-SeparatedTiffWriter::~SeparatedTiffWriter() {
-    if (m_tiff != nullptr) TIFFClose(m_tiff);
+    if (!ok) m_file->fail();
 }
 
 void SeparatedTiffWriter::writeStrip(uint32_t strip, const std::vector<uint8_t>& encoded) {
@@ -88,15 +79,13 @@ void SeparatedTiffWriter::writeStrip(uint32_t strip, const std::vector<uint8_t>&
     // libtiff's encoders may change the buffer they are given (LZW's
     // predictor works in place), and the strip is not used again.
     if ((m_encodeHere ? TIFFWriteEncodedStrip(m_tiff, strip, data, size) : TIFFWriteRawStrip(m_tiff, strip, data, size)) < 0) {
-        throw ToolError("cannot write '" + m_path + "': " + lastTiffError());
+        m_file->fail();
     }
 }
 
 void SeparatedTiffWriter::finish() {
-    const bool ok = TIFFWriteDirectory(m_tiff) != 0;
-    TIFFClose(m_tiff);
+    m_file->finish();
     m_tiff = nullptr;
-    if (!ok) throw ToolError("cannot write '" + m_path + "': " + lastTiffError());
 }
 
 } // namespace varnel_tool

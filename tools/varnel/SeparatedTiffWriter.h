@@ -19,22 +19,21 @@
 
 #include "OutputMetadata.h"
 #include "TiffCompression.h"
+#include "TiffOutputFile.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
-
-typedef struct tiff TIFF;
 
 namespace varnel_tool {
 
 class SeparatedTiffWriter {
 public:
-    SeparatedTiffWriter(const std::string& path, uint32_t width, uint32_t height, int bits,
+    SeparatedTiffWriter(const PendingFile& file, uint32_t width, uint32_t height, int bits,
                         const std::vector<std::string>& inkNames, uint32_t rowsPerStrip,
                         const TiffCompression& compression, const std::vector<uint8_t>& imageResources,
                         const OutputMetadata& metadata);
-    ~SeparatedTiffWriter();
     SeparatedTiffWriter(const SeparatedTiffWriter&) = delete;
     SeparatedTiffWriter& operator=(const SeparatedTiffWriter&) = delete;
 
@@ -47,8 +46,8 @@ public:
     void finish();
 
 private:
-    std::string m_path;
-    TIFF* m_tiff = nullptr;
+    std::unique_ptr<TiffOutputFile> m_file;
+    TIFF* m_tiff;
     bool m_encodeHere;
 };
 

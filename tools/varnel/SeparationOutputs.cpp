@@ -16,11 +16,13 @@ namespace varnel_tool {
 
 namespace {
 
-void writeText(const std::string& path, const std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) throw ToolError("cannot write '" + path + "': " + systemErrorText(errno));
+void writeText(const PendingFile& target, const std::string& text) {
+    const std::string& name = target.finalPath();
+    FILE* file = std::fopen(target.writePath().c_str(), "wb");
+    if (file == nullptr) throw ToolError("cannot write '" + name + "': " + systemErrorText(errno));
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (std::fclose(file) != 0 || !written) throw ToolError("cannot write '" + path + "': " + systemErrorText(errno));
+    const int error = errno;
+    if (std::fclose(file) != 0 || !written) throw ToolError("cannot write '" + name + "': " + systemErrorText(written ? errno : error));
 }
 
 } // namespace
@@ -59,12 +61,12 @@ SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t widt
     for (const InkInfo& ink : inks) names.push_back(ink.name);
     m_files.push_back(std::make_unique<PendingFile>(request.separationPath));
     if (request.psd) {
-        m_psd = std::make_unique<PsdWriter>(m_files.back()->writePath(), width, height, request.bits, inks,
+        m_psd = std::make_unique<PsdWriter>(*m_files.back(), width, height, request.bits, inks,
                                             metadata.resolution);
     } else {
         // The inks past the four process inks are the TIFF's extra samples.
         m_tiff = std::make_unique<SeparatedTiffWriter>(
-            m_files.back()->writePath(), width, height, request.bits, names, rowsPerStrip, request.compression,
+            *m_files.back(), width, height, request.bits, names, rowsPerStrip, request.compression,
             inks.size() > 4 ? spotChannelResources(inks, 4) : std::vector<uint8_t>(), metadata);
     }
     if (!request.platesFolder.empty()) {
@@ -72,17 +74,17 @@ SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t widt
         for (const std::string& name : names) {
             m_files.push_back(std::make_unique<PendingFile>(
                 request.platePath(name), PendingFile::Access::Sequential));
-            m_plates.push_back(std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 1,
+            m_plates.push_back(std::make_unique<PngWriter>(*m_files.back(), width, height, 1,
                                                            request.bits, metadata.resolution));
         }
     }
     if (!request.proofPath.empty()) {
         m_files.push_back(std::make_unique<PendingFile>(request.proofPath, PendingFile::Access::Sequential));
-        m_proof = std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 3, 8, metadata.resolution);
+        m_proof = std::make_unique<PngWriter>(*m_files.back(), width, height, 3, 8, metadata.resolution);
     }
     if (!request.tacMapPath.empty()) {
         m_files.push_back(std::make_unique<PendingFile>(request.tacMapPath, PendingFile::Access::Sequential));
-        m_tacMap = std::make_unique<PngWriter>(m_files.back()->writePath(), width, height, 3, 8, metadata.resolution);
+        m_tacMap = std::make_unique<PngWriter>(*m_files.back(), width, height, 3, 8, metadata.resolution);
     }
     if (!request.reportPath.empty()) {
         m_files.push_back(std::make_unique<PendingFile>(request.reportPath, PendingFile::Access::Sequential));
@@ -137,7 +139,7 @@ void SeparationOutputs::finish(const std::string& report) {
     for (auto& plate : m_plates) plate->finish();
     if (m_proof) m_proof->finish();
     if (m_tacMap) m_tacMap->finish();
-    if (m_report != nullptr) writeText(m_report->writePath(), report);
+    if (m_report != nullptr) writeText(*m_report, report);
     for (auto& file : m_files) file->commit();
 }
 

@@ -26,11 +26,15 @@ struct TiffCloser {
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
-TiffHandle openTiffHandle(const std::string& path) {
+// The handle at the given page (the first is 1).
+TiffHandle openTiffHandle(const std::string& path, uint32_t page) {
     captureTiffMessages();
     // "m": no memory mapping, which would count the whole file as resident.
     TiffHandle tiff(TIFFOpen(path.c_str(), "rm"));
     if (tiff == nullptr) throw ToolError("cannot read '" + path + "': " + lastTiffError());
+    if (page > 1 && TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(page - 1)) == 0) {
+        throw ToolError("cannot read '" + path + "': it has no page " + std::to_string(page));
+    }
     return tiff;
 }
 
@@ -59,7 +63,7 @@ void unpackSamples(const uint8_t* packed, size_t count, int bits, uint16_t* out)
 
 class TiffReader final : public ImageReader {
 public:
-    explicit TiffReader(const std::string& path);
+    TiffReader(const std::string& path, uint32_t page);
 
 protected:
     void readSourceRow(void* row) override;
@@ -84,6 +88,7 @@ private:
     std::vector<std::vector<uint16_t>> m_valueOf;
 
     TiffHandle m_tiff;
+    uint32_t m_page;  // the first is 1
     // One plane per sample in strips: a handle of its own for each plane
     // beyond the first, so that every plane is decoded front to back.
     std::vector<TiffHandle> m_planeHandles;
@@ -112,7 +117,9 @@ private:
     uint16_t labSample(uint16_t value, uint16_t sample) const;
 };
 
-TiffReader::TiffReader(const std::string& path) : ImageReader(path), m_tiff(openTiffHandle(path)) {
+TiffReader::TiffReader(const std::string& path, uint32_t page)
+    : ImageReader(path), m_tiff(openTiffHandle(path, page)), m_page(page) {
+    setPageCount(TIFFNumberOfDirectories(m_tiff.get()));
     SourceLayout layout;
     readFormat(layout);
     setLayout(layout);
@@ -262,7 +269,7 @@ void TiffReader::prepareStrips() {
         m_bandRowsPerStrip = rowsPerStrip;
         return;
     }
-    for (uint16_t s = 1; m_planar && s < m_samplesUsed; ++s) m_planeHandles.push_back(openTiffHandle(path()));
+    for (uint16_t s = 1; m_planar && s < m_samplesUsed; ++s) m_planeHandles.push_back(openTiffHandle(path(), m_page));
     const tmsize_t scanline = TIFFScanlineSize(m_tiff.get());
     if (scanline <= 0) fail(lastTiffError());
     m_packed.resize(static_cast<size_t>(scanline));
@@ -433,8 +440,8 @@ void TiffReader::readSourceRow(void* row) {
 
 } // namespace
 
-std::unique_ptr<ImageReader> openTiff(const std::string& path) {
-    return std::make_unique<TiffReader>(path);
+std::unique_ptr<ImageReader> openTiff(const std::string& path, uint32_t page) {
+    return std::make_unique<TiffReader>(path, page);
 }
 
 } // namespace varnel_tool
