@@ -145,6 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"InkColorsDoNotFit", {"@in.png", "-c", kCmyk, "--ink-colors", "ff0000,00ff00"}, 2, "4 inks"},
         ErrorCase{"InkColorNotHex", {"@in.png", "-c", kCmyk, "--ink-colors", "ff0000,00ff00,0000ff,black"}, 2,
                   "'black' is not a colour"},
+        ErrorCase{"UnknownBigTiff", {"@in.png", "-c", kCmyk, "--bigtiff", "maybe"}, 2, "--bigtiff"},
         ErrorCase{"UnknownFormat", {"@in.png", "-c", kCmyk, "--format", "pdf"}, 2, "--format"},
         ErrorCase{"LevelWithoutOne", {"@in.png", "-c", kCmyk, "--compression", "lzw", "--level", "2"}, 2,
                   "--level applies only"}),

@@ -257,6 +257,19 @@ INSTANTIATE_TEST_SUITE_P(
                       CompressionCase{"None16", {"--compression", "none"}, 16, COMPRESSION_NONE}),
     [](const ::testing::TestParamInfo<CompressionCase>& info) { return info.param.name; });
 
+// Many RIPs open only classic TIFFs: a BigTIFF only when asked for (or,
+// with auto, when the file outgrows 4 GiB).
+TEST(SeparateBigTiff, OnlyWhenAskedFor) {
+    ScratchFolder folder;
+    writePng(folder.path("in.png"), makeTestImage(20, 10, 3, 8));
+    for (const auto& [choice, version] : {std::pair<std::string, int>{"auto", 42}, {"no", 42}, {"yes", 43}}) {
+        const ToolResult run = separate(folder, "in.png", "HUE_PARAM_CMYK", {"--bigtiff", choice, "--quiet"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(readFile(folder.path("out.tif")).at(2), version) << choice;
+        EXPECT_EQ(readSeparatedTiff(folder.path("out.tif")).numberOfInks, 4) << choice;
+    }
+}
+
 TEST(SeparateBatch, OneBadFileDoesNotStopTheOthers) {
     ScratchFolder folder;
     writePng(folder.path("a.png"), makeTestImage(20, 10, 3, 8));

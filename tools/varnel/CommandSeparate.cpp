@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <thread>
 
 namespace varnel_tool {
@@ -96,6 +97,11 @@ const char kHelp[] =
     "                        the TIFF's compression (default deflate); deflate\n"
     "                        and zstd strips are compressed on every thread,\n"
     "                        with the horizontal predictor\n"
+    "      --bigtiff auto|yes|no  64-bit offsets, which many RIPs cannot open:\n"
+    "                        auto (default) writes a classic TIFF unless the\n"
+    "                        file outgrows its 4 GiB (a compressed file that\n"
+    "                        does is written again as a BigTIFF); no refuses\n"
+    "                        to go past them\n"
     "      --level N         deflate: 1 (fastest) to 12 (smallest), default 4;\n"
     "                        zstd: 1 to 19, default 3\n"
     "      --intent NAME     rendering intent of the conversion to sRGB:\n"
@@ -147,6 +153,7 @@ const std::vector<OptionRule> kOptions = {
     {"level", 0, true},     {"ink-colors", 0, true},   {"format", 0, true},
     {"intent", 0, true},    {"input-profile", 0, true}, {"no-color-management", 0, false},
     {"no-auto-orient", 0, false}, {"force", 0, false}, {"page", 0, true},
+    {"bigtiff", 0, true},
 };
 
 // The cache build reports through a plain function pointer; this is where
@@ -236,6 +243,31 @@ void noteCache(const Configuration& config, int depth, bool quiet) {
     if (!config.cacheFilePath().empty() && stat(config.cacheFilePath().c_str(), &info) != 0) {
         std::fprintf(stderr, "varnel: note: the cache could not be kept as '%s'; it is built again on every run\n",
                      config.cacheFilePath().c_str());
+    }
+}
+
+BigTiff parseBigTiff(const std::string& value) {
+    if (value == "auto") return BigTiff::Auto;
+    if (value == "yes") return BigTiff::Yes;
+    if (value == "no") return BigTiff::No;
+    throw UsageError("--bigtiff must be auto, yes or no, not '" + value + "'");
+}
+
+// Runs one image; when its classic TIFF outgrows 4 GiB, says so, turns the
+// request into a BigTIFF one and returns nothing, for the image to be
+// separated again.
+std::optional<RunResult> runUnlessClassicFull(SeparationRunner& runner, ImageReader& reader, OutputRequest& request,
+                                              ProgressBar& bar, uint64_t done, bool quiet) {
+    try {
+        return runner.run(reader, request, bar, done);
+    } catch (const ClassicTiffFull&) {
+        if (!quiet) {
+            bar.clear();
+            std::fprintf(stderr, "varnel: note: '%s' outgrows the 4 GiB of a classic TIFF; it is written again as "
+                                 "a BigTIFF\n", request.separationPath.c_str());
+        }
+        request.bigTiff = BigTiff::Yes;
+        return std::nullopt;
     }
 }
 
@@ -391,7 +423,9 @@ int runSeparate(const Arguments& args) {
         task.outputs.bits = depth;
         tasks.push_back(std::move(task));
     }
+    const BigTiff bigTiff = parseBigTiff(options.value("bigtiff", "auto"));
     for (ImageTask& task : tasks) {
+        task.outputs.bigTiff = bigTiff;
         task.outputs.compression = compression;
         task.outputs.psd = psd;
     }
@@ -455,12 +489,16 @@ int runSeparate(const Arguments& args) {
         }
         try {
             const auto started = std::chrono::steady_clock::now();
-            const std::unique_ptr<ImageReader> reader = task.reader ? std::move(task.reader) : openInput(task, input);
-            const RunResult result = runner.run(*reader, task.outputs, bar, done);
+            std::unique_ptr<ImageReader> reader = task.reader ? std::move(task.reader) : openInput(task, input);
+            std::optional<RunResult> result = runUnlessClassicFull(runner, *reader, task.outputs, bar, done, quiet);
+            if (!result) {
+                reader = openInput(task, input);
+                result = runner.run(*reader, task.outputs, bar, done);
+            }
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             if (!quiet) {
                 bar.clear();
-                printSummary(*reader, task.colour, *config, inks, depth, seconds, result);
+                printSummary(*reader, task.colour, *config, inks, depth, seconds, *result);
             }
         } catch (const std::exception& error) {
             // A batch goes on with its other images; a single image fails

@@ -4,15 +4,23 @@
 #include "ToolError.h"
 
 #include <tiffio.h>
+
+#include <cstdio>
 #include <varnel/separation.h>
 
 namespace varnel_tool {
 
 namespace {
 
-// Above this raw size a classic TIFF's 32-bit offsets may not suffice
-// (Deflate cannot be trusted to shrink every image), so BigTIFF is used.
+// The strips a classic TIFF may hold: its 32-bit offsets end at 4 GiB, and
+// the directory with its strip tables comes after the strips.
 constexpr uint64_t kClassicTiffLimit = 0xF0000000ull;
+
+std::string gibibytes(uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f GiB", static_cast<double>(bytes) / (1u << 30));
+    return text;
+}
 
 } // namespace
 
@@ -26,12 +34,19 @@ SeparatedTiffWriter::SeparatedTiffWriter(const PendingFile& file, uint32_t width
                                          const std::vector<std::string>& inkNames, uint32_t rowsPerStrip,
                                          const TiffCompression& compression,
                                          const std::vector<uint8_t>& imageResources,
-                                         const OutputMetadata& metadata)
-    : m_encodeHere(!compression.encodedByWorkers()) {
+                                         const OutputMetadata& metadata, BigTiff bigTiff)
+    : m_encodeHere(!compression.encodedByWorkers()), m_bigTiff(bigTiff), m_name(file.finalPath()) {
     const std::string software = std::string("varnel ") + varnel_version_text();
     const uint16_t inks = static_cast<uint16_t>(inkNames.size());
     const uint64_t rawBytes = static_cast<uint64_t>(width) * height * inks * (bits / 8);
-    m_file = std::make_unique<TiffOutputFile>(file, rawBytes > kClassicTiffLimit);
+    if (compression.codec == TiffCompression::Codec::None && rawBytes > kClassicTiffLimit) {
+        if (bigTiff == BigTiff::No) {
+            throw ToolError("cannot write '" + m_name + "': its " + gibibytes(rawBytes) +
+                            " do not fit a classic TIFF (--bigtiff no)");
+        }
+        m_bigTiff = BigTiff::Yes;
+    }
+    m_file = std::make_unique<TiffOutputFile>(file, m_bigTiff == BigTiff::Yes);
     m_tiff = m_file->tiff();
     // InkNames is one block of NUL-terminated names.
     std::string names;
@@ -74,6 +89,14 @@ SeparatedTiffWriter::SeparatedTiffWriter(const PendingFile& file, uint32_t width
 }
 
 void SeparatedTiffWriter::writeStrip(uint32_t strip, const std::vector<uint8_t>& encoded) {
+    // LZW is encoded by libtiff as the strip is written; it may grow the
+    // data, but never to twice its size.
+    m_bound += m_encodeHere ? 2 * encoded.size() : encoded.size();
+    if (m_bigTiff != BigTiff::Yes && m_bound > kClassicTiffLimit) {
+        const std::string why = "it outgrows the 4 GiB of a classic TIFF";
+        if (m_bigTiff == BigTiff::Auto) throw ClassicTiffFull("cannot write '" + m_name + "': " + why);
+        throw ToolError("cannot write '" + m_name + "': " + why + " (--bigtiff no)");
+    }
     void* data = const_cast<uint8_t*>(encoded.data());
     const tmsize_t size = static_cast<tmsize_t>(encoded.size());
     // libtiff's encoders may change the buffer they are given (LZW's

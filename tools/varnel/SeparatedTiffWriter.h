@@ -20,6 +20,7 @@
 #include "OutputMetadata.h"
 #include "TiffCompression.h"
 #include "TiffOutputFile.h"
+#include "ToolError.h"
 
 #include <cstdint>
 #include <memory>
@@ -28,12 +29,27 @@
 
 namespace varnel_tool {
 
+// Whether the file is a BigTIFF (64-bit offsets). Many RIPs open only
+// classic TIFFs, which end at 4 GiB, so Auto writes a classic TIFF unless
+// the file cannot be one: uncompressed, the size is known beforehand;
+// compressed, it is known only as the strips come, and a classic file that
+// outgrows its limit stops with ClassicTiffFull, to be written again as a
+// BigTIFF.
+enum class BigTiff { Auto, Yes, No };
+
+// Thrown by writeStrip when a classic TIFF under BigTiff::Auto would pass
+// its limit.
+class ClassicTiffFull : public ToolError {
+public:
+    explicit ClassicTiffFull(const std::string& message) : ToolError(message) {}
+};
+
 class SeparatedTiffWriter {
 public:
     SeparatedTiffWriter(const PendingFile& file, uint32_t width, uint32_t height, int bits,
                         const std::vector<std::string>& inkNames, uint32_t rowsPerStrip,
                         const TiffCompression& compression, const std::vector<uint8_t>& imageResources,
-                        const OutputMetadata& metadata);
+                        const OutputMetadata& metadata, BigTiff bigTiff);
     SeparatedTiffWriter(const SeparatedTiffWriter&) = delete;
     SeparatedTiffWriter& operator=(const SeparatedTiffWriter&) = delete;
 
@@ -49,6 +65,9 @@ private:
     std::unique_ptr<TiffOutputFile> m_file;
     TIFF* m_tiff;
     bool m_encodeHere;
+    BigTiff m_bigTiff;    // Yes once the file is a BigTIFF
+    uint64_t m_bound = 0; // what the strips written so far may take at most
+    std::string m_name;
 };
 
 } // namespace varnel_tool

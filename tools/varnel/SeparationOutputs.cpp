@@ -67,7 +67,8 @@ SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t widt
         // The inks past the four process inks are the TIFF's extra samples.
         m_tiff = std::make_unique<SeparatedTiffWriter>(
             *m_files.back(), width, height, request.bits, names, rowsPerStrip, request.compression,
-            inks.size() > 4 ? spotChannelResources(inks, 4) : std::vector<uint8_t>(), metadata);
+            inks.size() > 4 ? spotChannelResources(inks, 4) : std::vector<uint8_t>(), metadata,
+            request.bigTiff);
     }
     if (!request.platesFolder.empty()) {
         ensureFolder(request.platesFolder);

@@ -27,6 +27,7 @@ struct OutputRequest {
     std::string reportPath;    // empty: no coverage report
     int bits = 8;
     TiffCompression compression;
+    BigTiff bigTiff = BigTiff::Auto;
     bool psd = false;
 
     // The plate of one ink: platesFolder/<stem>-<ink>.png, with any '/' of
