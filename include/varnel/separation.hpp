@@ -13,8 +13,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace varnel {
 
@@ -115,6 +117,48 @@ private:
 
     std::shared_ptr<varnel_separation> m_handle;
 };
+
+// One finding of check().
+struct Finding {
+    bool error;        // else a warning
+    bool inExtraText;  // else in the configuration's own text
+    unsigned line;     // 1 for the text's first line; 0: the text as a whole
+    std::string statement;
+    std::string message;
+};
+
+// What the library would misread in a configuration (a preset name or a
+// .cfg file) and the optional extra text, in the order of the texts and of
+// their lines. status, when given, receives what loading the texts gives
+// (VARNEL_OK or VARNEL_ERROR_CONFIG). Throws Error when there is nothing to
+// check (no such preset, a file that cannot be read) or memory runs short.
+inline std::vector<Finding> check(const std::string& config, const char* extra = nullptr, int* status = nullptr)
+{
+    struct Collected {
+        std::vector<Finding> findings;
+        bool failed = false;
+    } collected;
+    // Nothing may be thrown through the library: a failure to store a
+    // finding is noted and raised once the library has returned.
+    const varnel_finding_fn collect = [](int severity, int text, unsigned line, const char* statement,
+                                         const char* message, void* user) {
+        auto& into = *static_cast<Collected*>(user);
+        try {
+            into.findings.push_back(
+                {severity == VARNEL_FINDING_ERROR, text == VARNEL_TEXT_EXTRA, line, statement, message});
+        } catch (...) {
+            into.failed = true;
+        }
+    };
+    const int result = varnel_check(config.c_str(), extra, collect, &collected, nullptr, nullptr);
+    if (collected.failed)
+        throw std::bad_alloc();
+    if (result != VARNEL_OK && result != VARNEL_ERROR_CONFIG)
+        throw Error(result, collected.findings.empty() ? std::string() : collected.findings.front().message);
+    if (status)
+        *status = result;
+    return collected.findings;
+}
 
 } // namespace varnel
 

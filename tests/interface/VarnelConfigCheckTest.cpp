@@ -1,7 +1,7 @@
 // varnel_check: what it finds in a configuration, where, and how severe;
 // every built-in preset passes without an error.
 #include "interface/VarnelPresets.h"
-#include "varnel/separation.h"
+#include "varnel/separation.hpp"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +139,24 @@ TEST(ConfigCheckStatus, NothingToCheckIsReportedAsOneError)
         size_t errors = 99;
         EXPECT_EQ(varnel_check(c.config, nullptr, nullptr, nullptr, &errors, nullptr), c.status);
         EXPECT_EQ(errors, c.errors);
+    }
+}
+
+TEST(ConfigCheckWrapper, CollectsFindingsAndThrowsWhenThereIsNothingToCheck)
+{
+    int status = 99;
+    const std::vector<varnel::Finding> findings = varnel::check("HUE_PARAM_CMYK", "HUEMASK05=0", &status);
+    EXPECT_EQ(status, VARNEL_ERROR_CONFIG);
+    ASSERT_EQ(findings.size(), 3u);
+    EXPECT_TRUE(findings[2].error && findings[2].inExtraText);
+    EXPECT_EQ(findings[2].line, 1u);
+    EXPECT_EQ(findings[2].statement, "HUEMASK05=0");
+    try {
+        varnel::check("HUE_PARAM_NONE");
+        ADD_FAILURE() << "no exception";
+    } catch (const varnel::Error& error) {
+        EXPECT_EQ(error.status(), VARNEL_ERROR_NOT_FOUND);
+        EXPECT_NE(std::string(error.what()).find("HUE_PARAM_NONE"), std::string::npos);
     }
 }
 
