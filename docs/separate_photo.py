@@ -1,11 +1,12 @@
 # %% [markdown]
 # # Separating a photo with the varnel Python module
 #
-# Run it as a script (`python3 docs/separate_photo.py [PHOTO [OUTDIR]]`, with
-# the module installed or `PYTHONPATH=build/release/python`) or cell by cell
-# in Jupyter. It loads a photo with Pillow, separates it into six inks and
-# shows each plate in its ink's colour with matplotlib; without matplotlib
-# it writes the plates as PNG files into OUTDIR.
+# Run it as a script, `python3 docs/separate_photo.py [PHOTO [OUTDIR]]`
+# (with the module installed, or with `PYTHONPATH=build/test/python` after
+# scripts/test), or cell by cell in Jupyter. It loads a photo with Pillow,
+# separates it into six inks and shows each plate in its ink's colour with
+# matplotlib (saved as OUTDIR/plates.png too); without matplotlib it writes
+# the plates as PNG files into OUTDIR.
 
 # %%
 import sys
