@@ -20,14 +20,16 @@ constexpr uint64_t kIoChunk = 1u << 26;
 
 // A table of tens of megabytes: aligned to 2 MiB and offered to the kernel
 // for huge pages, which cuts the cost of first touching its pages (the
-// dominant cost of loading a cache file) to about half. Null when memory is
-// short.
+// dominant cost of loading a cache file) to about half. A block smaller
+// than a huge page (a file too short to be a table) gets a cache line's
+// alignment, not a 2 MiB reservation. Null when memory is short.
 uint8_t* AllocateTable(uint64_t size)
 {
     constexpr size_t kHugePage = size_t(2) << 20;
+    constexpr size_t kCacheLine = 64;
     void* block = nullptr;
     const size_t bytes = size_t(std::max<uint64_t>(size, 1));
-    if (posix_memalign(&block, kHugePage, bytes) != 0)
+    if (posix_memalign(&block, bytes >= kHugePage ? kHugePage : kCacheLine, bytes) != 0)
         return nullptr;
 #if defined(MADV_HUGEPAGE)
     if (bytes >= kHugePage)
