@@ -4,13 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
-CVarnelTransformation::CVarnelTransformation()
-{
-    std::memset(m_tableA, 0, sizeof(m_tableA));
-    std::memset(m_tableB, 0, sizeof(m_tableB));
-}
+CVarnelTransformation::CVarnelTransformation() = default;
 
 CVarnelTransformation::~CVarnelTransformation() = default;
 
@@ -21,8 +16,8 @@ void CVarnelTransformation::Initialize()
 
 void CVarnelTransformation::Reset()
 {
-    std::memset(m_tableA, 0, sizeof(m_tableA));
-    std::memset(m_tableB, 0, sizeof(m_tableB));
+    m_tableA.Clear();
+    m_tableB.Clear();
 }
 
 void CVarnelTransformation::SetNumber(int32_t number) { m_number = number; }
@@ -33,8 +28,8 @@ int32_t CVarnelTransformation::GetNumber() const { return m_number; }
 int32_t CVarnelTransformation::GetParam1() const { return m_param1; }
 int32_t CVarnelTransformation::GetParam2() const { return m_param2; }
 int32_t CVarnelTransformation::GetParam3() const { return m_param3; }
-uint16_t* CVarnelTransformation::GetTableB() { return m_tableB; }
-uint16_t* CVarnelTransformation::GetTableA() { return m_tableA; }
+uint16_t* CVarnelTransformation::GetTableB() { return m_tableB.Data(); }
+uint16_t* CVarnelTransformation::GetTableA() { return m_tableA.Data(); }
 
 namespace {
 

@@ -4,10 +4,11 @@
 #pragma once
 
 #include "config/VarnelItem.h"
+#include "config/VarnelTable.h"
 
 #include <cstdint>
 
-constexpr int kTableSize = 65536;
+constexpr int kTableSize = int(CVarnelTable::kEntries);
 
 class CVarnelTransformation : public CVarnelItem {
 public:
@@ -33,8 +34,8 @@ public:
     uint16_t TableB(uint16_t v) const { return m_tableB[v]; }
 
 protected:
-    uint16_t m_tableA[kTableSize];
-    uint16_t m_tableB[kTableSize];
+    CVarnelTable m_tableA;
+    CVarnelTable m_tableB;
     int32_t m_param1 = 0;
     int32_t m_number = 0;
     int32_t m_param2 = 0;

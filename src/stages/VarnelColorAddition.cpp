@@ -20,10 +20,7 @@ constexpr size_t kFlagRoom = 15;
 // Item
 // ---------------------------------------------------------------------------
 
-CVarnelColorAdditionItem::CVarnelColorAdditionItem()
-{
-    std::memset(m_tableC, 0, sizeof(m_tableC));
-}
+CVarnelColorAdditionItem::CVarnelColorAdditionItem() = default;
 
 CVarnelColorAdditionItem::~CVarnelColorAdditionItem() = default;
 
@@ -32,7 +29,7 @@ void CVarnelColorAdditionItem::Initialize() {}
 void CVarnelColorAdditionItem::Reset()
 {
     m_number = 0;
-    std::memset(m_tableC, 0, sizeof(m_tableC));
+    m_tableC.Clear();
     std::memset(m_amounts, 0, sizeof(m_amounts));
 }
 
@@ -41,21 +38,21 @@ void CVarnelColorAdditionItem::Release() {}
 void CVarnelColorAdditionItem::BuildTablesAB(int32_t strength)
 {
     const int32_t x = PercentToTableX(ReshapedPercent(strength));
-    DrawTableLine(m_tableA, 0, 0, x, 65535);
-    DrawTableLine(m_tableA, x, 65535, 65535, 65535);
-    DrawTableLine(m_tableB, 0, 65535, x, 0);
-    DrawTableLine(m_tableB, x, 0, 65535, 0);
+    DrawTableLine(m_tableA.Data(), 0, 0, x, 65535);
+    DrawTableLine(m_tableA.Data(), x, 65535, 65535, 65535);
+    DrawTableLine(m_tableB.Data(), 0, 65535, x, 0);
+    DrawTableLine(m_tableB.Data(), x, 0, 65535, 0);
 }
 
 void CVarnelColorAdditionItem::BuildTableC(int32_t strength)
 {
     // The plain strength, without the reshaping of the other two curves.
     const int32_t x = PercentToTableX(strength);
-    DrawTableLine(m_tableC, 0, 0, x, 65535);
-    DrawTableLine(m_tableC, x, 65535, 65535, 65535);
+    DrawTableLine(m_tableC.Data(), 0, 0, x, 65535);
+    DrawTableLine(m_tableC.Data(), x, 65535, 65535, 65535);
 }
 
-uint16_t* CVarnelColorAdditionItem::GetTableC() { return m_tableC; }
+uint16_t* CVarnelColorAdditionItem::GetTableC() { return m_tableC.Data(); }
 uint16_t CVarnelColorAdditionItem::GetTableBValue(uint16_t v) const { return m_tableB[v]; }
 uint16_t CVarnelColorAdditionItem::GetTableAValue(uint16_t v) const { return m_tableA[v]; }
 void CVarnelColorAdditionItem::SetKind(uint32_t kind) { m_kind = kind; }

@@ -39,7 +39,7 @@ public:
     virtual const uint16_t* GetChannelValues() const;
 
 protected:
-    uint16_t m_tableC[kTableSize];
+    CVarnelTable m_tableC;
     uint32_t m_kind = 0;  // 0: BLACK_ADD, 1: COLOR_ADDnn
     uint16_t m_amounts[kAdditionAmounts] = {};
 };

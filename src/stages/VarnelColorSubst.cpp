@@ -55,12 +55,12 @@ void CVarnelColorSubstItem::Release()
 
 void CVarnelColorSubstItem::BuildTableA(int32_t a)
 {
-    DrawReshapedRise(m_tableA, a);
+    DrawReshapedRise(m_tableA.Data(), a);
 }
 
 void CVarnelColorSubstItem::BuildTableB(int32_t a)
 {
-    DrawTableLine(m_tableB, PercentToTableX(a), 0, 65535, 65535);
+    DrawTableLine(m_tableB.Data(), PercentToTableX(a), 0, 65535, 65535);
 }
 
 void CVarnelColorSubstItem::SetFactor0(uint16_t factor) { m_factor0 = factor; }

@@ -105,13 +105,13 @@ void CVarnelMaskLightItem::BuildTableB(int32_t a, int32_t b)
 {
     const int32_t y = PercentToTableX(b);
     const int32_t x = PercentToTableX(a);
-    DrawTableLine(m_tableB, 0, y, x, y);
-    DrawTableLine(m_tableB, x, y, 65535, 65535);
+    DrawTableLine(m_tableB.Data(), 0, y, x, y);
+    DrawTableLine(m_tableB.Data(), x, y, 65535, 65535);
 }
 
 void CVarnelMaskLightItem::BuildTableA(int32_t a, int32_t /*b*/)
 {
-    DrawReshapedRise(m_tableA, a);
+    DrawReshapedRise(m_tableA.Data(), a);
 }
 
 uint16_t CVarnelMaskLightItem::LookupB(uint16_t v) const { return m_tableB[v]; }

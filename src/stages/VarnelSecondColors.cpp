@@ -5,14 +5,10 @@
 #include "stages/VarnelMasksLight.h"
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <string>
 
-CVarnelSecondColorItem::CVarnelSecondColorItem()
-{
-    std::memset(m_tableC, 0, sizeof(m_tableC));
-}
+CVarnelSecondColorItem::CVarnelSecondColorItem() = default;
 
 CVarnelSecondColorItem::~CVarnelSecondColorItem() = default;
 
@@ -21,7 +17,7 @@ void CVarnelSecondColorItem::Initialize() {}
 void CVarnelSecondColorItem::Reset()
 {
     m_plain = false;
-    std::memset(m_tableC, 0, sizeof(m_tableC));
+    m_tableC.Clear();
 }
 
 void CVarnelSecondColorItem::Release() {}
@@ -39,8 +35,8 @@ void CVarnelSecondColorItem::BuildTableC(int32_t a, int32_t b)
     // Any 32-bit strength keeps this within int range (about -3e8 at most).
     const double start = 65535.0 - (100 * std::sqrt(strength / 100.0)) * 65535.0 / 100.0;
     const int y0 = static_cast<int>(std::trunc(start));
-    DrawTableLine(m_tableC, 0, y0, x, 65535);
-    DrawTableLine(m_tableC, x, 65535, 65535, 65535);
+    DrawTableLine(m_tableC.Data(), 0, y0, x, 65535);
+    DrawTableLine(m_tableC.Data(), x, 65535, 65535, 65535);
 }
 
 CVarnelSecondColorsContainer::~CVarnelSecondColorsContainer()

@@ -28,10 +28,10 @@ public:
     virtual bool IsPlain() const;
     virtual uint16_t LookupC(uint16_t v) const;
 
-    uint16_t* GetTableC() { return m_tableC; }
+    uint16_t* GetTableC() { return m_tableC.Data(); }
 
 protected:
-    uint16_t m_tableC[kTableSize];
+    CVarnelTable m_tableC;
     bool m_plain = false;
 };
 
