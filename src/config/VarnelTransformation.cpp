@@ -44,51 +44,45 @@ inline void PutPoint(uint16_t* table, int64_t x, int64_t y)
 }
 
 // A line whose y changes faster than its x visits each x many times and
-// only the last point at an x stays. This walk takes the same steps as
-// WalkLine but jumps over each run of steps that keep x (the steps whose
-// error term is still negative) and writes once per x.
+// only the last point at an x stays. The walk moves y at every step and x
+// at the steps whose error term is not negative; after i steps x has moved
+// floor((2|dx| i + |dy|) / (2|dy|)) times. So the last step at the k-th x
+// (k < |dx|) is ceil(|dy| (2k + 1) / (2|dx|)) - 1, and at the end point's
+// x the last step is the end point. Each x of the table is written once,
+// with the quotient carried from one x to the next.
 void DrawSteepLine(uint16_t* table, int x1, int y1, int x2, int y2)
 {
     const int64_t dx = static_cast<int64_t>(x2) - x1;
     const int64_t dy = static_cast<int64_t>(y2) - y1;
     const int64_t adx = dx < 0 ? -dx : dx;
     const int64_t ady = dy < 0 ? -dy : dy;
-    const int64_t sx = dx < 0 ? -1 : (dx > 0 ? 1 : 0);
     const int64_t sy = dy < 0 ? -1 : 1;
-    const int64_t rise = 2 * adx;
-    // After a step that moves x the error term lies in
-    // [2|dx| - 2|dy|, 4|dx| - 2|dy|), so every later run is at least this
-    // long; the first run starts from 2|dx| - |dy| and is computed once.
-    const int64_t shortest = adx == 0 ? 0 : std::max<int64_t>(0, (ady - 2 * adx) / adx);
-    int64_t x = x1;
-    int64_t y = y1;
-    int64_t err = 2 * adx - ady;
-    int64_t remaining = ady;
-    bool first = true;
-    while (remaining > 0) {
-        if (err < 0) {
-            // The run ends at the first step whose error term is not
-            // negative: ceil(-err / rise) steps.
-            int64_t run = remaining;
-            if (adx != 0) {
-                run = first ? (-err + rise - 1) / rise : shortest;
-                while (err + run * rise < 0)
-                    ++run;
-                run = run < remaining ? run : remaining;
-            }
-            y += run * sy;
-            err += run * rise;
-            remaining -= run;
-        } else {
-            PutPoint(table, x, y);
-            x += sx;
-            y += sy;
-            err += 2 * (adx - ady);
-            --remaining;
-        }
-        first = false;
+    if (adx == 0) {
+        PutPoint(table, x1, y2);
+        return;
     }
-    PutPoint(table, x, y);
+    // The k whose x = x1 + k sx lies in the table.
+    const int64_t sx = dx < 0 ? -1 : 1;
+    const int64_t first = std::max<int64_t>(0, sx > 0 ? -int64_t{x1} : int64_t{x1} - (kTableSize - 1));
+    const int64_t last = std::min<int64_t>(adx, sx > 0 ? (kTableSize - 1) - int64_t{x1} : int64_t{x1});
+    // Last step at the k-th x: floor((|dy| (2k + 1) - 1) / (2|dx|)).
+    const int64_t divisor = 2 * adx;
+    const int64_t numerator = ady * (2 * first + 1) - 1;
+    int64_t step = numerator / divisor;
+    int64_t rest = numerator % divisor;
+    const int64_t stepGain = (2 * ady) / divisor;
+    const int64_t restGain = (2 * ady) % divisor;
+    for (int64_t k = first; k <= last && k < adx; ++k) {
+        table[x1 + sx * k] = static_cast<uint16_t>(y1 + sy * step);
+        step += stepGain;
+        rest += restGain;
+        if (rest >= divisor) {
+            rest -= divisor;
+            ++step;
+        }
+    }
+    if (first <= last && last == adx)
+        table[x2] = static_cast<uint16_t>(y2);
 }
 
 }  // namespace
