@@ -52,8 +52,8 @@ std::string CachePath(const char* name, const char* text)
     return fuzz::ScratchFolder() + file;
 }
 
-// 16-bit conversions only: a new engine's first 8-bit call clears a 16 MiB
-// scratch block, and without a usable table both widths take the same path.
+// 16-bit conversions only: without a usable table both widths take the
+// same path.
 std::vector<uint16_t> Convert(CVarnelIF& engine, uint64_t channels)
 {
     const std::vector<uint16_t> wide = fuzz::Pixels16();
@@ -65,19 +65,40 @@ std::vector<uint16_t> Convert(CVarnelIF& engine, uint64_t channels)
     return std::vector<uint16_t>(out.get(), out.get() + channels * count);
 }
 
+// A preset's configuration and its pixels converted without a cache: the
+// same for every input, so made once per preset.
+struct PlainResult {
+    CVarnel config;
+    std::vector<uint16_t> pixels;
+};
+
+PlainResult& PlainResultOf(size_t index)
+{
+    static std::map<size_t, PlainResult> results;
+    auto found = results.find(index);
+    if (found != results.end())
+        return found->second;
+    PlainResult& result = results[index];
+    const VarnelPreset& preset = VarnelPresetTable()[index];
+    if (result.config.ParseText(preset.text, long(std::strlen(preset.text))) != 0)
+        __builtin_trap();
+    CVarnelIF plain;
+    plain.SetConfig(&result.config);
+    result.pixels = Convert(plain, result.config.GetChannels());
+    return result;
+}
+
 void ReadAsTable(uint8_t choice, const uint8_t* data, size_t size)
 {
-    const VarnelPreset& preset = VarnelPresetTable()[choice % VarnelPresetCount()];
+    const size_t index = choice % VarnelPresetCount();
+    const VarnelPreset& preset = VarnelPresetTable()[index];
     const std::string path = CachePath(preset.name, nullptr);
     fuzz::WriteFile(path, data, size);
 
-    CVarnel config;
-    if (config.ParseText(preset.text, long(std::strlen(preset.text))) != 0)
-        __builtin_trap();
+    PlainResult& plainResult = PlainResultOf(index);
+    CVarnel& config = plainResult.config;
     const uint64_t channels = config.GetChannels();
-    CVarnelIF plain;
-    plain.SetConfig(&config);
-    const std::vector<uint16_t> expected = Convert(plain, channels);
+    const std::vector<uint16_t>& expected = plainResult.pixels;
 
     CVarnelCacheContainer container;
     try {

@@ -10,8 +10,7 @@
 //   bit 2: the extension written ".CFG" instead of ".cfg"
 //   bit 3: the extra text is the configuration name instead (a preset name
 //          or a path), with no extra text
-//   bit 4: convert at 8 bits as well (a new instance clears a 16 MiB scratch
-//          block at its first 8-bit call, so most inputs skip it)
+// Every load is followed by an 8-bit and a 16-bit conversion.
 #include "FuzzSupport.h"
 
 #include "engine/VarnelIF.h"
@@ -34,21 +33,19 @@ int CountProgress(double percent, long long)
 // Converts into buffers of exactly the size the reported channel count
 // gives: after a failed load that is 0, and nothing may be written.
 template <typename Instance>
-void Convert(Instance& instance, long channels, bool eightBit)
+void Convert(Instance& instance, long channels)
 {
     // The engine computes at most kMaxWorkChannels channels; a configuration
     // with more does not load.
     if (channels < 0 || uint64_t(channels) > kMaxWorkChannels)
         __builtin_trap();
     const uint64_t n = uint64_t(channels);
-    if (eightBit) {
-        const uint32_t count = fuzz::PixelCount();
-        auto out8 = fuzz::ExactBuffer<uint8_t>(n * count);
-        std::vector<uint8_t> in8 = fuzz::Pixels8();
-        instance.RGB8ToMultichannel(in8.data(), out8.get(), count);
-        auto one = fuzz::ExactBuffer<uint8_t>(n);
-        instance.RGB2Multichannel(12, 200, 77, one.get());
-    }
+    const uint32_t count = fuzz::PixelCount();
+    auto out8 = fuzz::ExactBuffer<uint8_t>(n * count);
+    std::vector<uint8_t> in8 = fuzz::Pixels8();
+    instance.RGB8ToMultichannel(in8.data(), out8.get(), count);
+    auto one = fuzz::ExactBuffer<uint8_t>(n);
+    instance.RGB2Multichannel(12, 200, 77, one.get());
     std::vector<uint16_t> in16 = fuzz::Pixels16();
     const uint32_t count16 = uint32_t(in16.size() / 3);
     auto out16 = fuzz::ExactBuffer<uint16_t>(n * count16);
@@ -88,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (kal_SetPreferences(handle, nameArgument, textArgument) != 0)
             __builtin_trap();
         const long channels = kal_GetChannels(handle);
-        Convert(*reinterpret_cast<CVarnelManager*>(handle), channels, options & 16);
+        Convert(*reinterpret_cast<CVarnelManager*>(handle), channels);
         std::vector<uint16_t> in16 = fuzz::Pixels16();
         const uint32_t count16 = uint32_t(in16.size() / 3);
         auto out16 = fuzz::ExactBuffer<uint16_t>(uint64_t(channels) * count16);
@@ -106,6 +103,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
     if (result != 0 && result != -1 && result != -108)
         __builtin_trap();
-    Convert(dll, dll.GetChannels(), options & 16);
+    Convert(dll, dll.GetChannels());
     return 0;
 }
