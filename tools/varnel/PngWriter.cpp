@@ -44,8 +44,7 @@ PngWriter::PngWriter(const PendingFile& file, uint32_t width, uint32_t height, i
             fail();
         }
         if (setjmp(png_jmpbuf(png)) != 0) fail();
-        png_set_write_fn(png, this, reinterpret_cast<png_rw_ptr>(&PngWriter::writeData),
-                         reinterpret_cast<png_flush_ptr>(&PngWriter::flushData));
+        png_set_write_fn(png, this, &PngWriter::writeData, &PngWriter::flushData);
         png_set_IHDR(png, info, width, height, bits, channels == 1 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         if (resolution.known()) {
@@ -79,19 +78,19 @@ void PngWriter::fail() const {
 }
 
 // libpng's own writer says only "Write Error"; the system's reason is kept.
-void PngWriter::writeData(void* png, unsigned char* data, size_t size) {
-    auto* self = static_cast<PngWriter*>(png_get_io_ptr(static_cast<png_structp>(png)));
+void PngWriter::writeData(png_struct_def* png, unsigned char* data, size_t size) {
+    auto* self = static_cast<PngWriter*>(png_get_io_ptr(png));
     if (std::fwrite(data, 1, size, self->m_file) != size) {
         self->m_error = errno;
-        png_error(static_cast<png_structp>(png), "write error");
+        png_error(png, "write error");
     }
 }
 
-void PngWriter::flushData(void* png) {
-    auto* self = static_cast<PngWriter*>(png_get_io_ptr(static_cast<png_structp>(png)));
+void PngWriter::flushData(png_struct_def* png) {
+    auto* self = static_cast<PngWriter*>(png_get_io_ptr(png));
     if (std::fflush(self->m_file) != 0) {
         self->m_error = errno;
-        png_error(static_cast<png_structp>(png), "write error");
+        png_error(png, "write error");
     }
 }
 

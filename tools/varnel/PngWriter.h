@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 
+struct png_struct_def;
+
 namespace varnel_tool {
 
 class PngWriter {
@@ -30,8 +32,9 @@ public:
 private:
     [[noreturn]] void fail() const;
     void release();
-    static void writeData(void* png, unsigned char* data, size_t size);
-    static void flushData(void* png);
+    // libpng's write and flush callbacks (png_rw_ptr, png_flush_ptr).
+    static void writeData(png_struct_def* png, unsigned char* data, size_t size);
+    static void flushData(png_struct_def* png);
 
     std::string m_name;  // the final name, for messages
     int m_error = 0;     // errno of the write that failed
