@@ -51,6 +51,11 @@ PngWriter::PngWriter(const PendingFile& file, uint32_t width, uint32_t height, i
             png_set_pHYs(png, info, Resolution::pixelsPerMetre(resolution.x), Resolution::pixelsPerMetre(resolution.y),
                          PNG_RESOLUTION_METER);
         }
+        // Plates and proof are compressed on the one writing thread: at
+        // zlib's default level they made a 6-ink run of 59 megapixels take
+        // about ten times as long as the separation alone, at level 1 about
+        // three times, for files some 15 % larger.
+        png_set_compression_level(png, 1);
         png_write_info(png, info);
         if (bits == 16 && hostIsLittleEndian()) png_set_swap(png);
     } catch (...) {
