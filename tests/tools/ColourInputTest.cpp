@@ -263,6 +263,46 @@ INSTANTIATE_TEST_SUITE_P(
                        const Profile lab(cmsCreateLab4Profile(nullptr));
                        return Prepared{"in.tif", toSrgb(lab.get(), TYPE_Lab_8, encoded, INTENT_PERCEPTUAL, 0)};
                    },
+                   {}, "converted from CIE Lab (D50), perceptual"},
+        // 16-bit CIELAB: a and b signed in 1/256. With whole a and b (low
+        // bytes 0) the ICC version 4 value is exactly (a + 128) * 257.
+        ColourCase{"LabTiff16",
+                   [](const ScratchFolder& f) {
+                       Image image = makeTestImage(kWidth, kHeight, 3, 16);
+                       for (size_t i = 0; i < image.samples.size(); ++i) {
+                           if (i % 3 != 0) image.samples[i] &= 0xFF00;
+                       }
+                       writeTiffLayout(f.path("in.tif"), image, tiffLayout(PHOTOMETRIC_CIELAB, 16, ""));
+                       std::vector<uint16_t> encoded = image.samples;
+                       for (size_t i = 0; i < encoded.size(); ++i) {
+                           if (i % 3 != 0) encoded[i] = static_cast<uint16_t>(((encoded[i] ^ 0x8000) >> 8) * 257);
+                       }
+                       const Profile lab(cmsCreateLab4Profile(nullptr));
+                       return Prepared{"in.tif", toSrgb(lab.get(), TYPE_Lab_16, encoded, INTENT_PERCEPTUAL, 0)};
+                   },
+                   {}, "converted from CIE Lab (D50), perceptual"},
+        // ICCLAB stores the ICC encoding: at 8 bits as version 4 has it, at
+        // 16 bits in version 2's.
+        ColourCase{"IccLabTiff8",
+                   [](const ScratchFolder& f) {
+                       const Image image = makeTestImage(kWidth, kHeight, 3, 8);
+                       writeTiffLayout(f.path("in.tif"), image, tiffLayout(PHOTOMETRIC_ICCLAB, 8, ""));
+                       const Profile lab(cmsCreateLab4Profile(nullptr));
+                       return Prepared{"in.tif", toSrgb(lab.get(), TYPE_Lab_8, image.samples, INTENT_PERCEPTUAL, 0)};
+                   },
+                   {}, "converted from CIE Lab (D50), perceptual"},
+        // Version 2 scales every sample by 256 where version 4 scales by
+        // 257: with low bytes 0 the version 4 value is exact.
+        ColourCase{"IccLabTiff16",
+                   [](const ScratchFolder& f) {
+                       Image image = makeTestImage(kWidth, kHeight, 3, 16);
+                       for (uint16_t& sample : image.samples) sample &= 0xFF00;
+                       writeTiffLayout(f.path("in.tif"), image, tiffLayout(PHOTOMETRIC_ICCLAB, 16, ""));
+                       std::vector<uint16_t> encoded;
+                       for (uint16_t sample : image.samples) encoded.push_back(static_cast<uint16_t>((sample >> 8) * 257));
+                       const Profile lab(cmsCreateLab4Profile(nullptr));
+                       return Prepared{"in.tif", toSrgb(lab.get(), TYPE_Lab_16, encoded, INTENT_PERCEPTUAL, 0)};
+                   },
                    {}, "converted from CIE Lab (D50), perceptual"}),
     [](const ::testing::TestParamInfo<ColourCase>& info) { return info.param.name; });
 

@@ -199,13 +199,11 @@ INSTANTIATE_TEST_SUITE_P(
                         writeTiffLayout(path, imageOfBits(5, 4, 3, 16), layoutOf(32, PHOTOMETRIC_RGB, SAMPLEFORMAT_IEEEFP));
                     },
                     "floating-point samples are not supported"},
-        HostileCase{"YCbCrTilesWithoutJpeg", "in.tif",
+        HostileCase{"YCbCr16Bit", "in.tif",
                     [](const ScratchFolder&, const std::string& path) {
-                        TiffLayout layout = layoutOf(8, PHOTOMETRIC_YCBCR);
-                        layout.tileSize = 16;
-                        writeTiffLayout(path, imageOfBits(16, 16, 3, 8), layout);
+                        writeTiffLayout(path, imageOfBits(16, 16, 3, 16), layoutOf(16, PHOTOMETRIC_YCBCR));
                     },
-                    "YCbCr in tiles is supported only with JPEG compression"},
+                    "YCbCr is supported with 8 bits only"},
         HostileCase{"JpegMarkerJunk", "in.jpg",
                     [](const ScratchFolder&, const std::string& path) {
                         const std::string bytes = jpegBytes(kSmall, false);
@@ -318,7 +316,10 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"YCbCrJpegStrips", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 0, COMPRESSION_JPEG)},
         LayoutCase{"YCbCrJpegTiles", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 16, COMPRESSION_JPEG)},
         // Strips of 3 rows: the last one is partial.
-        LayoutCase{"YCbCrLzwStrips", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 0, COMPRESSION_LZW)}),
+        LayoutCase{"YCbCrLzwStrips", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 0, COMPRESSION_LZW)},
+        LayoutCase{"YCbCrLzwTiles", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 16, COMPRESSION_LZW)},
+        LayoutCase{"YCbCrPlanarStrips", 3, layoutWith(8, PHOTOMETRIC_YCBCR, true, 0, COMPRESSION_NONE)},
+        LayoutCase{"YCbCrPlanarTiles", 3, layoutWith(8, PHOTOMETRIC_YCBCR, true, 16, COMPRESSION_ADOBE_DEFLATE)}),
     [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
 
 } // namespace

@@ -1,10 +1,10 @@
 // TIFF input through libtiff: RGB, grey, palette, CMYK or Lab images of 1
 // to 16 bits per sample (Lab: 8 or 16) with their ICC profile, in strips or
 // tiles, interleaved or one plane per sample, with optional alpha; YCbCr is
-// decoded to RGB by libtiff (JPEG-compressed by its JPEG decoder, other
-// compressions through its RGBA interface). Memory holds one row per plane
-// for strips, one strip for YCbCr outside JPEG, one row of tiles for tiled
-// images.
+// decoded to RGB by libtiff (JPEG-compressed and interleaved by its JPEG
+// decoder, the rest through its RGBA interface). Memory holds one row per
+// plane for strips, one strip for YCbCr outside JPEG, one row of tiles for
+// tiled images.
 #include "ImageFormats.h"
 #include "TiffMessages.h"
 #include "ToolError.h"
@@ -77,6 +77,7 @@ private:
     void readStripRow();
     void readRgbaStrip();
     uint32_t m_bandRowsPerStrip = 0;  // RGBA strips only
+    void readRgbaTileBand();
     void readTileBand();
     uint64_t tileRowBytes() const;
     // Stored sample value to the value handed on: scaled to the 8 or 16
@@ -99,7 +100,8 @@ private:
     uint16_t m_samplesUsed = 1;    // colour samples and alpha, the first stored ones
     bool m_planar = false;
     bool m_tiled = false;
-    // Strips decoded by libtiff's RGBA interface, four samples per pixel.
+    // Strips or tiles decoded by libtiff's RGBA interface, four samples per
+    // pixel.
     bool m_viaRgba = false;
     std::vector<uint32_t> m_rgba;
     uint32_t m_tileWidth = 0, m_tileLength = 0;
@@ -156,20 +158,18 @@ void TiffReader::readFormat(SourceLayout& layout) {
     }
     if (bits < 1 || bits > 16) fail(std::to_string(bits) + "-bit samples are not supported, only 1 to 16 bits");
     if (photometric == PHOTOMETRIC_YCBCR) {
-        if (planar == PLANARCONFIG_SEPARATE || bits != 8) {
-            fail("YCbCr is supported with 8 bits and interleaved samples only");
-        }
-        if (compression == COMPRESSION_JPEG) {
+        if (bits != 8) fail("YCbCr is supported with 8 bits only, not " + std::to_string(bits));
+        if (compression == COMPRESSION_JPEG && planar == PLANARCONFIG_CONTIG) {
             // libtiff's JPEG decoder converts to RGB itself.
             TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
         } else {
-            // Subsampled blocks: libtiff's RGBA interface converts them, a
-            // strip at a time.
-            if (TIFFIsTiled(tiff)) fail("YCbCr in tiles is supported only with JPEG compression");
+            // Subsampled blocks or one plane per sample: libtiff's RGBA
+            // interface converts them, a strip or a tile at a time, as RGBA.
             char why[1024] = {0};
             if (!TIFFRGBAImageOK(tiff, why)) fail(why);
             m_viaRgba = true;
             m_samplesStored = 4;
+            planar = PLANARCONFIG_CONTIG;
         }
         photometric = PHOTOMETRIC_RGB;
     }
@@ -286,6 +286,19 @@ void TiffReader::prepareTiles() {
     TIFFGetField(m_tiff.get(), TIFFTAG_TILELENGTH, &m_tileLength);
     const tmsize_t tileBytes = TIFFTileSize(m_tiff.get());
     if (m_tileWidth == 0 || m_tileLength == 0 || tileBytes <= 0) fail("the tile size is missing or invalid");
+    if (m_viaRgba) {
+        // libtiff's raster of one tile, four bytes a pixel, and a row of
+        // tiles here, four samples of two bytes a pixel.
+        const uint64_t rows = std::min(m_tileLength, storedHeight());
+        if (uint64_t{4} * m_tileWidth * m_tileLength > kMaxWholeImageBytes ||
+            uint64_t{8} * rows * storedWidth() > kMaxWholeImageBytes) {
+            fail("a row of " + std::to_string(m_tileWidth) + "x" + std::to_string(m_tileLength) +
+                 " tiles needs more than " + std::to_string(kMaxWholeImageBytes >> 20) + " MiB");
+        }
+        m_rgba.resize(static_cast<size_t>(m_tileWidth) * m_tileLength);
+        m_band[0].resize(static_cast<size_t>(rows) * storedWidth() * 4);
+        return;
+    }
     const uint64_t samplesPerPixel = m_planar ? 1 : m_samplesStored;
     const uint64_t bandBytes = uint64_t{2} * std::min(m_tileLength, storedHeight()) * storedWidth() * samplesPerPixel *
                                m_band.size();
@@ -314,6 +327,28 @@ void TiffReader::readRgbaStrip() {
             out[1] = static_cast<uint16_t>(TIFFGetG(in[x]));
             out[2] = static_cast<uint16_t>(TIFFGetB(in[x]));
             out[3] = static_cast<uint16_t>(TIFFGetA(in[x]));
+        }
+    }
+    m_bandFirstRow = top;
+    m_bandRows = rows;
+}
+
+void TiffReader::readRgbaTileBand() {
+    const uint32_t top = m_nextRow - m_nextRow % m_tileLength;
+    const uint32_t rows = std::min(m_tileLength, storedHeight() - top);
+    for (uint32_t left = 0; left < storedWidth(); left += m_tileWidth) {
+        if (TIFFReadRGBATile(m_tiff.get(), left, top, m_rgba.data()) == 0) fail(lastTiffError());
+        // The raster is a whole tile, bottom up, even at the edges.
+        const uint32_t columns = std::min(m_tileWidth, storedWidth() - left);
+        for (uint32_t r = 0; r < rows; ++r) {
+            const uint32_t* in = m_rgba.data() + static_cast<size_t>(m_tileLength - 1 - r) * m_tileWidth;
+            uint16_t* out = m_band[0].data() + (static_cast<size_t>(r) * storedWidth() + left) * 4;
+            for (uint32_t x = 0; x < columns; ++x, out += 4) {
+                out[0] = static_cast<uint16_t>(TIFFGetR(in[x]));
+                out[1] = static_cast<uint16_t>(TIFFGetG(in[x]));
+                out[2] = static_cast<uint16_t>(TIFFGetB(in[x]));
+                out[3] = static_cast<uint16_t>(TIFFGetA(in[x]));
+            }
         }
     }
     m_bandFirstRow = top;
@@ -406,7 +441,9 @@ void copySamples(const uint16_t* in, size_t step, const std::vector<uint16_t>& t
 void TiffReader::readSourceRow(void* row) {
     if (m_nextRow >= storedHeight()) fail("read past the last row");
     if (m_nextRow >= m_bandFirstRow + m_bandRows) {
-        if (m_tiled) {
+        if (m_tiled && m_viaRgba) {
+            readRgbaTileBand();
+        } else if (m_tiled) {
             readTileBand();
         } else if (m_viaRgba) {
             readRgbaStrip();
