@@ -92,13 +92,17 @@ TEST(ChartCommands, DrawTheChartAndTheTestChart) {
     EXPECT_EQ(chart.width, 1400u);
     EXPECT_EQ(chart.height, 1100u);
 
-    run = runTool({"testchart", "-o", folder.path("test.png"), "--width", "40", "--height", "30", "--depth", "16"});
-    ASSERT_EQ(run.status, 0) << run.err;
+    // Large enough for the PNG to be compressed in several pieces.
+    for (const char* name : {"test.png", "test.tif"}) {
+        run = runTool({"testchart", "-o", folder.path(name), "--width", "400", "--height", "1000", "--depth", "16"});
+        ASSERT_EQ(run.status, 0) << run.err;
+    }
     const Image test = readPng(folder.path("test.png"));
-    EXPECT_EQ(test.width, 40u);
-    EXPECT_EQ(test.height, 30u);
+    EXPECT_EQ(test.width, 400u);
+    EXPECT_EQ(test.height, 1000u);
     EXPECT_EQ(test.bits, 16);
     EXPECT_EQ(test.at(0, 0, 0), 65535) << "the chart is on white paper";
+    EXPECT_TRUE(test.samples == readSeparatedTiff(folder.path("test.tif")).image.samples) << "PNG and TIFF agree";
 
     // The format follows the name, or the name is refused.
     run = runTool({"chart", "-c", "HUE_PARAM_CMYK", "-o", folder.path("chart.tif")});

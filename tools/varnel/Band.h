@@ -1,9 +1,12 @@
 // A band is a run of whole TIFF strips: the unit of work that one thread
-// reads, separates, compresses and hands to the writer. Strips depend only
-// on the image; how strips group into bands depends on the thread count,
-// which changes nothing in the files written.
+// reads, separates, compresses and hands to the writer. Bands depend only
+// on the image, never on the thread count: each band's rows of a plate or
+// proof are one compressed PNG segment, so the same bands make the same
+// files.
 #ifndef VARNEL_TOOL_BAND_H
 #define VARNEL_TOOL_BAND_H
+
+#include "PngSegment.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,9 +21,9 @@ struct BandPlan {
     uint32_t rowsPerBand = 1;  // a multiple of rowsPerStrip
     uint32_t bandCount = 0;
 
-    // Bands of about a quarter million pixels, but small enough that every
-    // thread gets several bands of a small image.
-    static BandPlan make(uint32_t width, uint32_t height, uint32_t rowsPerStrip, int threads);
+    // Bands of about a quarter million pixels, but at least 16 of them
+    // where the image allows, so that the threads share a small image.
+    static BandPlan make(uint32_t width, uint32_t height, uint32_t rowsPerStrip);
     uint32_t firstRow(uint32_t band) const { return band * rowsPerBand; }
     uint32_t rowsIn(uint32_t band) const;
 };
@@ -34,8 +37,9 @@ struct Band {
     std::vector<uint16_t> input;  // packed RGB rows, 8-bit or 16-bit samples
     std::vector<uint16_t> inks;   // library values, channels per pixel, output depth
     std::vector<std::vector<uint8_t>> strips;  // Deflate-compressed TIFF strips
-    std::vector<uint8_t> proof;  // 8-bit RGB rows, only with a proof
-    std::vector<uint8_t> tacMap;  // 8-bit RGB rows, only with a TAC map
+    std::vector<PngSegment> plates;  // one per ink, only with plates
+    PngSegment proof;   // only with a proof
+    PngSegment tacMap;  // only with a TAC map
 };
 
 // Resizes a word buffer to hold at least the given number of bytes.

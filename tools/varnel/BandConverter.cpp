@@ -40,18 +40,52 @@ void BandConverter::convert(Band& band) {
     separate(band, pixels);
     if (m_format.tiffStrips) encodeStrips(band, pixels);
     m_coverage.addRows(bytesOf(band.inks), m_format.width, band.firstRow, band.rows);
+    if (m_format.plates) encodePlates(band);
     if (m_format.tacMap) {
-        band.tacMap.resize(static_cast<size_t>(pixels) * 3);
-        m_tacMap.paintRow(bytesOf(band.inks), pixels, band.tacMap.data());
+        m_picture.resize(static_cast<size_t>(pixels) * 3);
+        m_tacMap.paintRow(bytesOf(band.inks), pixels, m_picture.data());
+        encodePicture(band, band.tacMap);
     }
     if (m_format.proof) {
-        band.proof.resize(static_cast<size_t>(pixels) * 3);
+        m_picture.resize(static_cast<size_t>(pixels) * 3);
         if (m_format.outputBits == 8) {
-            m_proof.proofRow(bytesOf(band.inks), pixels, band.proof.data());
+            m_proof.proofRow(bytesOf(band.inks), pixels, m_picture.data());
         } else {
-            m_proof.proofRow(band.inks.data(), pixels, band.proof.data());
+            m_proof.proofRow(band.inks.data(), pixels, m_picture.data());
         }
+        encodePicture(band, band.proof);
     }
+}
+
+// A plate shows the library's value as it is: 255 (65535) is no ink and
+// stays white paper, 0 is full ink and prints black.
+void BandConverter::encodePlates(Band& band) {
+    band.plates.resize(static_cast<size_t>(m_format.channels));
+    PngRows rows;
+    rows.pixelStride = static_cast<size_t>(m_format.channels);
+    rows.rowStride = static_cast<size_t>(m_format.width) * m_format.channels;
+    rows.width = m_format.width;
+    rows.rows = band.rows;
+    rows.bits = m_format.outputBits;
+    for (int c = 0; c < m_format.channels; ++c) {
+        if (m_format.outputBits == 8) {
+            rows.first = bytesOf(band.inks) + c;
+        } else {
+            rows.first = band.inks.data() + c;
+        }
+        m_pngDeflater.deflate(rows, band.plates[static_cast<size_t>(c)]);
+    }
+}
+
+void BandConverter::encodePicture(const Band& band, PngSegment& segment) {
+    PngRows rows;
+    rows.first = m_picture.data();
+    rows.pixelStride = 3;
+    rows.rowStride = static_cast<size_t>(m_format.width) * 3;
+    rows.width = m_format.width;
+    rows.rows = band.rows;
+    rows.channels = 3;
+    m_pngDeflater.deflate(rows, segment);
 }
 
 void BandConverter::separate(Band& band, uint32_t pixels) {

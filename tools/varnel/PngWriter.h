@@ -1,16 +1,19 @@
-// Writes a PNG row by row (grey or RGB, 8 or 16 bits): the ink plates, the
-// proof and the test chart.
+// Writes a PNG (grey or RGB, 8 or 16 bits): the ink plates, the proof, the
+// TAC map and the test chart. The image data is one zlib stream made of
+// segments that PngRowDeflater compresses anywhere, on any thread; the
+// writer frames them in order as IDAT chunks. writeRow compresses rows on
+// the calling thread instead.
 #ifndef VARNEL_TOOL_PNGWRITER_H
 #define VARNEL_TOOL_PNGWRITER_H
 
 #include "PendingFile.h"
+#include "PngRowDeflater.h"
 #include "Resolution.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
-
-struct png_struct_def;
+#include <vector>
 
 namespace varnel_tool {
 
@@ -24,24 +27,33 @@ public:
     PngWriter(const PngWriter&) = delete;
     PngWriter& operator=(const PngWriter&) = delete;
 
+    // The next rows, compressed elsewhere. Throws ToolError.
+    void writeSegment(const PngSegment& segment);
     // One row of width * channels samples; 16-bit samples in host order.
     void writeRow(const void* row);
-    // Ends the image and closes the file. Throws ToolError.
+    // Ends the image and closes the file. Throws ToolError, also when the
+    // rows written are not the image's height.
     void finish();
 
 private:
-    [[noreturn]] void fail() const;
-    void release();
-    // libpng's write and flush callbacks (png_rw_ptr, png_flush_ptr).
-    static void writeData(png_struct_def* png, unsigned char* data, size_t size);
-    static void flushData(png_struct_def* png);
+    void writeHeader(const Resolution& resolution);
+    void writeChunk(const char type[4], const uint8_t* data, size_t size);
+    void writeBytes(const void* data, size_t size);
+    void flushRows();
 
     std::string m_name;  // the final name, for messages
-    int m_error = 0;     // errno of the write that failed
     FILE* m_file = nullptr;
-    void* m_png = nullptr;   // png_structp
-    void* m_info = nullptr;  // png_infop
-    char m_message[256] = {0};
+    uint32_t m_width;
+    uint32_t m_height;
+    int m_channels;
+    int m_bits;
+    uint32_t m_rowsWritten = 0;
+    uint32_t m_adler = 1;  // of the whole stream so far
+    // writeRow's rows not yet compressed, and what compresses them.
+    std::vector<uint8_t> m_pendingRows;
+    uint32_t m_pendingCount = 0;
+    PngRowDeflater m_deflater;
+    PngSegment m_segment;
 };
 
 } // namespace varnel_tool

@@ -134,7 +134,7 @@ void SeparationJob::writeBands(State& state, ProgressBar& progress, uint64_t pix
     }
 }
 
-BandPlan BandPlan::make(uint32_t width, uint32_t height, uint32_t rowsPerStrip, int threads) {
+BandPlan BandPlan::make(uint32_t width, uint32_t height, uint32_t rowsPerStrip) {
     BandPlan plan;
     plan.width = width;
     plan.height = height;
@@ -142,9 +142,8 @@ BandPlan BandPlan::make(uint32_t width, uint32_t height, uint32_t rowsPerStrip, 
     const uint64_t stripPixels = static_cast<uint64_t>(width) * rowsPerStrip;
     uint64_t stripsPerBand = (uint64_t{1} << 18) / (stripPixels == 0 ? 1 : stripPixels);
     const uint64_t strips = (height + rowsPerStrip - 1) / rowsPerStrip;
-    // At least four bands per thread where the image allows, so that the
-    // threads share the work evenly.
-    const uint64_t fairShare = (strips + 4u * static_cast<uint64_t>(threads) - 1) / (4u * static_cast<uint64_t>(threads));
+    // Sixteen bands give each of up to four threads four of them.
+    const uint64_t fairShare = (strips + 15) / 16;
     if (stripsPerBand > fairShare) stripsPerBand = fairShare;
     if (stripsPerBand == 0) stripsPerBand = 1;
     plan.rowsPerBand = static_cast<uint32_t>(stripsPerBand * rowsPerStrip);

@@ -55,8 +55,7 @@ std::string OutputRequest::platePath(const std::string& ink) const {
 SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t width, uint32_t height,
                                      const std::vector<InkInfo>& inks, uint32_t rowsPerStrip,
                                      const OutputMetadata& metadata)
-    : m_request(request), m_width(width), m_channels(static_cast<int>(inks.size())),
-      m_rowsPerStrip(rowsPerStrip) {
+    : m_rowsPerStrip(rowsPerStrip) {
     std::vector<std::string> names;
     for (const InkInfo& ink : inks) names.push_back(ink.name);
     m_files.push_back(std::make_unique<PendingFile>(request.separationPath));
@@ -91,7 +90,6 @@ SeparationOutputs::SeparationOutputs(const OutputRequest& request, uint32_t widt
         m_files.push_back(std::make_unique<PendingFile>(request.reportPath, PendingFile::Access::Sequential));
         m_report = m_files.back().get();
     }
-    m_plateRow.resize(width);
 }
 
 void SeparationOutputs::write(const Band& band) {
@@ -103,32 +101,9 @@ void SeparationOutputs::write(const Band& band) {
             m_tiff->writeStrip(firstStrip + static_cast<uint32_t>(s), band.strips[s]);
         }
     }
-    if (!m_plates.empty()) writePlates(band);
-    if (m_proof) {
-        for (uint32_t r = 0; r < band.rows; ++r) m_proof->writeRow(band.proof.data() + static_cast<size_t>(r) * m_width * 3);
-    }
-    if (m_tacMap) {
-        for (uint32_t r = 0; r < band.rows; ++r) m_tacMap->writeRow(band.tacMap.data() + static_cast<size_t>(r) * m_width * 3);
-    }
-}
-
-void SeparationOutputs::writePlates(const Band& band) {
-    // A plate shows the library's value as it is: 255 (65535) is no ink
-    // and stays white paper, 0 is full ink and prints black.
-    const size_t rowValues = static_cast<size_t>(m_width) * m_channels;
-    for (uint32_t r = 0; r < band.rows; ++r) {
-        for (int c = 0; c < m_channels; ++c) {
-            if (m_request.bits == 8) {
-                const uint8_t* values = bytesOf(band.inks) + r * rowValues + c;
-                uint8_t* out = reinterpret_cast<uint8_t*>(m_plateRow.data());
-                for (uint32_t x = 0; x < m_width; ++x) out[x] = values[static_cast<size_t>(x) * m_channels];
-            } else {
-                const uint16_t* values = band.inks.data() + r * rowValues + c;
-                for (uint32_t x = 0; x < m_width; ++x) m_plateRow[x] = values[static_cast<size_t>(x) * m_channels];
-            }
-            m_plates[static_cast<size_t>(c)]->writeRow(m_plateRow.data());
-        }
-    }
+    for (size_t c = 0; c < m_plates.size(); ++c) m_plates[c]->writeSegment(band.plates[c]);
+    if (m_proof) m_proof->writeSegment(band.proof);
+    if (m_tacMap) m_tacMap->writeSegment(band.tacMap);
 }
 
 void SeparationOutputs::finish(const std::string& report) {

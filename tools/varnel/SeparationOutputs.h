@@ -51,11 +51,6 @@ public:
     std::vector<std::string> paths() const;
 
 private:
-    void writePlates(const Band& band);
-
-    OutputRequest m_request;
-    uint32_t m_width;
-    int m_channels;
     uint32_t m_rowsPerStrip;
     std::vector<std::unique_ptr<PendingFile>> m_files;
     std::unique_ptr<SeparatedTiffWriter> m_tiff;  // one of these two
@@ -64,7 +59,6 @@ private:
     std::unique_ptr<PngWriter> m_proof;
     std::unique_ptr<PngWriter> m_tacMap;
     PendingFile* m_report = nullptr;  // one of m_files
-    std::vector<uint16_t> m_plateRow;
 };
 
 // Creates a folder (the plates, or a batch's outputs) when it does not

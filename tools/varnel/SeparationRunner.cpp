@@ -25,13 +25,14 @@ RunResult SeparationRunner::run(ImageReader& reader, const OutputRequest& reques
     if (m_config.hasExtraText()) metadata.description += " and the extra text \"" + m_config.extraText() + "\"";
     SeparationOutputs outputs(request, reader.width(), reader.height(), m_inks, rowsPerStrip, metadata);
 
-    const BandPlan plan = BandPlan::make(reader.width(), reader.height(), rowsPerStrip, m_settings.threads);
+    const BandPlan plan = BandPlan::make(reader.width(), reader.height(), rowsPerStrip);
     BandFormat format;
     format.width = reader.width();
     format.channels = channels;
     format.inputBits = reader.bits();
     format.outputBits = m_settings.depth;
     format.rowsPerStrip = rowsPerStrip;
+    format.plates = !request.platesFolder.empty();
     format.proof = !request.proofPath.empty();
     format.tacMap = !request.tacMapPath.empty();
     format.tacLimitPercent = m_settings.tacLimitPercent;
