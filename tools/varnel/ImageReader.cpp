@@ -30,6 +30,10 @@ int colourSamples(ColourModel model) {
 // when expandGrey.
 template <typename Sample>
 void convertRow(const Sample* in, Sample* out, const SourceLayout& layout, bool expandGrey) {
+    if (layout.model == ColourModel::Rgb && layout.samplesPerPixel == 3 && layout.alphaIndex < 0) {
+        std::memcpy(out, in, static_cast<size_t>(layout.width) * 3 * sizeof(Sample));  // nothing to change
+        return;
+    }
     const uint32_t max = sizeof(Sample) == 1 ? 255u : 65535u;
     const int spp = layout.samplesPerPixel;
     const int colours = colourSamples(layout.model);

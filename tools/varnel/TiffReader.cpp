@@ -2,9 +2,10 @@
 // to 16 bits per sample (Lab: 8 or 16) with their ICC profile, in strips or
 // tiles, interleaved or one plane per sample, with optional alpha; YCbCr is
 // decoded to RGB by libtiff (JPEG-compressed and interleaved by its JPEG
-// decoder, the rest through its RGBA interface). Memory holds one row per
-// plane for strips, one strip for YCbCr outside JPEG, one row of tiles for
-// tiled images.
+// decoder, the rest through its RGBA interface). Memory holds one strip of
+// interleaved samples (one row per plane for larger strips and for planes
+// apart), one strip for YCbCr outside JPEG, one row of tiles for tiled
+// images.
 #include "ImageFormats.h"
 #include "TiffMessages.h"
 #include "ToolError.h"
@@ -20,6 +21,9 @@ namespace {
 
 // Colour, alpha and extra channels such as spot colours.
 constexpr uint16_t kMaxSamplesPerPixel = 32;
+// Interleaved strips up to this size are decoded whole, which lets libtiff
+// inflate a Deflate strip with libdeflate; larger ones row by row.
+constexpr uint64_t kMaxWholeStripBytes = uint64_t{8} << 20;
 
 struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
@@ -75,9 +79,11 @@ private:
     void prepareStrips();
     void prepareTiles();
     void readStripRow();
+    void readWholeStrip();
     void readRgbaStrip();
-    uint32_t m_bandRowsPerStrip = 0;  // RGBA strips only
     void readRgbaTileBand();
+    // Strips read whole (RGBA or interleaved): their rows; 0: row by row.
+    uint32_t m_bandRowsPerStrip = 0;
     void readTileBand();
     uint64_t tileRowBytes() const;
     // Stored sample value to the value handed on: scaled to the 8 or 16
@@ -87,6 +93,9 @@ private:
     // it differs from the stored one: made once, looked up per pixel.
     void prepareValueTables();
     std::vector<std::vector<uint16_t>> m_valueOf;
+    // Rows handed on sample for sample as stored: interleaved, nothing
+    // scaled, no sample left out.
+    bool m_rowsAsStored = false;
 
     TiffHandle m_tiff;
     uint32_t m_page;  // the first is 1
@@ -109,7 +118,7 @@ private:
     // for strips, one row of tiles for tiled images.
     std::vector<std::vector<uint16_t>> m_band;
     uint32_t m_bandFirstRow = 0, m_bandRows = 0;
-    std::vector<uint8_t> m_packed;  // one stored scanline or tile
+    std::vector<uint8_t> m_packed;  // one stored scanline, strip or tile
     // Palette images: the colour of each index, R, G, B at 16 bits.
     std::vector<uint16_t> m_palette;
     // Lab images: CIELAB stores a and b as signed numbers (16 bits: in
@@ -126,6 +135,8 @@ TiffReader::TiffReader(const std::string& path, uint32_t page)
     readFormat(layout);
     setLayout(layout);
     prepareValueTables();
+    m_rowsAsStored = m_palette.empty() && !m_planar && m_samplesUsed == m_samplesStored &&
+                     std::all_of(m_valueOf.begin(), m_valueOf.end(), [](const auto& table) { return table.empty(); });
     m_band.resize(m_planar ? m_samplesUsed : 1);
     if (m_tiled) {
         prepareTiles();
@@ -278,6 +289,17 @@ void TiffReader::prepareStrips() {
     if (static_cast<uint64_t>(scanline) * 8 < static_cast<uint64_t>(samplesPerPlaneRow) * m_bits) {
         fail("the scanline size does not fit the image width");
     }
+    uint32_t rowsPerStrip = 0;
+    TIFFGetFieldDefaulted(m_tiff.get(), TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    rowsPerStrip = std::max(1u, std::min(rowsPerStrip, storedHeight()));
+    const uint64_t stripBytes = TIFFStripSize64(m_tiff.get());
+    if (!m_planar && stripBytes == static_cast<uint64_t>(scanline) * rowsPerStrip &&
+        uint64_t{2} * rowsPerStrip * samplesPerPlaneRow <= kMaxWholeStripBytes) {
+        m_bandRowsPerStrip = rowsPerStrip;
+        m_packed.resize(static_cast<size_t>(stripBytes));
+        m_band[0].resize(rowsPerStrip * samplesPerPlaneRow);
+        return;
+    }
     for (auto& plane : m_band) plane.resize(samplesPerPlaneRow);
 }
 
@@ -366,6 +388,24 @@ void TiffReader::readStripRow() {
     m_bandRows = 1;
 }
 
+void TiffReader::readWholeStrip() {
+    TIFF* tiff = m_tiff.get();
+    const uint32_t top = m_nextRow - m_nextRow % m_bandRowsPerStrip;
+    const uint32_t rows = std::min(m_bandRowsPerStrip, storedHeight() - top);
+    const tmsize_t bytes = TIFFVStripSize(tiff, rows);
+    const size_t scanline = m_packed.size() / m_bandRowsPerStrip;
+    if (bytes <= 0 || static_cast<size_t>(bytes) != rows * scanline) fail("the strip size does not fit its rows");
+    if (TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, top, 0), m_packed.data(), bytes) != bytes) {
+        fail(lastTiffError());
+    }
+    const size_t samples = m_band[0].size() / m_bandRowsPerStrip;
+    for (uint32_t r = 0; r < rows; ++r) {
+        unpackSamples(m_packed.data() + r * scanline, samples, m_bits, m_band[0].data() + r * samples);
+    }
+    m_bandFirstRow = top;
+    m_bandRows = rows;
+}
+
 void TiffReader::readTileBand() {
     const uint32_t top = m_nextRow - m_nextRow % m_tileLength;
     const uint32_t rows = std::min(m_tileLength, storedHeight() - top);
@@ -447,6 +487,8 @@ void TiffReader::readSourceRow(void* row) {
             readTileBand();
         } else if (m_viaRgba) {
             readRgbaStrip();
+        } else if (m_bandRowsPerStrip > 0) {
+            readWholeStrip();
         } else {
             readStripRow();
         }
@@ -462,6 +504,17 @@ void TiffReader::readSourceRow(void* row) {
             out[0] = colour[0];
             out[1] = colour[1];
             out[2] = colour[2];
+        }
+        return;
+    }
+    if (m_rowsAsStored) {
+        const uint16_t* in = m_band[0].data() + rowOffset;
+        const size_t samples = storedWidth() * samplesPerPixel;
+        if (m_outputBits == 8) {
+            auto* out = static_cast<uint8_t*>(row);
+            for (size_t i = 0; i < samples; ++i) out[i] = static_cast<uint8_t>(in[i]);
+        } else {
+            std::memcpy(row, in, samples * 2);
         }
         return;
     }
