@@ -37,6 +37,13 @@ struct VarnelMaskPlan {
     bool quickReject = false;
     double lowest = 0;
     double highest = 0;
+    // The coefficients by path (segment 1 to 3, 0 for none, plus 4 where
+    // the hue is taken as h + 360), for lanes that take different paths;
+    // negates: every segment's denominator is -1.
+    double pathA[8] = {};
+    double pathC[8] = {};
+    double pathDenominator[8] = {1, 1, 1, 1, 1, 1, 1, 1};
+    bool negates = true;
 };
 
 struct VarnelContactPlan {
@@ -48,13 +55,19 @@ struct VarnelContactPlan {
 struct VarnelKernelPlan {
     static constexpr unsigned kMaxChannels = 16;
     static constexpr size_t kHueBuckets = 361;
-    // Per mask and hue bucket: the segment (1 to 3) that holds every hue of
-    // the bucket, with kChoiceWrapped when the hue is taken as h + 360;
-    // kChoiceNone when none holds it (level 0); kChoiceOpen when hues of the
-    // bucket take different paths.
+    // Per hue bucket and mask: the segment (1 to 3) that holds the hues of
+    // the bucket, with kChoiceWrapped when a hue is taken as h + 360;
+    // kChoiceNone when none holds them (level 0); with kChoiceEdge when hues
+    // within kEdge of the bucket's edges may take another path;
+    // kChoiceOpen when the hues of the bucket take different paths.
     static constexpr uint8_t kChoiceNone = 0;
     static constexpr uint8_t kChoiceWrapped = 0x10;
+    static constexpr uint8_t kChoiceEdge = 0x20;
+    static constexpr uint8_t kChoicePath = 0x13;
     static constexpr uint8_t kChoiceOpen = 0xFF;
+    // Far more than the rounding of h + 360 (below 2^-43), far less than a
+    // degree.
+    static constexpr double kEdge = 0x1p-20;
 
     unsigned workChannels = 0;
     bool liftActive[3] = {};
@@ -68,9 +81,14 @@ struct VarnelKernelPlan {
     // of it; every mask for hues outside 0..360.
     const uint32_t* hueBuckets = nullptr;
     uint32_t allMasks = 0;
-    const uint8_t* segmentChoices = nullptr;  // maskCount * kHueBuckets
+    // A row of kMaxChannels choices per bucket, one per mask; one more row,
+    // all kChoiceOpen, for hues outside the buckets.
+    const uint8_t* segmentChoices = nullptr;
     const VarnelContactPlan* contacts = nullptr;
     size_t contactCount = 0;
+    // The work channels that no mask and not the black channel write.
+    const uint8_t* unwritten = nullptr;
+    unsigned unwrittenCount = 0;
 };
 
 // The lane counts a kernel can have. Which ones run depends on the CPU.

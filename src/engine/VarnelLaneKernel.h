@@ -18,6 +18,9 @@
 #include "engine/VarnelKernelPlan.h"
 
 #include <cstdint>
+#if defined(__AVX__)
+#include <immintrin.h>
+#endif
 
 #if defined(__clang__)
 #pragma clang diagnostic ignored "-Wpsabi"
@@ -35,6 +38,7 @@ template <int N>
 struct LaneTypes {
     typedef double D __attribute__((vector_size(8 * N)));
     typedef long long M __attribute__((vector_size(8 * N)));
+    typedef unsigned long long Q __attribute__((vector_size(8 * N)));
     typedef int32_t I __attribute__((vector_size(4 * N)));
     typedef uint32_t U __attribute__((vector_size(4 * N)));
 };
@@ -43,6 +47,7 @@ template <int N>
 struct LaneKernel {
     using D = typename LaneTypes<N>::D;
     using M = typename LaneTypes<N>::M;
+    using Q = typename LaneTypes<N>::Q;
     using I = typename LaneTypes<N>::I;
     using U = typename LaneTypes<N>::U;
     using Plan = VarnelKernelPlan;
@@ -50,6 +55,22 @@ struct LaneKernel {
 
     static VARNEL_INLINE D Select(M mask, D a, D b) { return (D)(((M)a & mask) | ((M)b & ~mask)); }
     static VARNEL_INLINE U SelectU(I mask, U a, U b) { return (a & (U)mask) | (b & ~(U)mask); }
+    // Whether any lane of a comparison holds.
+    static VARNEL_INLINE bool Any(M mask)
+    {
+#if defined(__AVX512F__)
+        if constexpr (N == 8)
+            return _mm512_test_epi64_mask(__m512i(mask), __m512i(mask)) != 0;
+#endif
+#if defined(__AVX__)
+        if constexpr (N == 4)
+            return !_mm256_testz_si256(__m256i(mask), __m256i(mask));
+#endif
+        long long any = 0;
+        for (int lane = 0; lane < N; ++lane)
+            any |= mask[lane];
+        return any != 0;
+    }
     static VARNEL_INLINE D All(double v) { return D{} + v; }
     static VARNEL_INLINE U AllU(uint32_t v) { return U{} + v; }
     static VARNEL_INLINE D ToDouble(U v) { return __builtin_convertvector((I)v, D); }
@@ -100,11 +121,43 @@ struct LaneKernel {
         return level;
     }
 
+    // Lanes that take different paths: the level of each lane on the
+    // segment its choice names, by the formula of Crossing with that
+    // segment's coefficients (a division by -1 is the exact negation, so a
+    // mask whose segments all have that denominator negates).
+    static VARNEL_INLINE D LaneLevel(const VarnelMaskPlan& mask, M choices, D degrees)
+    {
+        D a, c, denominator;
+        static_assert(Plan::kChoiceWrapped >> 2 == 4, "a wrapped path indexes the upper half");
+        const M index = (choices & 3) | ((choices & Plan::kChoiceWrapped) >> 2);
+        if constexpr (N == 8) {
+            D table;
+            __builtin_memcpy(&table, mask.pathA, sizeof table);
+            a = __builtin_shuffle(table, index);
+            __builtin_memcpy(&table, mask.pathC, sizeof table);
+            c = __builtin_shuffle(table, index);
+            __builtin_memcpy(&table, mask.pathDenominator, sizeof table);
+            denominator = __builtin_shuffle(table, index);
+        } else {
+            for (int lane = 0; lane < N; ++lane) {
+                a[lane] = mask.pathA[index[lane]];
+                c[lane] = mask.pathC[index[lane]];
+                denominator[lane] = mask.pathDenominator[index[lane]];
+            }
+        }
+        const D h = Select(index >= 4, degrees + 360.0, degrees);
+        const D numerator = 1.0 * c - (-h) * a;
+        const D level = mask.negates ? -numerator : numerator / denominator;
+        return Select((index & 3) == 0, All(0.0), level);
+    }
+
     static VARNEL_INLINE void Run(const Plan& plan, const uint16_t* rgb, uint16_t (*work)[kChannels])
     {
+        // Channels that no mask and not the black channel write are 0; the
+        // others are written before they are read.
         U channel[kChannels];
-        for (unsigned j = 0; j < kChannels; ++j)
-            channel[j] = AllU(0u);
+        for (unsigned k = 0; k < plan.unwrittenCount; ++k)
+            channel[plan.unwritten[k]] = AllU(0u);
 
         // Lift.
         U x[3];
@@ -124,11 +177,13 @@ struct LaneKernel {
         if (plan.blackChannel >= 0)
             channel[plan.blackChannel] = maximum;
 
-        // Normalise: floor(x * 65536 / M), capped at 65535, through a double
-        // division: both operands are exact, and a quotient that is not a
-        // whole number lies at least 1/65535 below the next one, far more
-        // than the rounding of a double below 2^32, so the division never
-        // rounds up to it.
+        // Normalise: floor(x * 65536 / M), capped at 65535, in unsigned
+        // 32-bit integers. One reciprocal of M serves the three components:
+        // x * 65536 * (1 / M) lies within 2^-35 of the quotient (x <= M <
+        // 2^16), and a quotient that is not a whole number lies at least
+        // 1/M above the one below it, so its truncation is the floor or one
+        // less; the product (k + 1) * M (at most 65537 * 65535 < 2^32)
+        // tells which.
         const M zero = ToDouble(maximum) == 0.0;
         const D divisor = Select(zero, All(1.0), ToDouble(maximum));
         D component[3];
@@ -169,46 +224,61 @@ struct LaneKernel {
         const D purity = 2.0 * (1.0 - lightness);
         const D degrees = hue * 360.0;
         uint32_t candidates = 0;
-        unsigned bucket[N];
-        bool bucketed = true;
+        // Each lane's row of choices, eight masks to a word.
+        uint64_t rowWords[2][N];
         for (int lane = 0; lane < N; ++lane) {
             const double h = degrees[lane];
             const bool inside = h >= 0.0 && h < double(Plan::kHueBuckets);
-            bucket[lane] = inside ? unsigned(h) : 0u;
-            bucketed = bucketed && inside;
-            candidates |= inside ? plan.hueBuckets[bucket[lane]] : plan.allMasks;
+            const size_t bucket = inside ? size_t(h) : Plan::kHueBuckets;
+            candidates |= inside ? plan.hueBuckets[bucket] : plan.allMasks;
+            __builtin_memcpy(&rowWords[0][lane], plan.segmentChoices + bucket * kChannels, 8);
+            __builtin_memcpy(&rowWords[1][lane], plan.segmentChoices + bucket * kChannels + 8, 8);
         }
+        const D fraction = degrees - ToDouble(Truncate(degrees));
+        const M atEdge = (fraction < Plan::kEdge) | (fraction > 1.0 - Plan::kEdge);
+        M rows[2] = {};
+        __builtin_memcpy(&rows[0], rowWords[0], sizeof rows[0]);
+        if (plan.maskCount > 8)
+            __builtin_memcpy(&rows[1], rowWords[1], sizeof rows[1]);
+        // The levels first, then the inks, one after another.
+        D level[kChannels];
+        unsigned inked[kChannels];
+        unsigned inks = 0;
         for (size_t i = 0; i < plan.maskCount; ++i) {
             const VarnelMaskPlan& mask = plan.masks[i];
             if (i < 32 && !((candidates >> i) & 1u)) {
                 channel[mask.channel] = AllU(65535u);
                 continue;
             }
-            // When every lane's bucket takes the same path through this
-            // mask, the level is that segment's line at h or h + 360.
-            const uint8_t* choices = plan.segmentChoices + i * Plan::kHueBuckets;
-            const uint8_t choice = bucketed ? choices[bucket[0]] : Plan::kChoiceOpen;
-            bool same = choice != Plan::kChoiceOpen;
-            for (int lane = 1; lane < N && same; ++lane)
-                same = choices[bucket[lane]] == choice;
-            if (same) {
-                if (choice == Plan::kChoiceNone) {
-                    channel[mask.channel] = AllU(65535u);
-                    continue;
-                }
+            // Where each lane's bucket decides the path through this mask,
+            // the level is that segment's line at h or h + 360; lanes at
+            // the edge of a bucket that does not decide it, and masks that
+            // have no choices, are walked.
+            const M own = (M)((Q)rows[i >> 3] >> (8 * (i & 7))) & 0xFF;
+            const M choices = own & Plan::kChoicePath;
+            const long long choice = choices[0];
+            if (Any((own == Plan::kChoiceOpen) | (atEdge & ((own & Plan::kChoiceEdge) != 0)))) {
+                level[inks] = RampLevel(mask, degrees);
+            } else if (Any(choices != choice)) {
+                level[inks] = LaneLevel(mask, choices, degrees);
+            } else if (choice == Plan::kChoiceNone) {
+                channel[mask.channel] = AllU(65535u);
+                continue;
+            } else {
                 const VarnelSegmentPlan& s = mask.segment[(choice & 3) - 1];
                 const D h = (choice & Plan::kChoiceWrapped) ? degrees + 360.0 : degrees;
-                channel[mask.channel] = Ink(purity, Crossing(s, h));
-                continue;
+                level[inks] = Crossing(s, h);
             }
-            channel[mask.channel] = Ink(purity, RampLevel(mask, degrees));
+            inked[inks++] = mask.channel;
         }
+        for (unsigned k = 0; k < inks; ++k)
+            channel[inked[k]] = Ink(purity, level[k]);
 
         // Channel contact, on the snapshot of the channels. With the
         // strength s = 0 every target comes out unchanged.
         if (plan.inkLimit != 0 && plan.contactCount != 0) {
             U snapshot[kChannels];
-            for (unsigned j = 0; j < kChannels; ++j)
+            for (unsigned j = 0; j < plan.workChannels; ++j)
                 snapshot[j] = channel[j];
             const I s = I{} + plan.inkLimit;
             I w;

@@ -57,6 +57,12 @@ CVarnelPixelPlan::CVarnelPixelPlan(CVarnel& config, VarnelKernel kernel)
                 s.wraps = s.end > 360.0 && s.start > s.end - 360.0;
                 s.noCrossing = segment->GetSlope() == -1.0;
                 s.denominator = 0.0 * s.a - 1.0 * b;
+                for (unsigned wrapped : {0u, 4u}) {
+                    plan.pathA[plan.segments | wrapped] = s.a;
+                    plan.pathC[plan.segments | wrapped] = s.c;
+                    plan.pathDenominator[plan.segments | wrapped] = s.denominator;
+                }
+                plan.negates = plan.negates && s.denominator == -1.0;
                 plan.lowest = plan.segments == 1 ? s.start : std::min(plan.lowest, s.start);
                 plan.highest = plan.segments == 1 ? s.end : std::max(plan.highest, s.end);
             }
@@ -83,6 +89,15 @@ CVarnelPixelPlan::CVarnelPixelPlan(CVarnel& config, VarnelKernel kernel)
         }
     }
 
+    for (unsigned j = 0; j < channels; ++j) {
+        const bool written = m_kernelPlan.blackChannel == int(j) ||
+                             std::any_of(m_masks.begin(), m_masks.end(),
+                                         [j](const VarnelMaskPlan& mask) { return mask.channel == j; });
+        if (!written)
+            m_unwritten.push_back(uint8_t(j));
+    }
+    m_kernelPlan.unwritten = m_unwritten.data();
+    m_kernelPlan.unwrittenCount = unsigned(m_unwritten.size());
     m_kernelPlan.masks = m_masks.data();
     m_kernelPlan.maskCount = m_masks.size();
     m_kernelPlan.hueBuckets = m_hueBuckets.data();
@@ -133,16 +148,19 @@ void CVarnelPixelPlan::BuildHueBuckets()
 
 void CVarnelPixelPlan::BuildSegmentChoices()
 {
-    // For every mask and hue bucket: which segment holds every hue of the
-    // bucket, and whether that hue is taken as h or h + 360, when that is
-    // the same for the whole bucket. The walk compares h or h + 360 with the
-    // segments' integral hue values (starts, ends, ends - 360) only; those
-    // comparisons can differ inside the bucket [b, b + 1) only when such a
-    // value equals b (for h) or b + 360 or b + 361 (for h + 360, which
-    // rounds into [b + 360, b + 361]), or, for the test h == 0, in bucket 0.
-    // Any other bucket takes one path for all its hues, found by walking
-    // the segments once for a hue inside it.
-    m_segmentChoices.assign(m_masks.size() * kHueBuckets, VarnelKernelPlan::kChoiceOpen);
+    // For every mask and hue bucket: which segment holds the hues of the
+    // bucket, and whether a hue is taken as h or h + 360. The walk compares
+    // h or h + 360 with the segments' integral hue values (starts, ends,
+    // ends - 360) only; those comparisons can differ inside the bucket
+    // [b, b + 1) only when such a value equals b (for h) or b + 360 or
+    // b + 361 (for h + 360, which rounds into [b + 360, b + 361]), or, for
+    // the test h == 0, in bucket 0, and then only for hues at the bucket's
+    // edges: h = b, or h + 360 rounded to b + 360 or b + 361. So every hue
+    // of the bucket more than kEdge from its edges takes one path, found by
+    // walking the segments once for a hue inside it; the edges of the
+    // buckets where those values fall (kChoiceEdge) are walked.
+    constexpr size_t kRow = VarnelKernelPlan::kMaxChannels;
+    m_segmentChoices.assign((kHueBuckets + 1) * kRow, VarnelKernelPlan::kChoiceOpen);
     for (size_t i = 0; i < m_masks.size(); ++i) {
         const VarnelMaskPlan& mask = m_masks[i];
         if (!mask.quickReject)
@@ -166,8 +184,6 @@ void CVarnelPixelPlan::BuildSegmentChoices()
                 const VarnelSegmentPlan& s = mask.segment[k];
                 open = critical(s.start) || critical(s.end) || critical(s.end - 360.0);
             }
-            if (open)
-                continue;
             // The walk of RampLevel for a hue inside the bucket.
             double h = low + 0.5;
             bool wrapped = false;
@@ -184,7 +200,7 @@ void CVarnelPixelPlan::BuildSegmentChoices()
                     break;
                 }
             }
-            m_segmentChoices[i * kHueBuckets + b] = choice;
+            m_segmentChoices[b * kRow + i] = uint8_t(choice | (open ? VarnelKernelPlan::kChoiceEdge : 0));
         }
     }
 }

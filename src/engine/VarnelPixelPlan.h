@@ -71,6 +71,7 @@ private:
     std::vector<uint32_t> m_hueBuckets;  // masks that may find a hue, per degree
     std::vector<uint8_t> m_segmentChoices;
     std::vector<VarnelContactPlan> m_contacts;
+    std::vector<uint8_t> m_unwritten;
     // What the kernel reads, pointing into the vectors above.
     VarnelKernelPlan m_kernelPlan;
     std::unique_ptr<CVarnelRefinement> m_refinement;

@@ -151,6 +151,14 @@ TEST_P(EngineAgainstModel, RandomAndSpecialPixelsMatchTheFormulas)
     for (int i = 0; i < 300; ++i) {  // 8-bit grid values, as Convert8 feeds them
         rgb.push_back(uint16_t((random() & 255) * 257));
     }
+    // Round the hue circle, with the hues at and beside each multiple of 4
+    // degrees (v = 4369 j), where ramps begin and end: the edges of the
+    // hue buckets.
+    for (uint32_t v = 0; v < 65536; v += 4369)
+        for (uint32_t w = v ? v - 2 : 0; w <= std::min(v + 2, 65535u); ++w) {
+            const uint16_t c = uint16_t(w);
+            rgb.insert(rgb.end(), {65535, c, 0, c, 65535, 0, 0, 65535, c, 0, c, 65535, c, 0, 65535, 65535, 0, c});
+        }
     const std::vector<uint16_t> out = Convert(engine, rgb, channels);
     for (size_t p = 0; p < rgb.size() / 3; ++p) {
         const auto expected = ModelPixel(*config, rgb[3 * p], rgb[3 * p + 1], rgb[3 * p + 2]);
