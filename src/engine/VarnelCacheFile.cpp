@@ -75,16 +75,17 @@ int OpenTrusted(const std::string& path, CVarnelMappedTable::Identity& identity)
     return fd;
 }
 
-bool WriteAll(int fd, const uint8_t* data, uint64_t size)
+bool WriteAll(int fd, uint64_t offset, const uint8_t* data, uint64_t size)
 {
     constexpr uint64_t kChunk = uint64_t(1) << 30;
     while (size > 0) {
-        const ssize_t put = write(fd, data, size_t(size < kChunk ? size : kChunk));
+        const ssize_t put = pwrite(fd, data, size_t(size < kChunk ? size : kChunk), off_t(offset));
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)
             return false;
         data += put;
+        offset += uint64_t(put);
         size -= uint64_t(put);
     }
     return true;
@@ -100,7 +101,9 @@ std::string TemporarySibling(const std::string& path)
 // Writes a new file under a temporary name beside path: created exclusively
 // (an existing name or a link planted there makes it fail), mode 0600.
 // Returns the temporary name, or "" (and nothing left behind) on failure.
-std::string WriteNewFile(const std::string& path, const uint8_t* data, uint64_t size,
+// The contents come from fill, handed a writer of byte ranges; should
+// anything throw, the file is removed before the exception goes on.
+std::string WriteNewFile(const std::string& path, const std::function<bool(const CVarnelCacheFile::Writer&)>& fill,
                          CVarnelMappedTable::Identity* identity)
 {
     const std::string part = TemporarySibling(path);
@@ -108,7 +111,17 @@ std::string WriteNewFile(const std::string& path, const uint8_t* data, uint64_t 
     if (fd.Get() < 0)
         return "";
     struct stat info {};
-    bool written = WriteAll(fd.Get(), data, size);
+    bool written = false;
+    try {
+        const int out = fd.Get();
+        written = fill([out](uint64_t offset, const uint8_t* bytes, uint64_t size) {
+            return WriteAll(out, offset, bytes, size);
+        });
+    } catch (...) {
+        fd.Close();
+        unlink(part.c_str());
+        throw;
+    }
     if (written && identity) {
         written = fstat(fd.Get(), &info) == 0;
         *identity = IdentityOf(info);
@@ -247,15 +260,25 @@ std::shared_ptr<const CVarnelMappedTable> CVarnelCacheFile::Open() const
 
 bool CVarnelCacheFile::Save(const uint8_t* table) const
 {
+    try {
+        return Save([this, table](const Writer& write) { return write(0, table, TableSize()); });
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CVarnelCacheFile::Save(const std::function<bool(const Writer&)>& fill) const
+{
     std::string tablePart, recordPart;
     try {
         CVarnelMappedTable::Identity identity;
-        tablePart = WriteNewFile(m_path, table, TableSize(), &identity);
+        tablePart = WriteNewFile(m_path, fill, &identity);
         if (tablePart.empty())
             return false;
         const std::string record = m_expected + TableLine(identity);
-        recordPart = WriteNewFile(RecordPath(), reinterpret_cast<const uint8_t*>(record.data()),
-                                  record.size(), nullptr);
+        recordPart = WriteNewFile(RecordPath(), [&record](const Writer& write) {
+            return write(0, reinterpret_cast<const uint8_t*>(record.data()), record.size());
+        }, nullptr);
         if (recordPart.empty()) {
             unlink(tablePart.c_str());
             return false;

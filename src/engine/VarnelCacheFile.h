@@ -21,6 +21,7 @@
 #include "engine/VarnelMappedTable.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -37,10 +38,17 @@ public:
     // The table mapped read-only when the record and the file in place match
     // this configuration; null otherwise. Never throws.
     std::shared_ptr<const CVarnelMappedTable> Open() const;
+    // Writes bytes of the table at an offset; true when all were written.
+    // Threads may write separate ranges at once.
+    typedef std::function<bool(uint64_t offset, const uint8_t* bytes, uint64_t size)> Writer;
+
     // Puts the table (channels * 16,777,216 bytes) and its record into place.
     // True when both are there; false leaves no temporary file behind.
     // Never throws.
     bool Save(const uint8_t* table) const;
+    // The same for a table that fill writes, piece by piece, through the
+    // writer it is handed; fill returns true when it wrote all of it.
+    bool Save(const std::function<bool(const Writer&)>& fill) const;
 
     // Makes the folder (with its trailing separator; empty means the current
     // directory) ready for cache files: a missing last component is created

@@ -462,7 +462,8 @@ int CVarnelIF::Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_
     return result;
 }
 
-void CVarnelIF::ComputeSlice8(const uint8_t* in, uint8_t* out, uint32_t count) const
+template <typename ColourOf>
+void CVarnelIF::ComputeSlice8(ColourOf colourOf, uint8_t* out, uint32_t count) const
 {
     constexpr unsigned kBatch = CVarnelPixelPlan::kBatch;
     uint16_t batch[3 * kBatch];
@@ -470,8 +471,8 @@ void CVarnelIF::ComputeSlice8(const uint8_t* in, uint8_t* out, uint32_t count) c
     for (uint32_t i = 0; i < count; i += kBatch) {
         // A short last batch repeats its last pixel.
         const unsigned pixels = unsigned(std::min<uint32_t>(kBatch, count - i));
-        for (unsigned v = 0; v < 3 * kBatch; ++v)
-            batch[v] = uint16_t(in[3 * uint64_t(i) + std::min(v, 3 * pixels - 3 + v % 3)] * 257u);
+        for (unsigned p = 0; p < kBatch; ++p)
+            colourOf(i + std::min(p, pixels - 1), batch + 3 * p);
         // Cannot fail: only plans that compute every pixel come here.
         (void)m_plan->ComputeBatch(batch, work);
         for (unsigned p = 0; p < pixels; ++p)
@@ -479,26 +480,24 @@ void CVarnelIF::ComputeSlice8(const uint8_t* in, uint8_t* out, uint32_t count) c
     }
 }
 
-int CVarnelIF::Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
-                                uint32_t* processed, VarnelProgressProc callback, long long value)
+unsigned CVarnelIF::WorkerThreads() const
 {
-    // Pixels a thread takes at a time.
-    constexpr uint32_t kSlice = 65536;
-    if (!Prepare())
-        return -1;
-    const unsigned threads =
-        m_workerThreadsAllowed ? std::min(std::thread::hardware_concurrency(), kMaxWorkerThreads) : 1u;
-    if (threads < 2 || (m_cache && m_cache->IsUsable()) || !m_plan->AlwaysComputes() || count < 2 * kSlice)
-        return Convert8(in, out, total, count, processed, callback, value);
+    return m_workerThreadsAllowed ? std::min(std::thread::hardware_concurrency(), kMaxWorkerThreads) : 1u;
+}
 
+template <typename Slice>
+void CVarnelIF::RunSlices(uint32_t count, unsigned threads, Slice slice, uint32_t total, uint32_t* processed,
+                          VarnelProgressProc callback, long long value)
+{
+    constexpr uint32_t kSlice = kSlicePixels;
     const uint32_t slices = (count + kSlice - 1) / kSlice;
     std::atomic<uint32_t> next{0};
     std::atomic<uint32_t> done{0};
-    auto convertSlices = [&]() {
+    auto convertSlices = [&](unsigned thread) {
         for (uint32_t s = next.fetch_add(1); s < slices; s = next.fetch_add(1)) {
             const uint32_t first = s * kSlice;
             const uint32_t pixels = std::min(kSlice, count - first);
-            ComputeSlice8(in + 3 * uint64_t(first), out + m_channels * first, pixels);
+            slice(thread, first, pixels);
             done.fetch_add(pixels);
         }
     };
@@ -507,7 +506,7 @@ int CVarnelIF::Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total,
     try {
         workers.reserve(threads - 1);
         for (unsigned t = 1; t < threads; ++t)
-            workers.emplace_back(convertSlices);
+            workers.emplace_back(convertSlices, t);
     } catch (...) {
     }
     // The calling thread converts slices too, and after each one reports
@@ -518,7 +517,7 @@ int CVarnelIF::Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total,
     for (uint32_t s = next.fetch_add(1); s < slices; s = next.fetch_add(1)) {
         const uint32_t first = s * kSlice;
         const uint32_t pixels = std::min(kSlice, count - first);
-        ComputeSlice8(in + 3 * uint64_t(first), out + m_channels * first, pixels);
+        slice(0u, first, pixels);
         done.fetch_add(pixels);
         progress.ReportUpTo(std::min(done.load(), count - 1));
     }
@@ -527,6 +526,68 @@ int CVarnelIF::Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total,
     progress.ReportUpTo(count - 1);
     if (processed)
         *processed += count;
+}
+
+int CVarnelIF::Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
+                                uint32_t* processed, VarnelProgressProc callback, long long value)
+{
+    if (!Prepare())
+        return -1;
+    const unsigned threads = WorkerThreads();
+    if (threads < 2 || (m_cache && m_cache->IsUsable()) || !m_plan->AlwaysComputes() || count < 2 * kSlicePixels)
+        return Convert8(in, out, total, count, processed, callback, value);
+    auto slice = [&](unsigned, uint32_t first, uint32_t pixels) {
+        const uint8_t* pixel = in + 3 * uint64_t(first);
+        auto colourOf = [pixel](uint32_t i, uint16_t* rgb) {
+            for (int c = 0; c < 3; ++c)
+                rgb[c] = uint16_t(pixel[3 * uint64_t(i) + c] * 257u);
+        };
+        ComputeSlice8(colourOf, out + m_channels * first, pixels);
+    };
+    RunSlices(count, threads, slice, total, processed, callback, value);
+    return 0;
+}
+
+int CVarnelIF::ConvertAllColours8(const SliceSink& sink, VarnelProgressProc callback, long long value)
+{
+    if (!Prepare())
+        return -1;
+    uint32_t processed = 0;
+    if ((m_cache && m_cache->IsUsable()) || !m_plan->AlwaysComputes()) {
+        const size_t bytes = size_t(m_channels) * kCacheColours;
+        std::unique_ptr<uint8_t[]> colours(new (std::nothrow) uint8_t[3 * size_t(kCacheColours)]);
+        std::unique_ptr<uint8_t[]> table(new (std::nothrow) uint8_t[bytes]);
+        if (!colours || !table)
+            return -108;
+        for (uint32_t k = 0; k < kCacheColours; ++k)
+            CacheColourOfEntry(k, colours[3 * size_t(k)], colours[3 * size_t(k) + 1], colours[3 * size_t(k) + 2]);
+        const int status = Convert8(colours.get(), table.get(), kCacheColours, kCacheColours, &processed, callback, value);
+        if (status == 0)
+            sink(0, table.get(), kCacheColours);
+        return status;
+    }
+    // The colours are made where they are converted, and each thread's
+    // slice goes to the sink from a block of its own: no table of all
+    // colours (48 MiB) and no table of all entries are written and read.
+    const unsigned threads = WorkerThreads();
+    std::vector<std::unique_ptr<uint8_t[]>> blocks(threads);
+    for (auto& block : blocks) {
+        block.reset(new (std::nothrow) uint8_t[size_t(m_channels) * kSlicePixels]);
+        if (!block)
+            return -108;
+    }
+    auto slice = [&](unsigned thread, uint32_t first, uint32_t pixels) {
+        auto colourOf = [first](uint32_t i, uint16_t* rgb) {
+            uint8_t r, g, b;
+            CacheColourOfEntry(first + i, r, g, b);
+            rgb[0] = uint16_t(r * 257u);
+            rgb[1] = uint16_t(g * 257u);
+            rgb[2] = uint16_t(b * 257u);
+        };
+        ComputeSlice8(colourOf, blocks[thread].get(), pixels);
+        sink(first, blocks[thread].get(), pixels);
+    };
+    RunSlices(kCacheColours, threads, slice, kCacheColours, &processed, callback, value);
     return 0;
 }
 

@@ -17,6 +17,7 @@
 #include "varnel/varnel.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -99,6 +100,17 @@ public:
     // this is Convert8.
     int Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
                          uint32_t* processed, VarnelProgressProc callback, long long value);
+    // Every 8-bit colour converted, in cache entry order, slice by slice:
+    // the bytes Convert8 gives for the table of all colours (one entry of
+    // the configuration's channel count per colour), computed by worker
+    // threads as in Convert8Threaded, each making the colours of its slice
+    // from their entries and handing the slice's entries to sink (from
+    // several threads at once). A configuration that cannot compute every
+    // pixel converts the table of all colours with Convert8, hands it over
+    // whole when that succeeds, and returns its status; -108 when memory
+    // is short.
+    typedef std::function<void(uint32_t firstEntry, const uint8_t* entries, uint32_t count)> SliceSink;
+    int ConvertAllColours8(const SliceSink& sink, VarnelProgressProc callback, long long value);
     // Whether Convert8Threaded may start threads (by default it may).
     void AllowWorkerThreads(bool allowed) { m_workerThreadsAllowed = allowed; }
 
@@ -106,6 +118,8 @@ public:
 
 private:
     struct Progress;
+    // Pixels a thread takes at a time.
+    static constexpr uint32_t kSlicePixels = 65536;
 
     bool Prepare();
     template <typename Out>
@@ -119,9 +133,17 @@ private:
                       Progress& progress);
     template <typename Out>
     void StorePixel(Out* out, uint64_t outStride, const uint16_t* work) const;
-    // Computes count 8-bit pixels; reads only the plan, so threads may run
-    // it on separate slices at once.
-    void ComputeSlice8(const uint8_t* in, uint8_t* out, uint32_t count) const;
+    // Computes count 8-bit pixels, pixel i read by colourOf(i, rgb); reads
+    // only the plan, so threads may run it on separate slices at once.
+    template <typename ColourOf>
+    void ComputeSlice8(ColourOf colourOf, uint8_t* out, uint32_t count) const;
+    // Runs slice(thread, first, pixels) over count pixels on up to
+    // `threads` threads (numbered from 0, the calling thread among them),
+    // and reports the progress.
+    template <typename Slice>
+    void RunSlices(uint32_t count, unsigned threads, Slice slice, uint32_t total, uint32_t* processed,
+                   VarnelProgressProc callback, long long value);
+    unsigned WorkerThreads() const;
 
     std::unique_ptr<KLine> m_line;
     CVarnel* m_config = nullptr;

@@ -11,6 +11,7 @@
 #include "interface/VarnelPresets.h"
 
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -24,36 +25,6 @@ namespace {
 KFile FileNamed(const std::string& name) { return KFile(KPath::FromNative(name)); }
 
 constexpr unsigned long kColourTableBytes = 3ul * kCacheColours;
-
-// Builds the table of every 8-bit colour converted by the engine. Returns
-// the conversion's result; the table is complete only for 0.
-int BuildCacheTable(CVarnelIF& engine, CVarnelCache& cache, uint64_t channels,
-                    VarnelProgressProc progress, long long value)
-{
-    unsigned long size = 0;
-    // The colour table is a block of the same kind as a cache table, which
-    // is cheap to touch for the first time.
-    CVarnelCache colours;
-    try {
-        if (!CVarnelLoader::GenerateCacheData(&size, nullptr))
-            return -108;
-        colours.Allocate(size);
-    } catch (...) {
-        return -108;
-    }
-    if (!CVarnelLoader::GenerateCacheData(&size, reinterpret_cast<char*>(colours.GetData())))
-        return -108;
-    cache.Allocate(channels * kCacheColours);
-    uint32_t processed = 0;
-    try {
-        return engine.Convert8Threaded(colours.GetData(), cache.GetData(), kCacheColours, kCacheColours,
-                                       &processed, progress, value);
-    } catch (int code) {
-        return code;
-    } catch (...) {
-        return -108;
-    }
-}
 
 } // namespace
 
@@ -144,20 +115,40 @@ CVarnelCacheContainer* CVarnelLoader::PrepareCache(CVarnelIF& engine, const CVar
     // anew and replaced.
     std::shared_ptr<const CVarnelMappedTable> mapped = file.Open();
     if (!mapped) {
-        const int status = BuildCacheTable(engine, *cache, channels, progress, value);
+        // The engine's slices go straight into the new file, written by the
+        // threads that computed them.
+        int status = 0;
+        const bool saved = file.Save([&](const CVarnelCacheFile::Writer& write) {
+            std::atomic<bool> written{true};
+            try {
+                status = engine.ConvertAllColours8(
+                    [&](uint32_t first, const uint8_t* entries, uint32_t count) {
+                        if (written && !write(uint64_t(first) * channels, entries, uint64_t(count) * channels))
+                            written = false;
+                    },
+                    progress, value);
+            } catch (int code) {
+                status = code;
+            } catch (...) {
+                status = -108;
+            }
+            return status == 0 && written;
+        });
         if (status != 0)
             throw status;
-        // Without a complete file on disk the engine works without a cache,
-        // as it would after any failed write.
-        if (!file.Save(cache->GetData()))
+        // Without a complete file on disk, or should the file have been
+        // replaced by one that does not match before it was mapped, the
+        // engine works without a cache (with the same results), as it would
+        // after any failed write.
+        if (!saved)
             return nullptr;
-        // Served from the file from now on, so that every user of the
-        // process that loads it shares one copy. Should the file have been
-        // replaced already, the table just built serves.
+        // Served from the file, so that every user of the process that loads
+        // it shares one copy.
         mapped = file.Open();
+        if (!mapped)
+            return nullptr;
     }
-    if (mapped)
-        cache->Attach(std::move(mapped));
+    cache->Attach(std::move(mapped));
     auto* container = new CVarnelCacheContainer();
     container->SetStride(channels);
     container->SetCache(cache.release());
