@@ -85,6 +85,11 @@ std::string NearestKey(const std::string& key)
     std::string best;
     size_t bestDistance = std::min<size_t>(3, (upper.size() + 2) / 3);
     for (const auto& entry : KnownKeys()) {
+        // The distance is at least the difference in length: a key that
+        // differs by as much cannot come nearer.
+        const size_t lengths = std::max(upper.size(), entry.first.size()) - std::min(upper.size(), entry.first.size());
+        if (lengths >= bestDistance)
+            continue;
         const size_t distance = EditDistance(upper, entry.first);
         if (distance < bestDistance) {
             best = entry.first;
