@@ -6,7 +6,6 @@
 #include "config/VarnelStatementList.h"
 #include "config/VarnelStatementRules.h"
 #include "config/VarnelVarContainer.h"
-#include "interface/VarnelFaultyStatement.h"
 #include "stages/VarnelColorAddition.h"
 #include "stages/VarnelColorSubst.h"
 #include "stages/VarnelMasks.h"
@@ -176,7 +175,8 @@ int CVarnelConfigCheck::Run(const CVarnelSeparation::Source& source, std::vector
     findings.clear();
     CVarnel configuration;
     std::string presetName, what, message;
-    const int status = CVarnelSeparation::ReadTexts(configuration, source, presetName, what, message);
+    CVarnelSeparation::ParseFault fault;
+    const int status = CVarnelSeparation::ReadTexts(configuration, source, presetName, what, message, &fault);
     CVarnelConfigCheck check(configuration);
     if (status == VARNEL_ERROR_NOT_FOUND || status == VARNEL_ERROR_FILE || status == VARNEL_ERROR_ARGUMENT) {
         check.Add(VARNEL_FINDING_ERROR, VARNEL_TEXT_CONFIG, 0, 0, "", message);
@@ -197,7 +197,7 @@ int CVarnelConfigCheck::Run(const CVarnelSeparation::Source& source, std::vector
         }
         for (size_t i = 0; i < all.size(); ++i)
             check.CheckText(int(i), all[i]);
-        check.CheckLoaded(status, message);
+        check.CheckLoaded(status, message, fault);
     }
     std::stable_sort(check.m_findings.begin(), check.m_findings.end(), [](const Located& a, const Located& b) {
         return a.finding.text != b.finding.text ? a.finding.text < b.finding.text : a.offset < b.offset;
@@ -498,25 +498,20 @@ void CVarnelConfigCheck::CheckExpression(TextState& state, size_t index, int num
     }
 }
 
-void CVarnelConfigCheck::CheckLoaded(int status, const std::string& message)
+void CVarnelConfigCheck::CheckLoaded(int status, const std::string& message,
+                                     const CVarnelSeparation::ParseFault& fault)
 {
     if (status == VARNEL_OK) {
         CheckUncomputedChannels();
         return;
     }
-    // Which text keeps the configuration from loading, and the statement
+    // The text that keeps the configuration from loading, and the statement
     // to blame when one is.
-    const std::vector<std::string>& texts = m_configuration.GetSourceTexts();
-    CVarnel replay;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        if (replay.ParseText(texts[i].c_str(), long(texts[i].size())) == 0)
-            continue;
-        const std::vector<std::string> earlier(texts.begin(), texts.begin() + long(i));
-        CVarnelFaultyStatement::Finding faulty;
-        if (!CVarnelFaultyStatement::Find(earlier, texts[i], faulty))
-            Add(VARNEL_FINDING_ERROR, int(i), SIZE_MAX, 0, "", message);
-        else if (!HasError(int(i), faulty.line, faulty.statement))
-            Add(VARNEL_FINDING_ERROR, int(i), SIZE_MAX, faulty.line, faulty.statement,
+    if (fault.text >= 0) {
+        if (!fault.blamed)
+            Add(VARNEL_FINDING_ERROR, fault.text, SIZE_MAX, 0, "", message);
+        else if (!HasError(fault.text, fault.statement.line, fault.statement.statement))
+            Add(VARNEL_FINDING_ERROR, fault.text, SIZE_MAX, fault.statement.line, fault.statement.statement,
                 "the configuration does not load because of this statement");
         return;
     }

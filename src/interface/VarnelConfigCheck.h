@@ -37,7 +37,7 @@ private:
 
     explicit CVarnelConfigCheck(CVarnel& configuration);
     void CheckText(int text, const std::string& written);
-    void CheckLoaded(int status, const std::string& message);
+    void CheckLoaded(int status, const std::string& message, const CVarnelSeparation::ParseFault& fault);
     void CheckUncomputedChannels();
 
     // One text's statements against the keys the loaders read.

@@ -44,27 +44,34 @@ struct Failure {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// What to say of a text that does not parse: the statement to blame when
-// one is, else the text as a whole.
-Failure ParseFailure(const std::vector<std::string>& earlier, const std::string& failing, const std::string& what)
+using ParseFault = CVarnelSeparation::ParseFault;
+
+// What to say of a text that does not parse: with fault, the statement to
+// blame when one is, else the text as a whole.
+Failure ParseFailure(const std::vector<std::string>& earlier, const std::string& failing, const std::string& what,
+                     ParseFault* fault)
 {
-    CVarnelFaultyStatement::Finding finding;
-    if (CVarnelFaultyStatement::Find(earlier, failing, finding))
-        return {VARNEL_ERROR_CONFIG, what + ", line " + std::to_string(finding.line) + ": the statement " +
-                                         Quoted(finding.statement) + " cannot be read"};
+    if (fault) {
+        fault->text = int(earlier.size());
+        fault->blamed = CVarnelFaultyStatement::Find(earlier, failing, fault->statement);
+        if (fault->blamed)
+            return {VARNEL_ERROR_CONFIG, what + ", line " + std::to_string(fault->statement.line) +
+                                             ": the statement " + Quoted(fault->statement.statement) +
+                                             " cannot be read"};
+    }
     return {VARNEL_ERROR_CONFIG, what + " cannot be read"};
 }
 
 // Applies the configuration's own text: a text in memory, a preset or a
 // file. Fills presetName for a preset and what (how messages name the text).
 Failure ApplySource(CVarnel& configuration, const CVarnelSeparation::Source& source, std::string& presetName,
-                    std::string& what)
+                    std::string& what, ParseFault* fault)
 {
     if (source.text) {
         what = "the configuration text";
         const std::string text(source.text, source.textLength);
         if (configuration.ParseText(text.c_str(), long(text.size())) != 0)
-            return ParseFailure({}, text, what);
+            return ParseFailure({}, text, what, fault);
         return {VARNEL_OK, {}};
     }
     // A name that begins with the bytes FF FE is read as UTF-16 up to a
@@ -83,7 +90,7 @@ Failure ApplySource(CVarnel& configuration, const CVarnelSeparation::Source& sou
         std::vector<char> text(size_t(size) + 1, '\0');
         VarnelGetPresetText(presetName.c_str(), &size, text.data());
         if (configuration.ParseText(text.data(), size) != 0)
-            return ParseFailure({}, text.data(), what);
+            return ParseFailure({}, text.data(), what, fault);
         return {VARNEL_OK, {}};
     }
     what = Quoted(source.nameOrPath);
@@ -96,7 +103,7 @@ Failure ApplySource(CVarnel& configuration, const CVarnelSeparation::Source& sou
     if (result != 0 && configuration.GetSourceTexts().empty())
         return {VARNEL_ERROR_FILE, what + " cannot be read"};
     if (result != 0)
-        return ParseFailure({}, configuration.GetSourceTexts().front(), what);
+        return ParseFailure({}, configuration.GetSourceTexts().front(), what, fault);
     return {VARNEL_OK, {}};
 }
 
@@ -136,12 +143,12 @@ CVarnelSeparation::CVarnelSeparation() = default;
 CVarnelSeparation::~CVarnelSeparation() = default;
 
 int CVarnelSeparation::ReadTexts(CVarnel& configuration, const Source& source, std::string& presetName,
-                                 std::string& what, std::string& message)
+                                 std::string& what, std::string& message, ParseFault* fault)
 {
-    Failure failure = ApplySource(configuration, source, presetName, what);
+    Failure failure = ApplySource(configuration, source, presetName, what, fault);
     if (failure.status == VARNEL_OK && source.extra &&
         configuration.ParseText(source.extra, long(std::strlen(source.extra))) != 0)
-        failure = ParseFailure({configuration.GetSourceTexts().front()}, source.extra, "the extra text");
+        failure = ParseFailure({configuration.GetSourceTexts().front()}, source.extra, "the extra text", fault);
     if (failure.status != VARNEL_OK) {
         message = failure.message;
         return failure.status;
@@ -160,14 +167,15 @@ int CVarnelSeparation::ReadTexts(CVarnel& configuration, const Source& source, s
 }
 
 int CVarnelSeparation::Load(const Source& source, const varnel_load_options* options,
-                            std::unique_ptr<CVarnelSeparation>& out, std::string& message)
+                            std::unique_ptr<CVarnelSeparation>& out, std::string& message, bool blame)
 {
     std::unique_ptr<CVarnelSeparation> separation(new CVarnelSeparation());
     separation->m_configuration.reset(new CVarnel());
     CVarnel& configuration = *separation->m_configuration;
 
     std::string presetName, what;
-    const int status = ReadTexts(configuration, source, presetName, what, message);
+    ParseFault fault;
+    const int status = ReadTexts(configuration, source, presetName, what, message, blame ? &fault : nullptr);
     if (status != VARNEL_OK)
         return status;
 

@@ -7,6 +7,7 @@
 
 #include "varnel/separation.h"
 
+#include "interface/VarnelFaultyStatement.h"
 #include "interface/VarnelInkNames.h"
 
 #include <cstdint>
@@ -30,17 +31,29 @@ public:
         const char* extra = nullptr;
     };
 
+    // A text that does not parse, and the statement to blame for it.
+    struct ParseFault {
+        int text = -1;        // VARNEL_TEXT_CONFIG or VARNEL_TEXT_EXTRA; -1: every text parsed
+        bool blamed = false;  // one statement is to blame: the one in statement
+        CVarnelFaultyStatement::Finding statement;
+    };
+
     // Loads a separation into *out. Returns a varnel_status; on failure,
-    // message says what failed.
+    // message says what failed. Without blame, a text that does not parse
+    // is named as a whole: the search for the statement to blame reloads
+    // the texts once per statement, and is left out when nobody reads the
+    // message.
     static int Load(const Source& source, const varnel_load_options* options,
-                    std::unique_ptr<CVarnelSeparation>& out, std::string& message);
+                    std::unique_ptr<CVarnelSeparation>& out, std::string& message, bool blame);
 
     // Applies the source's texts to configuration: its preset, file or
     // text, then the extra text; then checks the channel count. Returns a
     // varnel_status; presetName receives a preset's name, what how
-    // messages name the configuration, message what failed.
+    // messages name the configuration, message what failed. With fault, a
+    // text that does not parse is searched for the statement to blame,
+    // which the message names and fault records.
     static int ReadTexts(CVarnel& configuration, const Source& source, std::string& presetName, std::string& what,
-                         std::string& message);
+                         std::string& message, ParseFault* fault);
 
     ~CVarnelSeparation();
     CVarnelSeparation(const CVarnelSeparation&) = delete;

@@ -50,7 +50,8 @@ int Load(const CVarnelSeparation::Source& source, const varnel_load_options* opt
     std::string text;
     const int status = Guarded([&] {
         std::unique_ptr<CVarnelSeparation> separation;
-        const int result = CVarnelSeparation::Load(source, options, separation, text);
+        // A message of one byte holds only its terminating zero.
+        const int result = CVarnelSeparation::Load(source, options, separation, text, message && messageSize > 1);
         if (result == VARNEL_OK)
             *out = reinterpret_cast<varnel_separation*>(separation.release());
         return result;

@@ -160,6 +160,9 @@ TEST_P(FailingLoad, ReturnsItsStatusAndSaysWhy)
     EXPECT_EQ(varnel_load(load.config, load.extra, nullptr, &separation, message, sizeof message), load.status);
     EXPECT_EQ(separation, nullptr);
     EXPECT_NE(std::string(message).find(load.said), std::string::npos) << message;
+    // Without a message to fill, the statement to blame is not searched for;
+    // the status stays.
+    EXPECT_EQ(varnel_load(load.config, load.extra, nullptr, &separation, nullptr, 0), load.status);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loads, FailingLoad, testing::ValuesIn(kFailedLoads),
