@@ -1,6 +1,7 @@
 #include "config/VarnelParser.h"
 
 #include "base/KString.h"
+#include "config/VarnelLookupRecorder.h"
 
 #include <cstring>
 
@@ -23,6 +24,7 @@ long FindKeyOffset(const char* text, const char* key)
 {
     if (text == nullptr || key == nullptr)
         return -1;
+    CVarnelLookupRecorder::Note(key);
     // The search deliberately ignores statement boundaries: a key is also
     // found where it follows a '*', which is how switched-off keys are
     // recognised.

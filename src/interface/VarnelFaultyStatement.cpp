@@ -1,9 +1,11 @@
 #include "interface/VarnelFaultyStatement.h"
 
 #include "config/Varnel.h"
+#include "config/VarnelLookupRecorder.h"
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -11,22 +13,49 @@ namespace {
 // reported as a whole.
 constexpr unsigned kMaxTries = 256;
 
-bool Loads(const std::vector<std::string>& earlier, const std::string& last)
+// True when last parses after the texts of earlier. With lookups, the keys
+// that the parse of last looked for are added to it.
+bool Loads(const std::vector<std::string>& earlier, const std::string& last, std::set<std::string>* lookups = nullptr)
 {
     std::unique_ptr<CVarnel> configuration(new CVarnel());
     for (const std::string& text : earlier)
         if (configuration->ParseText(text.c_str(), long(text.size())) != 0)
             return false;
+    if (!lookups)
+        return configuration->ParseText(last.c_str(), long(last.size())) == 0;
+    const CVarnelLookupRecorder recorder(*lookups);
     return configuration->ParseText(last.c_str(), long(last.size())) == 0;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// Definitions are read from the first statement of each line of the first
+// text: a '*' at offset may change them where no ';' stands between the
+// start of its line (its CR, or the start of the text) and offset.
+bool MayChangeDefinitions(const std::string& text, size_t offset)
+{
+    const size_t cr = offset == 0 ? std::string::npos : text.rfind('\r', offset - 1);
+    return text.find(';', cr == std::string::npos ? 0 : cr) >= offset;
+}
+
 } // namespace
 
+// A try that reads what the failing text reads fails as it does, and is
+// not made. The loaders look for keys as plain text anywhere, and for
+// "*KEY=", which switches KEY off, only in that form. A '*' put in front of
+// a statement, after a ';' or a blank, joins no text before it: what the
+// try reads differs only where the loaders look for "*KEY=" with the
+// statement's key, or in a definition. So, outside the places where
+// definitions are read, a statement is tried only when the failing text's
+// own parse looked for "*KEY=" with its key (before its failure it ran
+// exactly as the try would), and only once per key.
 bool CVarnelFaultyStatement::Find(const std::vector<std::string>& earlier, const std::string& failing,
                                   Finding& finding)
 {
+    std::set<std::string> lookups;  // what the failing text's parse looked for
+    bool recorded = false;
+    bool failsAlone = true;         // as the caller says; else every statement is tried
+    std::set<std::string> tried;    // keys switched off without a change of definitions
     unsigned tries = 0;
     size_t start = 0;
     while (start < failing.size()) {
@@ -34,22 +63,34 @@ bool CVarnelFaultyStatement::Find(const std::vector<std::string>& earlier, const
         size_t first = start;
         while (first < end && IsBlank(failing[first]))
             ++first;
+        const size_t equals = failing.find('=', first);
         // Switched-off statements, variable definitions and statements
         // without a value cannot fail by themselves.
-        const bool candidate = first < end && failing[first] != '*' && failing[first] != '#' &&
-                               failing.find('=', first) < end;
+        const bool candidate = first < end && failing[first] != '*' && failing[first] != '#' && equals < end;
         if (candidate) {
             if (++tries > kMaxTries)
                 return false;
-            std::string switchedOff = failing;
-            switchedOff.insert(first, 1, '*');
-            if (Loads(earlier, switchedOff)) {
-                size_t last = end;
-                while (last > first && IsBlank(failing[last - 1]))
-                    --last;
-                finding.statement = failing.substr(first, last - first);
-                finding.line = unsigned(1 + std::count(failing.begin(), failing.begin() + first, '\n'));
-                return true;
+            if (!recorded) {
+                failsAlone = !Loads(earlier, failing, &lookups);
+                recorded = true;
+            }
+            const std::string key = failing.substr(first, equals - first);
+            const bool definitions = earlier.empty() && MayChangeDefinitions(failing, first);
+            const bool readsTheSame = failsAlone && !definitions &&
+                                      (!lookups.count("*" + key + "=") || tried.count(key));
+            if (!readsTheSame) {
+                std::string switchedOff = failing;
+                switchedOff.insert(first, 1, '*');
+                if (Loads(earlier, switchedOff)) {
+                    size_t last = end;
+                    while (last > first && IsBlank(failing[last - 1]))
+                        --last;
+                    finding.statement = failing.substr(first, last - first);
+                    finding.line = unsigned(1 + std::count(failing.begin(), failing.begin() + first, '\n'));
+                    return true;
+                }
+                if (!definitions)
+                    tried.insert(key);
             }
         }
         start = end + 1;
