@@ -1,5 +1,6 @@
 #include "config/VarnelTransformation.h"
 
+#include "config/VarnelCurvePause.h"
 #include "geometry/RasterizeLine.h"
 
 #include <algorithm>
@@ -89,7 +90,7 @@ void DrawSteepLine(uint16_t* table, int x1, int y1, int x2, int y2)
 
 void DrawTableLine(uint16_t* table, int x1, int y1, int x2, int y2)
 {
-    if (table == nullptr)
+    if (table == nullptr || CVarnelCurvePause::Active())
         return;
     const int64_t adx = std::abs(static_cast<int64_t>(x2) - x1);
     const int64_t ady = std::abs(static_cast<int64_t>(y2) - y1);

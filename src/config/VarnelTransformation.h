@@ -46,4 +46,5 @@ protected:
 // table along WalkLine: entry x receives y (low 16 bits); where several
 // points share an x the last one written stays; entries no point reaches
 // keep their value. Points whose x lies outside 0..65535 are not written.
+// Nothing is drawn while a CVarnelCurvePause lives on the thread.
 void DrawTableLine(uint16_t* table, int x1, int y1, int x2, int y2);

@@ -1,6 +1,7 @@
 #include "interface/VarnelConfigCheck.h"
 
 #include "config/Varnel.h"
+#include "config/VarnelCurvePause.h"
 #include "config/VarnelParser.h"
 #include "config/VarnelStatementFields.h"
 #include "config/VarnelStatementList.h"
@@ -173,6 +174,7 @@ CVarnelConfigCheck::CVarnelConfigCheck(CVarnel& configuration) : m_configuration
 int CVarnelConfigCheck::Run(const CVarnelSeparation::Source& source, std::vector<Finding>& findings)
 {
     findings.clear();
+    const CVarnelCurvePause pause;
     CVarnel configuration;
     std::string presetName, what, message;
     CVarnelSeparation::ParseFault fault;

@@ -1,6 +1,7 @@
 #include "interface/VarnelFaultyStatement.h"
 
 #include "config/Varnel.h"
+#include "config/VarnelCurvePause.h"
 #include "config/VarnelLookupRecorder.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@ constexpr unsigned kMaxTries = 256;
 // that the parse of last looked for are added to it.
 bool Loads(const std::vector<std::string>& earlier, const std::string& last, std::set<std::string>* lookups = nullptr)
 {
+    const CVarnelCurvePause pause;
     std::unique_ptr<CVarnel> configuration(new CVarnel());
     for (const std::string& text : earlier)
         if (configuration->ParseText(text.c_str(), long(text.size())) != 0)
