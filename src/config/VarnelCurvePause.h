@@ -1,10 +1,11 @@
 // Loads made only to read what a configuration says (the configuration
 // check, and the search for the statement that keeps a text from loading)
-// never look at the stage curves, and drawing them is most of a load's
-// time. While a CVarnelCurvePause lives, DrawTableLine draws nothing on its
-// thread. The tables are still made, so a load fails where memory is short
-// as it otherwise would; a configuration loaded under a pause is never used
-// to separate.
+// never look at the stage curves, and clearing and drawing their tables is
+// most of a load's time. While a CVarnelCurvePause lives, a table made on
+// its thread is not cleared and DrawTableLine draws nothing there. The
+// tables are still made, so a load fails where memory is short as it
+// otherwise would; a configuration loaded under a pause is never used to
+// separate.
 #pragma once
 
 class CVarnelCurvePause {

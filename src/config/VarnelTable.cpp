@@ -1,5 +1,7 @@
 #include "config/VarnelTable.h"
 
+#include "config/VarnelCurvePause.h"
+
 #include <cstring>
 #include <new>
 
@@ -83,7 +85,8 @@ void GiveBlock(uint16_t* block)
 
 CVarnelTable::CVarnelTable() : m_values(TakeBlock())
 {
-    Clear();
+    if (!CVarnelCurvePause::Active())
+        Clear();
 }
 
 CVarnelTable::~CVarnelTable() { GiveBlock(m_values); }

@@ -1,4 +1,5 @@
-// One 65,536-entry curve of 16-bit values, all 0 when made: the storage of
+// One 65,536-entry curve of 16-bit values, all 0 when made (unless made
+// under a CVarnelCurvePause, where nothing reads it): the storage of
 // the tables that stage items draw at load time and the pixel path reads.
 //
 // A configuration makes and ends dozens of these 128 KiB blocks, and a block
