@@ -182,13 +182,11 @@ struct LaneKernel {
         if (plan.blackChannel >= 0)
             channel[plan.blackChannel] = maximum;
 
-        // Normalise: floor(x * 65536 / M), capped at 65535, in unsigned
-        // 32-bit integers. One reciprocal of M serves the three components:
-        // x * 65536 * (1 / M) lies within 2^-35 of the quotient (x <= M <
-        // 2^16), and a quotient that is not a whole number lies at least
-        // 1/M above the one below it, so its truncation is the floor or one
-        // less; the product (k + 1) * M (at most 65537 * 65535 < 2^32)
-        // tells which.
+        // Normalise: floor(x * 65536 / M), capped at 65535, through a double
+        // division: both operands are exact, and a quotient that is not a
+        // whole number lies at least 1/65535 below the next one, far more
+        // than the rounding of a double below 2^32, so the division never
+        // rounds up to it.
         const M zero = ToDouble(maximum) == 0.0;
         const D divisor = Select(zero, All(1.0), ToDouble(maximum));
         D component[3];
