@@ -183,6 +183,14 @@ TEST_P(EveryKernel, GivesTheBytesOfTheOneLaneKernel)
         for (int g = 0; g < 256; g += 7)
             for (int b = 0; b < 256; b += 3)
                 rgb.insert(rgb.end(), {uint8_t(r), uint8_t(g), uint8_t(b)});
+    // A quarter of them again in random order: batches whose lanes take
+    // different paths through the masks.
+    std::vector<uint32_t> order(rgb.size() / 12);
+    for (uint32_t p = 0; p < order.size(); ++p)
+        order[p] = 4 * p;
+    std::shuffle(order.begin(), order.end(), std::mt19937(5));
+    for (uint32_t p : order)
+        rgb.insert(rgb.end(), {rgb[3 * p], rgb[3 * p + 1], rgb[3 * p + 2]});
     const uint32_t count = uint32_t(rgb.size() / 3);
     for (const char* extra : {"", "MAXINK=220;ROUND=500,0,9000;COLORWITHBLACK=N;",
                               "HUEMASK_LIGHT00=6,50,66,Y;SECOND_COLOR01=5,50,25,Y;GRAY_SUBST=40,10,10,10,Y;"
