@@ -11,12 +11,14 @@ bool FindKey(const char* text, long length, const char* key, std::string& value)
     const long offset = FindKeyOffset(text, key);
     if (offset < 0)
         return false;
-    const char* p = text + offset + std::strlen(key);
+    const char* start = text + offset + std::strlen(key);
     // The value ends at ';', at position `length` or at the terminating
     // zero, whichever comes first, so the copy never leaves the caller's
     // text.
-    for (; p - text < length && *p != '\0' && *p != ';'; ++p)
-        value.push_back(*p);
+    const char* end = start;
+    while (end - text < length && *end != '\0' && *end != ';')
+        ++end;
+    value.assign(start, end);
     return true;
 }
 
