@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <set>
+#include <string_view>
 
 namespace {
 
@@ -36,10 +37,10 @@ const InkKind* KindOfLetter(char letter)
     return nullptr;
 }
 
-const InkKind* KindNamed(const char* name)
+const InkKind* KindNamed(std::string_view name)
 {
     for (const InkKind& kind : kInks)
-        if (std::strcmp(kind.name, name) == 0)
+        if (name == kind.name)
             return &kind;
     return nullptr;
 }
