@@ -29,10 +29,4 @@ RgbColour hslToRgb(double hueDegrees, double saturation, double lightness) {
             hueToComponent(p, q, h - 1.0 / 3.0)};
 }
 
-uint16_t quantise(double component, unsigned max) {
-    if (!(component > 0.0)) return 0;
-    if (component >= 1.0) return static_cast<uint16_t>(max);
-    return static_cast<uint16_t>(std::lround(component * max));
-}
-
 } // namespace varnel_tool

@@ -5,6 +5,7 @@
 #include <isa-l/igzip_lib.h>
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace varnel_tool {
@@ -95,8 +96,10 @@ void PngRowDeflater::deflate(const PngRows& rows, PngSegment& segment) {
                   m_filtered.data() + y * (rowBytes + 1));
     }
     // Rows that do not compress are stored: five bytes of block header for
-    // every 64 KiB at most, and the flush's few bytes.
-    segment.deflated.resize(filteredBytes + filteredBytes / 1024 + 1024);
+    // every 64 KiB at most, and the flush's few bytes. The buffer keeps its
+    // largest size, so that it is not cleared for every segment.
+    const size_t outputBytes = filteredBytes + filteredBytes / 1024 + 1024;
+    if (m_output.size() < outputBytes) m_output.resize(outputBytes);
     // ISA-L's fastest level: plates and a proof are pictures for a person,
     // where speed matters more than the last per cent of size. A full
     // flush ends the segment byte-aligned with no reference to what comes
@@ -110,12 +113,12 @@ void PngRowDeflater::deflate(const PngRows& rows, PngSegment& segment) {
     stream.end_of_stream = 0;
     stream.next_in = m_filtered.data();
     stream.avail_in = static_cast<uint32_t>(filteredBytes);
-    stream.next_out = segment.deflated.data();
-    stream.avail_out = static_cast<uint32_t>(segment.deflated.size());
+    stream.next_out = m_output.data();
+    stream.avail_out = static_cast<uint32_t>(std::min<size_t>(m_output.size(), UINT32_MAX));
     if (filteredBytes > UINT32_MAX / 2 || isal_deflate_stateless(&stream) != COMP_OK) {
         throw ToolError("cannot compress " + std::to_string(rows.rows) + " PNG rows");
     }
-    segment.deflated.resize(stream.total_out);
+    segment.deflated.assign(m_output.begin(), m_output.begin() + stream.total_out);
     segment.adler = static_cast<uint32_t>(libdeflate_adler32(1, m_filtered.data(), filteredBytes));
     segment.filteredBytes = filteredBytes;
     segment.rows = rows.rows;

@@ -39,6 +39,7 @@ private:
     std::vector<uint8_t> m_rows[2];  // the row being filtered and the one above, packed
     std::vector<uint8_t> m_upRow;
     std::vector<uint8_t> m_filtered;
+    std::vector<uint8_t> m_output;
     std::vector<uint8_t> m_levelBuffer;  // the compressor's hash tables
 };
 
