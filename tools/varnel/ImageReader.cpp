@@ -30,10 +30,6 @@ int colourSamples(ColourModel model) {
 // when expandGrey.
 template <typename Sample>
 void convertRow(const Sample* in, Sample* out, const SourceLayout& layout, bool expandGrey) {
-    if (layout.model == ColourModel::Rgb && layout.samplesPerPixel == 3 && layout.alphaIndex < 0) {
-        std::memcpy(out, in, static_cast<size_t>(layout.width) * 3 * sizeof(Sample));  // nothing to change
-        return;
-    }
     const uint32_t max = sizeof(Sample) == 1 ? 255u : 65535u;
     const int spp = layout.samplesPerPixel;
     const int colours = colourSamples(layout.model);
@@ -148,7 +144,14 @@ void ImageReader::readStoredRows(void* rgb, uint32_t rows) {
         fail("CMYK and Lab images are read only through their colour profile");
     }
     const size_t rowSamples = static_cast<size_t>(m_layout.width) * 3;
+    // RGB without alpha is read straight into place.
+    const bool asRead = m_transform == nullptr && m_layout.model == ColourModel::Rgb &&
+                        m_layout.samplesPerPixel == 3 && m_layout.alphaIndex < 0;
     for (uint32_t r = 0; r < rows; ++r) {
+        if (asRead) {
+            readSourceRow(static_cast<uint8_t*>(rgb) + r * rowSamples * (m_layout.bits / 8));
+            continue;
+        }
         readSourceRow(m_row.data());
         if (m_transform != nullptr) {
             const bool expandGrey = m_transformInput == ColourModel::Rgb;

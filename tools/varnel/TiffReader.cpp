@@ -96,6 +96,9 @@ private:
     // Rows handed on sample for sample as stored: interleaved, nothing
     // scaled, no sample left out.
     bool m_rowsAsStored = false;
+    // Such rows of 8 or 16 bits in strips read whole: copied straight from
+    // the decoded strip.
+    bool m_rowsFromStrip = false;
 
     TiffHandle m_tiff;
     uint32_t m_page;  // the first is 1
@@ -297,7 +300,8 @@ void TiffReader::prepareStrips() {
         uint64_t{2} * rowsPerStrip * samplesPerPlaneRow <= kMaxWholeStripBytes) {
         m_bandRowsPerStrip = rowsPerStrip;
         m_packed.resize(static_cast<size_t>(stripBytes));
-        m_band[0].resize(rowsPerStrip * samplesPerPlaneRow);
+        m_rowsFromStrip = m_rowsAsStored && m_bits == m_outputBits;
+        if (!m_rowsFromStrip) m_band[0].resize(rowsPerStrip * samplesPerPlaneRow);
         return;
     }
     for (auto& plane : m_band) plane.resize(samplesPerPlaneRow);
@@ -399,7 +403,7 @@ void TiffReader::readWholeStrip() {
         fail(lastTiffError());
     }
     const size_t samples = m_band[0].size() / m_bandRowsPerStrip;
-    for (uint32_t r = 0; r < rows; ++r) {
+    for (uint32_t r = 0; r < rows && !m_rowsFromStrip; ++r) {
         unpackSamples(m_packed.data() + r * scanline, samples, m_bits, m_band[0].data() + r * samples);
     }
     m_bandFirstRow = top;
@@ -505,6 +509,12 @@ void TiffReader::readSourceRow(void* row) {
             out[1] = colour[1];
             out[2] = colour[2];
         }
+        return;
+    }
+    if (m_rowsFromStrip) {
+        const size_t scanline = m_packed.size() / m_bandRowsPerStrip;
+        std::memcpy(row, m_packed.data() + (m_nextRow - 1 - m_bandFirstRow) * scanline,
+                    storedWidth() * samplesPerPixel * (m_bits / 8));
         return;
     }
     if (m_rowsAsStored) {
