@@ -44,32 +44,46 @@ void packRow(const PngRows& rows, uint32_t y, uint8_t* out) {
     }
 }
 
-// The filtered bytes as signed numbers, summed in magnitude: the smaller,
-// the better the row usually compresses.
-uint64_t magnitude(const uint8_t* bytes, size_t size) {
-    uint64_t sum = 0;
-    for (size_t i = 0; i < size; ++i) sum += bytes[i] < 128 ? bytes[i] : 256u - bytes[i];
-    return sum;
+// A filtered byte as a signed number, in magnitude.
+inline uint8_t magnitude(uint8_t byte) {
+    return std::min(byte, static_cast<uint8_t>(-byte));
 }
 
 } // namespace
 
 // Each row is filtered with Sub (the difference to the pixel before) or,
 // when it has a row above in the segment, with Up (the difference to that
-// row) where that makes the smaller bytes. Both cost a subtraction a byte
-// and together come near a choice among all five filters: Up suits smooth
-// photographs, Sub noisy and hard-edged pictures. The first row of a
-// segment needs nothing from the rows before it.
+// row) where that makes the smaller bytes, as signed numbers summed in
+// magnitude. Both cost a subtraction a byte and together come near a
+// choice among all five filters: Up suits smooth photographs, Sub noisy
+// and hard-edged pictures. The first row of a segment needs nothing from
+// the rows before it.
 void PngRowDeflater::filterRow(const uint8_t* row, const uint8_t* above, size_t rowBytes, size_t pixelBytes,
                                uint8_t* out) {
     uint8_t* sub = out + 1;
-    for (size_t i = 0; i < pixelBytes && i < rowBytes; ++i) sub[i] = row[i];
-    for (size_t i = pixelBytes; i < rowBytes; ++i) sub[i] = static_cast<uint8_t>(row[i] - row[i - pixelBytes]);
     out[0] = kSubFilter;
-    if (above == nullptr) return;
+    const size_t first = std::min(pixelBytes, rowBytes);
+    if (above == nullptr) {
+        std::memcpy(sub, row, first);
+        for (size_t i = first; i < rowBytes; ++i) sub[i] = static_cast<uint8_t>(row[i] - row[i - pixelBytes]);
+        return;
+    }
     uint8_t* up = m_upRow.data();
-    for (size_t i = 0; i < rowBytes; ++i) up[i] = static_cast<uint8_t>(row[i] - above[i]);
-    if (magnitude(up, rowBytes) < magnitude(sub, rowBytes)) {
+    uint64_t subSum = 0;
+    uint64_t upSum = 0;
+    for (size_t i = 0; i < first; ++i) {
+        sub[i] = row[i];
+        up[i] = static_cast<uint8_t>(row[i] - above[i]);
+        subSum += magnitude(sub[i]);
+        upSum += magnitude(up[i]);
+    }
+    for (size_t i = first; i < rowBytes; ++i) {
+        sub[i] = static_cast<uint8_t>(row[i] - row[i - pixelBytes]);
+        up[i] = static_cast<uint8_t>(row[i] - above[i]);
+        subSum += magnitude(sub[i]);
+        upSum += magnitude(up[i]);
+    }
+    if (upSum < subSum) {
         std::memcpy(sub, up, rowBytes);
         out[0] = kUpFilter;
     }
