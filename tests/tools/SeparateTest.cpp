@@ -345,4 +345,35 @@ INSTANTIATE_TEST_SUITE_P(Splits, SeparateThreadTest,
                                            ThreadCase{"Bits16Cache", 16, true}),
                          [](const ::testing::TestParamInfo<ThreadCase>& info) { return info.param.name; });
 
+// A cache that cannot do all that was asked gets a note: 16-bit values
+// looked up at 8 bits, and a table that cannot be kept (/proc takes no
+// files, even from root) and so is built on every run.
+struct CacheNoteCase {
+    const char* name;
+    int bits;
+    bool keptFolder;
+    bool levelsNote;
+    bool notKeptNote;
+};
+
+class SeparateCacheNoteTest : public ::testing::TestWithParam<CacheNoteCase> {};
+
+TEST_P(SeparateCacheNoteTest, SaysWhatTheCacheCannotDo) {
+    const CacheNoteCase& param = GetParam();
+    ScratchFolder folder;
+    writePng(folder.path("in.png"), makeTestImage(8, 4, 3, 8));
+    const ToolResult run = separate(folder, "in.png", "HUE_PARAM_CMYK",
+                                    {"--depth", std::to_string(param.bits), "--cache", "--cache-dir",
+                                     param.keptFolder ? folder.path("") : "/proc"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("each ink has 256 levels") != std::string::npos, param.levelsNote) << run.err;
+    EXPECT_EQ(run.err.find("built again on every run") != std::string::npos, param.notKeptNote) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Notes, SeparateCacheNoteTest,
+                         ::testing::Values(CacheNoteCase{"Kept8Bit", 8, true, false, false},
+                                           CacheNoteCase{"Kept16Bit", 16, true, true, false},
+                                           CacheNoteCase{"NotKept", 8, false, false, true}),
+                         [](const ::testing::TestParamInfo<CacheNoteCase>& info) { return info.param.name; });
+
 } // namespace
