@@ -23,7 +23,7 @@ void ConvertAndCheck(CVarnel& config)
     // The library loads no configuration with more channels than the engine
     // computes; the engine is never handed one.
     const uint64_t channels = config.GetChannels();
-    if (channels > kMaxWorkChannels)
+    if (channels > kMaxChannels)
         return;
     const uint32_t count = fuzz::PixelCount();
     const std::vector<uint16_t> wide = fuzz::Pixels16();

@@ -35,9 +35,9 @@ int CountProgress(double percent, long long)
 template <typename Instance>
 void Convert(Instance& instance, long channels)
 {
-    // The engine computes at most kMaxWorkChannels channels; a configuration
+    // The engine computes at most kMaxChannels channels; a configuration
     // with more does not load.
-    if (channels < 0 || uint64_t(channels) > kMaxWorkChannels)
+    if (channels < 0 || uint64_t(channels) > kMaxChannels)
         __builtin_trap();
     const uint64_t n = uint64_t(channels);
     const uint32_t count = fuzz::PixelCount();

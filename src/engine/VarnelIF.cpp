@@ -245,7 +245,7 @@ int CVarnelIF::ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, u
     uint32_t waiting[kBatch];
     uint64_t keys[kBatch];
     unsigned pending = 0;
-    uint16_t work[kBatch][kMaxWorkChannels] = {};
+    uint16_t work[kBatch][kMaxChannels] = {};
     CVarnelColourMemory* memory = m_memory.get();
     bool lastPending = false;
 
@@ -467,7 +467,7 @@ void CVarnelIF::ComputeSlice8(ColourOf colourOf, uint8_t* out, uint32_t count) c
 {
     constexpr unsigned kBatch = CVarnelPixelPlan::kBatch;
     uint16_t batch[3 * kBatch];
-    uint16_t work[kBatch][kMaxWorkChannels] = {};
+    uint16_t work[kBatch][kMaxChannels] = {};
     for (uint32_t i = 0; i < count; i += kBatch) {
         // A short last batch repeats its last pixel.
         const unsigned pixels = unsigned(std::min<uint32_t>(kBatch, count - i));

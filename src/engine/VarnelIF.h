@@ -14,6 +14,7 @@
 // a time. Engines may share one plan (UsePlan): it is only read.
 #pragma once
 
+#include "engine/VarnelFixedPoint.h"
 #include "varnel/varnel.h"
 
 #include <cstdint>
@@ -27,10 +28,6 @@ class CVarnelColourMemory;
 class CVarnelDummyBuffer;
 class CVarnelPixelPlan;
 class KLine;
-
-// Up to this many channels are computed; further channels of a
-// configuration are written as "no ink".
-constexpr unsigned kMaxWorkChannels = 16;
 
 // An image for ProcessRegion: strides in bytes.
 struct VarnelImageDesc {
@@ -157,8 +154,8 @@ private:
     std::unique_ptr<CVarnelColourMemory> m_memory;
     unsigned m_workChannels = 0;   // min(channels, 16)
     uint64_t m_channels = 0;       // the configuration's channel count
-    uint16_t m_work[kMaxWorkChannels] = {};
-    uint16_t m_previous[kMaxWorkChannels] = {};
+    uint16_t m_work[kMaxChannels] = {};
+    uint16_t m_previous[kMaxChannels] = {};
     uint16_t m_remembered[3] = {};
     uint16_t m_rememberedValid = 0;
 };

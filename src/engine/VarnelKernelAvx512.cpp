@@ -4,13 +4,13 @@
 
 #if defined(VARNEL_LANE_KERNELS)
 void VarnelRunEightLanes(const VarnelKernelPlan& plan, const uint16_t* rgb,
-                         uint16_t (*work)[VarnelKernelPlan::kMaxChannels])
+                         uint16_t (*work)[kMaxChannels])
 {
     LaneKernel<8>::Run(plan, rgb, work);
 }
 #else
 void VarnelRunEightLanes(const VarnelKernelPlan& plan, const uint16_t* rgb,
-                         uint16_t (*work)[VarnelKernelPlan::kMaxChannels])
+                         uint16_t (*work)[kMaxChannels])
 {
     VarnelRunOneLane(plan, rgb, work);
 }

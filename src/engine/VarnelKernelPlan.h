@@ -8,6 +8,8 @@
 // after it, pixel by pixel.
 #pragma once
 
+#include "engine/VarnelFixedPoint.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -53,7 +55,6 @@ struct VarnelContactPlan {
 };
 
 struct VarnelKernelPlan {
-    static constexpr unsigned kMaxChannels = 16;
     static constexpr size_t kHueBuckets = 361;
     // Per hue bucket and mask: the segment (1 to 3) that holds the hues of
     // the bucket, with kChoiceWrapped when a hue is taken as h + 360;
@@ -102,13 +103,13 @@ bool VarnelKernelRuns(VarnelKernel kernel);
 // Each computes 8 pixels (3 values each) into work[pixel][0..15]; the
 // channels past plan.workChannels are left as they are.
 typedef void (*VarnelKernelFunction)(const VarnelKernelPlan& plan, const uint16_t* rgb,
-                                     uint16_t (*work)[VarnelKernelPlan::kMaxChannels]);
+                                     uint16_t (*work)[kMaxChannels]);
 void VarnelRunOneLane(const VarnelKernelPlan& plan, const uint16_t* rgb,
-                      uint16_t (*work)[VarnelKernelPlan::kMaxChannels]);
+                      uint16_t (*work)[kMaxChannels]);
 void VarnelRunFourLanes(const VarnelKernelPlan& plan, const uint16_t* rgb,
-                        uint16_t (*work)[VarnelKernelPlan::kMaxChannels]);
+                        uint16_t (*work)[kMaxChannels]);
 void VarnelRunEightLanes(const VarnelKernelPlan& plan, const uint16_t* rgb,
-                         uint16_t (*work)[VarnelKernelPlan::kMaxChannels]);
+                         uint16_t (*work)[kMaxChannels]);
 // One pixel, by the one-lane kernel.
 void VarnelRunOnePixel(const VarnelKernelPlan& plan, const uint16_t* rgb,
                        uint16_t* work);

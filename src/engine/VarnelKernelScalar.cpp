@@ -4,11 +4,11 @@
 
 void VarnelRunOnePixel(const VarnelKernelPlan& plan, const uint16_t* rgb, uint16_t* work)
 {
-    LaneKernel<1>::Run(plan, rgb, reinterpret_cast<uint16_t(*)[VarnelKernelPlan::kMaxChannels]>(work));
+    LaneKernel<1>::Run(plan, rgb, reinterpret_cast<uint16_t(*)[kMaxChannels]>(work));
 }
 
 void VarnelRunOneLane(const VarnelKernelPlan& plan, const uint16_t* rgb,
-                      uint16_t (*work)[VarnelKernelPlan::kMaxChannels])
+                      uint16_t (*work)[kMaxChannels])
 {
     for (unsigned p = 0; p < 8; ++p)
         LaneKernel<1>::Run(plan, rgb + 3 * p, work + p);

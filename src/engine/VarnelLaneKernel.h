@@ -15,6 +15,7 @@
 // picked by the linker for a narrower one.
 #pragma once
 
+#include "engine/VarnelFixedPoint.h"
 #include "engine/VarnelKernelPlan.h"
 
 #include <cstdint>
@@ -51,7 +52,7 @@ struct LaneKernel {
     using I = typename LaneTypes<N>::I;
     using U = typename LaneTypes<N>::U;
     using Plan = VarnelKernelPlan;
-    static constexpr unsigned kChannels = Plan::kMaxChannels;
+    static constexpr unsigned kChannels = kMaxChannels;
 
     static VARNEL_INLINE D Select(M mask, D a, D b) { return (D)(((M)a & mask) | ((M)b & ~mask)); }
     static VARNEL_INLINE U SelectU(I mask, U a, U b) { return (a & (U)mask) | (b & ~(U)mask); }
@@ -79,15 +80,13 @@ struct LaneKernel {
     // min(bound, v) and max(bound, v) as std::min and std::max give them.
     static VARNEL_INLINE D MinWith(double bound, D v) { return Select(v < bound, v, All(bound)); }
     static VARNEL_INLINE D MaxWith(double bound, D v) { return Select(bound < v, v, All(bound)); }
-    static VARNEL_INLINE U Mul(U a, U b) { return (a * b + 65535u) >> 16; }
-    static VARNEL_INLINE I SMul(I d, I s) { return (d * s + 65535) >> 16; }
 
     // The channel value of a mask at a level: inv(trunc(clamp(purity *
     // level / 65535) * 65535)).
     static VARNEL_INLINE U Ink(D purity, D level)
     {
         const D amount = MaxWith(0.0, MinWith(1.0, purity * level / 65535.0));
-        return 65535u - Truncate(amount * 65535.0);
+        return Inv(Truncate(amount * 65535.0));
     }
 
     // The crossing of a segment's line with the vertical x = h, in the
@@ -288,15 +287,15 @@ struct LaneKernel {
             if (plan.colorWithBlack == 0 || plan.colorWithBlack == 1)
                 w = I{} + 65535;
             else if (plan.colorWithBlack == 2)
-                w = (I)(65535u - maximum);
+                w = (I)Inv(maximum);
             else
                 w = (I)maximum;
             for (size_t k = 0; k < plan.contactCount; ++k) {
                 const VarnelContactPlan& contact = plan.contacts[k];
                 const U b = snapshot[contact.target];
-                const U x1 = 65535u - Mul(snapshot[contact.first], 65535u - b);
+                const U x1 = Inv(Mul(snapshot[contact.first], Inv(b)));
                 const U b1 = (b + (U)SMul(SMul((I)x1 - (I)b, s), w)) & 0xFFFFu;
-                const U y = 65535u - Mul(snapshot[contact.second], 65535u - b1);
+                const U y = Inv(Mul(snapshot[contact.second], Inv(b1)));
                 channel[contact.target] = (b1 + (U)SMul(SMul((I)y - (I)b1, s), w)) & 0xFFFFu;
             }
         }

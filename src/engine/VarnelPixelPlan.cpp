@@ -159,7 +159,7 @@ void CVarnelPixelPlan::BuildSegmentChoices()
     // of the bucket more than kEdge from its edges takes one path, found by
     // walking the segments once for a hue inside it; the edges of the
     // buckets where those values fall (kChoiceEdge) are walked.
-    constexpr size_t kRow = VarnelKernelPlan::kMaxChannels;
+    constexpr size_t kRow = kMaxChannels;
     m_segmentChoices.assign((kHueBuckets + 1) * kRow, VarnelKernelPlan::kChoiceOpen);
     for (size_t i = 0; i < m_masks.size(); ++i) {
         const VarnelMaskPlan& mask = m_masks[i];

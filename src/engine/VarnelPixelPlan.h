@@ -21,7 +21,6 @@ class CVarnelRefinement;
 
 class CVarnelPixelPlan {
 public:
-    static constexpr unsigned kMaxChannels = 16;
     // Pixels computed together by ComputeBatch.
     static constexpr unsigned kBatch = 8;
 

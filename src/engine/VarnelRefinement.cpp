@@ -1,6 +1,7 @@
 #include "engine/VarnelRefinement.h"
 
 #include "config/Varnel.h"
+#include "engine/VarnelFixedPoint.h"
 #include "stages/VarnelColorAddition.h"
 #include "stages/VarnelColorSubst.h"
 #include "stages/VarnelMasksLight.h"
@@ -11,21 +12,6 @@
 #include <cmath>
 
 namespace {
-
-inline uint32_t Inv(uint32_t x)
-{
-    return 65535u - x;
-}
-
-inline uint32_t Mul(uint32_t a, uint32_t b)
-{
-    return (a * b + 65535u) >> 16;
-}
-
-inline uint16_t Low16(uint32_t x)
-{
-    return static_cast<uint16_t>(x);
-}
 
 // trunc(percent * 65535 / 100.0) in doubles, kept to 32 bits the way an
 // unsigned 32-bit computation keeps it (percentages outside 0..100 are not

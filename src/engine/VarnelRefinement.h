@@ -22,6 +22,8 @@
 // reads or writes outside the work channels.
 #pragma once
 
+#include "engine/VarnelFixedPoint.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -33,9 +35,6 @@ class Parser;
 
 class CVarnelRefinement {
 public:
-    // The engine computes at most this many channels.
-    static constexpr unsigned kMaxChannels = 16;
-
     // Resolves, at load time, per channel the substitution item S and the
     // addition item A (the GRAY_SUBST item and the BLACK_ADD item for the
     // black channel, the items numbered after the channel otherwise), the

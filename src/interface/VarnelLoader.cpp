@@ -192,12 +192,12 @@ long CVarnelLoader::Load(Target& target, const char* nameOrPath, const char* tex
         }
         if (result == 0 && text)
             result = target.configuration->ParseText(text, long(std::strlen(text)));
-        // The engine computes at most kMaxWorkChannels channels. A larger
+        // The engine computes at most kMaxChannels channels. A larger
         // count (CHANNELS=-1 reads as 4294967295) would make a host size its
         // buffers for channels nobody computes, or overrun a buffer it
         // capped: such a configuration does not load, and the instance
         // reports 0 channels and writes nothing.
-        if (result == 0 && target.configuration->GetChannels() > kMaxWorkChannels)
+        if (result == 0 && target.configuration->GetChannels() > kMaxChannels)
             result = -1;
         if (result == 0) {
             target.progress = progress;

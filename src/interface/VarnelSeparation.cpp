@@ -158,9 +158,9 @@ int CVarnelSeparation::ReadTexts(CVarnel& configuration, const Source& source, s
         message = what + " defines no ink channels (CHANNELS= is missing or 0)";
         return VARNEL_ERROR_CONFIG;
     }
-    if (channels > kMaxWorkChannels) {
+    if (channels > kMaxChannels) {
         message = what + " defines " + std::to_string(channels) + " channels; at most " +
-                  std::to_string(kMaxWorkChannels) + " are computed";
+                  std::to_string(kMaxChannels) + " are computed";
         return VARNEL_ERROR_CONFIG;
     }
     return VARNEL_OK;
@@ -247,8 +247,8 @@ std::string CVarnelSeparation::MergedText() const
     if (!plan.AlwaysComputes())
         throw -1;
     auto agree = [&](uint32_t r, uint32_t g, uint32_t b) {
-        uint16_t expected[CVarnelPixelPlan::kMaxChannels] = {};
-        uint16_t actual[CVarnelPixelPlan::kMaxChannels] = {};
+        uint16_t expected[kMaxChannels] = {};
+        uint16_t actual[kMaxChannels] = {};
         m_plan->Compute(r, g, b, expected);
         plan.Compute(r, g, b, actual);
         return std::memcmp(expected, actual, sizeof expected) == 0;

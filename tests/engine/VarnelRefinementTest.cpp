@@ -29,7 +29,7 @@ std::vector<uint16_t> Refine(const char* text, const std::vector<uint16_t>& in, 
     if (hasWork != nullptr)
         *hasWork = refinement.HasWork();
 
-    uint16_t work[CVarnelRefinement::kMaxChannels + 4];
+    uint16_t work[kMaxChannels + 4];
     std::fill(std::begin(work), std::end(work), kGuard);
     std::copy(in.begin(), in.end(), work);
     EXPECT_EQ(refinement.Apply(work), 0);
