@@ -138,6 +138,10 @@ inline void Store(uint8_t* out, unsigned j, uint16_t v) { out[j] = Narrow(v); }
 inline void StoreNoInk(uint16_t* out, uint64_t from, uint64_t to) { std::fill(out + from, out + to, uint16_t(65535)); }
 inline void StoreNoInk(uint8_t* out, uint64_t from, uint64_t to) { std::fill(out + from, out + to, uint8_t(255)); }
 
+// A component at 16 bits: 8-bit input widens by v * 257.
+inline uint32_t Wide(uint16_t v) { return v; }
+inline uint32_t Wide(uint8_t v) { return v * 257u; }
+
 } // namespace
 
 namespace {
@@ -178,6 +182,17 @@ inline __attribute__((always_inline)) void CVarnelIF::StorePixel(Out* out, uint6
         StoreNoInk(out, m_workChannels, outStride);
 }
 
+template <typename In, typename Out>
+uint32_t CVarnelIF::StoreRepeats(const In* in, Out* out, uint64_t outStride, uint32_t count, Progress& progress)
+{
+    uint32_t i = 0;
+    for (; i < count && RepeatsRemembered(Wide(in[0]), Wide(in[1]), Wide(in[2])); ++i, in += 3, out += outStride) {
+        StorePixel(out, outStride, m_previous);
+        progress.Report(i);
+    }
+    return i;
+}
+
 template <typename Out>
 int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, uint32_t total,
                              uint32_t count, uint32_t* processed, VarnelProgressProc callback,
@@ -185,25 +200,20 @@ int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, u
 {
     Progress progress{callback, value, total, processed ? *processed : 0u};
     const bool cached = m_cache && m_cache->IsUsable();
-    uint32_t i = 0;
     if (!cached && m_plan->AlwaysComputes()) {
-        // Pixels that repeat the pixel remembered from before this call are
-        // copied from its output, which may not have come from this path.
-        for (; i < count && m_rememberedValid && in[0] == m_remembered[0] &&
-               in[1] == m_remembered[1] && in[2] == m_remembered[2];
-             ++i, in += 3, out += outStride) {
-            StorePixel(out, outStride, m_previous);
-            progress.Report(i);
-        }
+        // The pixels that repeat the pixel remembered from before this call
+        // take its result, which may not have come from this path.
+        const uint32_t i = StoreRepeats(in, out, outStride, count, progress);
+        in += 3 * uint64_t(i);
+        out += outStride * i;
         const int status = ComputePixels(in, out, outStride, i, count, progress);
         if (status == 0 && processed)
             *processed += count;
         return status;
     }
-    for (; i < count; ++i, in += 3, out += outStride) {
+    for (uint32_t i = 0; i < count; ++i, in += 3, out += outStride) {
         const uint16_t r = in[0], g = in[1], b = in[2];
-        if (m_rememberedValid && r == m_remembered[0] && g == m_remembered[1] &&
-            b == m_remembered[2]) {
+        if (RepeatsRemembered(r, g, b)) {
             std::memcpy(m_work, m_previous, sizeof m_work);
         } else if (cached) {
             const uint8_t* entry = m_cache->Lookup(Narrow(r), Narrow(g), Narrow(b));
@@ -218,10 +228,7 @@ int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, u
         }
         std::memcpy(m_previous, m_work, sizeof m_work);
         StorePixel(out, outStride, m_work);
-        m_remembered[0] = r;
-        m_remembered[1] = g;
-        m_remembered[2] = b;
-        m_rememberedValid = 65535u;
+        Remember(r, g, b);
         progress.Report(i);
     }
     if (processed)
@@ -315,8 +322,7 @@ int CVarnelIF::ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, u
         if (lastPending)
             std::memcpy(m_previous, work[pending - 1], sizeof m_previous);
     }
-    std::memcpy(m_remembered, in - 3, sizeof m_remembered);
-    m_rememberedValid = 65535u;
+    Remember(in[-3], in[-2], in[-1]);
     return 0;
 }
 
@@ -346,16 +352,9 @@ int CVarnelIF::ConvertCached8(const uint8_t* in, uint8_t* out, uint32_t total, u
     const unsigned cachedBytes = std::min<unsigned>(channels, m_cache->GetStride());
     const uint64_t stride = m_channels;
     Progress progress{callback, value, total, processed ? *processed : 0u};
-    uint32_t i = 0;
-    for (; i < count && m_rememberedValid && in[0] * 257u == m_remembered[0] &&
-           in[1] * 257u == m_remembered[1] && in[2] * 257u == m_remembered[2];
-         ++i, in += 3, out += stride) {
-        for (unsigned j = 0; j < channels; ++j)
-            out[j] = Narrow(m_previous[j]);
-        if (stride > channels)
-            StoreNoInk(out, channels, stride);
-        progress.Report(i);
-    }
+    uint32_t i = StoreRepeats(in, out, stride, count, progress);
+    in += 3 * uint64_t(i);
+    out += stride * i;
     if (i == count) {
         if (processed)
             *processed += count;
@@ -398,10 +397,7 @@ int CVarnelIF::ConvertCached8(const uint8_t* in, uint8_t* out, uint32_t total, u
     std::memset(m_previous, 0, sizeof m_previous);
     for (unsigned j = 0; j < cachedBytes; ++j)
         m_previous[j] = uint16_t(entry[j] * 257u);
-    m_remembered[0] = uint16_t(last[0] * 257u);
-    m_remembered[1] = uint16_t(last[1] * 257u);
-    m_remembered[2] = uint16_t(last[2] * 257u);
-    m_rememberedValid = 65535u;
+    Remember(uint16_t(Wide(last[0])), uint16_t(Wide(last[1])), uint16_t(Wide(last[2])));
     if (processed)
         *processed += count;
     return 0;

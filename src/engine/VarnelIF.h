@@ -130,6 +130,25 @@ private:
                       Progress& progress);
     template <typename Out>
     void StorePixel(Out* out, uint64_t outStride, const uint16_t* work) const;
+    // The remembered pixel: a pixel equal to the one before it (the last
+    // one of the previous call included) takes that one's result,
+    // m_previous, whatever path gave it. Components compare at 16 bits.
+    bool RepeatsRemembered(uint32_t r, uint32_t g, uint32_t b) const
+    {
+        return m_rememberedValid && r == m_remembered[0] && g == m_remembered[1] && b == m_remembered[2];
+    }
+    // Records the pixel whose result m_previous holds.
+    void Remember(uint16_t r, uint16_t g, uint16_t b)
+    {
+        m_remembered[0] = r;
+        m_remembered[1] = g;
+        m_remembered[2] = b;
+        m_rememberedValid = 65535u;
+    }
+    // Stores the result of the pixels at the start of in that repeat the
+    // remembered pixel; returns how many there were.
+    template <typename In, typename Out>
+    uint32_t StoreRepeats(const In* in, Out* out, uint64_t outStride, uint32_t count, Progress& progress);
     // Computes count 8-bit pixels, pixel i read by colourOf(i, rgb); reads
     // only the plan, so threads may run it on separate slices at once.
     template <typename ColourOf>
