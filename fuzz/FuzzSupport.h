@@ -47,8 +47,6 @@ inline std::vector<uint16_t> Pixels16()
     return wide;
 }
 
-inline uint8_t Narrow(uint16_t x) { return uint8_t((x * 65281u + 8388608u) >> 24); }
-
 // A folder of this process, removed at exit. Under /dev/shm where there is
 // one: the targets write a file for nearly every input, and on a disk file
 // system truncating and closing it starts a write-back each time (a tenth

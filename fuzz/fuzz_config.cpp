@@ -11,6 +11,7 @@
 #include "config/Varnel.h"
 #include "engine/VarnelIF.h"
 #include "interface/VarnelPresets.h"
+#include "varnel/separation.h"
 
 #include <cstring>
 #include <string>
@@ -46,7 +47,7 @@ void ConvertAndCheck(CVarnel& config)
         __builtin_trap();
     if (result8 == 0) {
         for (uint64_t i = 0; i < channels * count; ++i) {
-            if (out8[i] != fuzz::Narrow(out16[i]))
+            if (out8[i] != varnel_narrow(out16[i]))
                 __builtin_trap();
         }
     }

@@ -169,6 +169,16 @@ VARNEL_API int varnel_convert16(const varnel_separation *separation, const uint1
                                 size_t in_stride, uint16_t *out, size_t out_stride, size_t width,
                                 size_t height, varnel_progress_fn progress, void *user);
 
+/* A 16-bit channel value narrowed to 8 bits: value / 257 rounded to the
+ * nearest integer, computed as (value * 65281 + 2^23) >> 24 in unsigned
+ * 32-bit arithmetic. The library's 8-bit output is its 16-bit output
+ * narrowed this way: varnel_convert8 of v gives, value for value,
+ * varnel_narrow of varnel_convert16 of v * 257. */
+static inline uint8_t varnel_narrow(uint16_t value)
+{
+    return (uint8_t)(((uint32_t)value * 65281u + 8388608u) >> 24);
+}
+
 /* Checking a configuration before it is used.
  *
  * varnel_check reads a configuration the way varnel_load does and reports

@@ -6,6 +6,7 @@
 #include "engine/VarnelDummyBuffer.h"
 #include "engine/VarnelPixelPlan.h"
 #include "geometry/KLine.h"
+#include "varnel/separation.h"
 
 #include <algorithm>
 #include <atomic>
@@ -19,10 +20,7 @@
 
 namespace {
 
-// 16 to 8 bits, rounding x / 257 to the nearest integer.
-inline uint8_t Narrow(uint32_t x) { return uint8_t((x * 65281u + 8388608u) >> 24); }
-
-// Narrow on eight values at once (16 bytes are read, 16 written). With
+// varnel_narrow on eight values at once (16 bytes are read, 16 written). With
 // x * 65281 = H * 65536 + L, (x * 65281 + 2^23) >> 24 equals (H + 128) >> 8:
 // L < 65536 cannot carry past a multiple of 2^24 that H + 128 does not
 // reach. H is the high half of a 16-bit product.
@@ -35,7 +33,7 @@ inline void NarrowEight(const uint16_t* in, uint8_t* out)
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(high, high));
 #else
     for (int i = 0; i < 8; ++i)
-        out[i] = Narrow(in[i]);
+        out[i] = varnel_narrow(in[i]);
 #endif
 }
 
@@ -134,7 +132,7 @@ namespace {
 // Stores a channel value in the output's width: 16-bit as it is, 8-bit
 // narrowed. Channels past the computed ones are written as no ink.
 inline void Store(uint16_t* out, unsigned j, uint16_t v) { out[j] = v; }
-inline void Store(uint8_t* out, unsigned j, uint16_t v) { out[j] = Narrow(v); }
+inline void Store(uint8_t* out, unsigned j, uint16_t v) { out[j] = varnel_narrow(v); }
 inline void StoreNoInk(uint16_t* out, uint64_t from, uint64_t to) { std::fill(out + from, out + to, uint16_t(65535)); }
 inline void StoreNoInk(uint8_t* out, uint64_t from, uint64_t to) { std::fill(out + from, out + to, uint8_t(255)); }
 
@@ -216,7 +214,7 @@ int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, u
         if (RepeatsRemembered(r, g, b)) {
             std::memcpy(m_work, m_previous, sizeof m_work);
         } else if (cached) {
-            const uint8_t* entry = m_cache->Lookup(Narrow(r), Narrow(g), Narrow(b));
+            const uint8_t* entry = m_cache->Lookup(varnel_narrow(r), varnel_narrow(g), varnel_narrow(b));
             const unsigned bytes = std::min<unsigned>(m_workChannels, m_cache->GetStride());
             std::memset(m_work, 0, sizeof m_work);
             for (unsigned j = 0; j < bytes; ++j)
@@ -343,7 +341,8 @@ int CVarnelIF::ConvertCached8(const uint8_t* in, uint8_t* out, uint32_t total, u
                               uint32_t* processed, VarnelProgressProc callback, long long value)
 {
     // Byte for byte what widening, a cached Convert16 and narrowing give:
-    // the look-up key Narrow(v * 257) is v again, and Narrow(e * 257) is e.
+    // the look-up key varnel_narrow(v * 257) is v again, and
+    // varnel_narrow(e * 257) is e.
     // Only pixels that repeat a pixel remembered from before this call may
     // differ from their table entry (it may have been computed in full);
     // once one entry was read, a repeat gives that entry again, so the rest
@@ -610,7 +609,7 @@ int CVarnelIF::ProcessRegion(const VarnelImageDesc& source, const VarnelImageDes
             status = Convert16(pixel, values, 1, 1, &counter, nullptr, 0);
             if (status == 0) {
                 for (uint64_t j = 0; j < channels; ++j)
-                    d[j * destination.componentStride] = Narrow(values[j]);
+                    d[j * destination.componentStride] = varnel_narrow(values[j]);
             }
             s += source.rowStride;
             d += destination.rowStride;

@@ -9,6 +9,7 @@
 #include "interface/VarnelPresets.h"
 #include "stages/VarnelChannelsContact.h"
 #include "stages/VarnelMasks.h"
+#include "varnel/separation.h"
 
 #include <gtest/gtest.h>
 
@@ -494,7 +495,7 @@ TEST_P(EngineChannelCounts, EightAndSixteenBitAgreeAndStayInTheHostBuffer)
     EXPECT_EQ(0x5A, out8.back());
     EXPECT_EQ(0x5A5A, out16.back());
     for (size_t i = 0; i < size_t(count) * channels; ++i) {
-        ASSERT_EQ(out8[i], (out16[i] * 65281u + 8388608u) >> 24) << i;
+        ASSERT_EQ(out8[i], varnel_narrow(out16[i])) << i;
         if (i % channels >= 16) {
             ASSERT_EQ(255, out8[i]);
         }
@@ -531,7 +532,7 @@ TEST(Engine, EightBitEqualsSixteenBitOnWidenedInputForPresets)
         ASSERT_EQ(0, engine8.Convert8(rgb8.data(), out8.data(), count, count, &processed, nullptr, 0));
         ASSERT_EQ(0, engine16.Convert16(rgb16.data(), out16.data(), count, count, &processed, nullptr, 0));
         for (size_t i = 0; i < out8.size(); ++i)
-            ASSERT_EQ(out8[i], (out16[i] * 65281u + 8388608u) >> 24) << preset << " value " << i;
+            ASSERT_EQ(out8[i], varnel_narrow(out16[i])) << preset << " value " << i;
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
+#include <varnel/separation.h>
 
 #include <string>
 #include <vector>
@@ -40,7 +41,7 @@ std::vector<uint16_t> widen(const std::vector<uint16_t>& values) {
 
 std::vector<uint16_t> narrow(const std::vector<uint16_t>& values) {
     std::vector<uint16_t> result;
-    for (uint16_t v : values) result.push_back(static_cast<uint16_t>((v * 65281u + 8388608u) >> 24));
+    for (uint16_t v : values) result.push_back(varnel_narrow(v));
     return result;
 }
 

@@ -10,11 +10,6 @@ namespace varnel_tool {
 
 namespace {
 
-// The library's narrowing of 16-bit channel values to 8 bits.
-inline uint8_t narrow(uint16_t x) {
-    return static_cast<uint8_t>((static_cast<uint32_t>(x) * 65281u + 8388608u) >> 24);
-}
-
 // Converts pixels through the separation; a failure names the band's rows.
 template <typename Value>
 void separateBand(const varnel::Separation& separation, const Value* in, Value* out, uint32_t pixels,
@@ -113,7 +108,7 @@ void BandConverter::separate(Band& band, uint32_t pixels) {
     m_wide.resize(values);
     separateBand(m_separation, band.input.data(), m_wide.data(), pixels, band);
     uint8_t* inks = bytesOf(band.inks);
-    for (size_t i = 0; i < values; ++i) inks[i] = narrow(m_wide[i]);
+    for (size_t i = 0; i < values; ++i) inks[i] = varnel_narrow(m_wide[i]);
 }
 
 namespace {
