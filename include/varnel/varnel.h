@@ -42,6 +42,14 @@ typedef int (*VarnelProgressProc)(double percent, long long value);
  * pointer. The result is ignored. */
 typedef int (*VarnelEnumProc)(char* name, void* user);
 
+/* Statuses of the kal_ functions and of CVarnelDll. */
+#define VARNEL_STATUS_OK 0
+/* A bad argument, or a failure: missing object, unknown preset, unreadable
+ * file, a configuration that does not load. */
+#define VARNEL_STATUS_FAILED (-1)
+/* Memory could not be obtained, or a conversion failed unexpectedly. */
+#define VARNEL_STATUS_NO_MEMORY (-108)
+
 /* Flag bit 0: build or load a separation cache at the next
  * kal_SetPreferences (one table look-up per pixel afterwards). */
 #define VARNEL_FLAG_CACHE 1L

@@ -12,6 +12,7 @@
 #include "stages/VarnelMasks.h"
 #include "stages/VarnelMasksLight.h"
 #include "stages/VarnelSecondColors.h"
+#include "varnel/varnel.h"
 
 #include <Poco/DigestEngine.h>
 #include <Poco/File.h>
@@ -157,7 +158,7 @@ int CVarnel::ParseText(const char* text, long length)
     } catch (int code) {
         return code;
     } catch (...) {
-        return -1;
+        return VARNEL_STATUS_FAILED;
     }
 }
 
@@ -176,11 +177,11 @@ int CVarnel::LoadFile(const KFile& path)
             m_sourceKind = kSourceCfg;
             return LoadCfgFile(path);
         }
-        return -1;
+        return VARNEL_STATUS_FAILED;
     } catch (int code) {
         return code;
     } catch (...) {
-        return -1;
+        return VARNEL_STATUS_FAILED;
     }
 }
 
@@ -327,7 +328,8 @@ int CVarnel::ParseMaxInk(const char* text, long length)
     // the lookup yields an empty text, 0, and the clamp makes it 200 %
     // (strength 32767). A defined numeric variable would not help either:
     // it is handed out as "300.00", which the integer conversion refuses.
-    // This is the behaviour the presets have always had and is kept.
+    // So every preset separates at the 200 % limit (pinned by the golden
+    // digests of VarnelIFTest).
     std::string item;
     const int found = ReadFirstItem(text, length, "MAXINK=", item);
     if (found < 0)
@@ -344,7 +346,7 @@ int CVarnel::ParseBlackMask(const char* text, long length)
         return 0;
     SetBlackMask(static_cast<uint32_t>(ValueToInt(value)));
     if (m_masks == nullptr)
-        return -1;
+        return VARNEL_STATUS_FAILED;
 
     // An inactive mask occupies the black channel's number so that no hue
     // range drives the black channel; a mask already filed there stays.
@@ -366,7 +368,7 @@ int CVarnel::ParseBlackMask(const char* text, long length)
 int CVarnel::ParseColorSubst(const char* text, long length)
 {
     if (m_colorSubst == nullptr)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const int result = m_colorSubst->Load(text, length);
     m_colorSubstEmpty = m_colorSubst->IsEmpty() ? 1 : 0;
     return result;
@@ -375,7 +377,7 @@ int CVarnel::ParseColorSubst(const char* text, long length)
 int CVarnel::ParseColorAddition(const char* text, long length)
 {
     if (m_colorAddition == nullptr)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const int result = m_colorAddition->Load(text, length);
     m_colorAdditionEmpty = m_colorAddition->IsEmpty() ? 1 : 0;
     return result;
@@ -384,7 +386,7 @@ int CVarnel::ParseColorAddition(const char* text, long length)
 int CVarnel::ParseMasks(const char* text, long length)
 {
     if (m_masks == nullptr)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const int result = m_masks->LoadMasks(text, length);
     m_masksEmpty = m_masks->IsEmpty() ? 1 : 0;
     return result;
@@ -393,7 +395,7 @@ int CVarnel::ParseMasks(const char* text, long length)
 int CVarnel::ParseSecondColors(const char* text, long length)
 {
     if (m_secondColors == nullptr)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const int result = m_secondColors->LoadSecondColors(text, length, 0);
     m_secondColorsEmpty = m_secondColors->IsEmpty() ? 1 : 0;
     return result;
@@ -402,7 +404,7 @@ int CVarnel::ParseSecondColors(const char* text, long length)
 int CVarnel::ParseLightMasks(const char* text, long length)
 {
     if (m_lightMasks == nullptr)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const int result = m_lightMasks->Load(text, length);
     m_lightMasksEmpty = m_lightMasks->IsEmpty() ? 1 : 0;
     return result;
@@ -411,7 +413,7 @@ int CVarnel::ParseLightMasks(const char* text, long length)
 int CVarnel::ParseChannelsContact(const char* text, long length)
 {
     if (m_channelsContact == nullptr)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const int result = m_channelsContact->Load(text, length);
     m_channelsContactEmpty = m_channelsContact->IsEmpty() ? 1 : 0;
     return result;
@@ -452,12 +454,12 @@ int CVarnel::LoadCfgFile(const KFile& path)
     if (result != 0)
         return result;
     if (size < 1)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     // Zero-filled, so that the text stays terminated even when the file
     // shrank between sizing and reading.
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<size_t>(size)]());
     if (!buffer)
-        return -108;
+        return VARNEL_STATUS_NO_MEMORY;
     result = ReadFile(path, size, buffer.get());
     if (result != 0)
         return result;
@@ -469,15 +471,15 @@ int CVarnel::ReadFile(const KFile& path, long& size, char* buffer)
     // A directory opens like a file on some systems and then reads as an
     // empty text; it is no configuration and is refused.
     if (IsDirectory(path))
-        return -1;
+        return VARNEL_STATUS_FAILED;
     KFileStream stream;
     if (stream.Open(path, FOM_READBYTES) != 0)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const int fileSize = stream.GetSize();
     // A negative size is no file that can be read (a directory, a device).
     if (fileSize < 0 || fileSize == INT_MAX) {
         stream.Close();
-        return -1;
+        return VARNEL_STATUS_FAILED;
     }
     if (buffer == nullptr) {
         size = static_cast<long>(fileSize) + 1;
@@ -489,7 +491,7 @@ int CVarnel::ReadFile(const KFile& path, long& size, char* buffer)
     const long room = size - 1;
     if (room < 0) {
         stream.Close();
-        return -1;
+        return VARNEL_STATUS_FAILED;
     }
     long total = 0;
     while (total < room) {
@@ -565,7 +567,7 @@ int CVarnel::ReadFirstItem(const char* text, long length, const char* key, std::
         return 0;
     const SplitValue items(value);
     if (items.count < 1)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const char* first = items.Item(0);
     if (first[0] != '_') {
         item = first;
@@ -575,7 +577,7 @@ int CVarnel::ReadFirstItem(const char* text, long length, const char* key, std::
     // container the statement fails with -1 (reported as a result, not
     // thrown, so that no exception leaves the configuration object).
     if (m_vars == nullptr)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     char resolved[kVarLookupRoom + 1] = {};
     int room = kVarLookupRoom;
     m_vars->LookupVar(first, resolved, room);

@@ -2,6 +2,8 @@
 // by the container.
 #pragma once
 
+#include "varnel/varnel.h"
+
 #include <cstdint>
 #include <list>
 
@@ -19,7 +21,7 @@ int RunLoader(Loader load)
     } catch (int code) {
         return code;
     } catch (...) {
-        return -1;
+        return VARNEL_STATUS_FAILED;
     }
 }
 

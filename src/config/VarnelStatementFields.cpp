@@ -1,4 +1,5 @@
 #include "config/VarnelStatementFields.h"
+#include "varnel/varnel.h"
 
 int CVarnelStatementFields::Read(const std::string& value, size_t bufferSize)
 {
@@ -7,13 +8,13 @@ int CVarnelStatementFields::Read(const std::string& value, size_t bufferSize)
         field = nullptr;
     // Value, carriage return and terminating zero must fit the buffer.
     if (value.size() + 2 > bufferSize)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     m_buffer = value;
     m_buffer.push_back('\r');
     CVarnelParser parser;
     const int count = parser.Split(&m_buffer[0], m_fields, static_cast<long>(m_buffer.size()), ',');
     if (count > kMaxTokens)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     m_count = count;
     return 0;
 }

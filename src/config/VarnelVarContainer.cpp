@@ -1,6 +1,7 @@
 #include "config/VarnelVarContainer.h"
 
 #include "config/VarnelParser.h"
+#include "varnel/varnel.h"
 
 #include <Poco/NumberFormatter.h>
 
@@ -40,7 +41,7 @@ int CVarnelVarContainer::AddVar(const CVar& record)
         // A text longer than the record holds would be cut and then looked
         // up as a different value; it is refused instead.
         if (record.value.size() >= static_cast<size_t>(kVarTextRoom))
-            return -1;
+            return VARNEL_STATUS_FAILED;
         auto var = std::make_unique<CAplhaVar>();
         CopyName(var->name, record.name);
         std::memcpy(var->value, record.value.c_str(), record.value.size() + 1);
@@ -59,7 +60,7 @@ int CVarnelVarContainer::AddVar(const CVar& record)
         var.release();
         return 0;
     }
-    return -1;
+    return VARNEL_STATUS_FAILED;
 }
 
 void CVarnelVarContainer::LookupVar(const char* name, char* destination, int& room)

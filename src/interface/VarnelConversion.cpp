@@ -2,6 +2,7 @@
 
 #include "config/Varnel.h"
 #include "engine/VarnelIF.h"
+#include "varnel/varnel.h"
 
 #include <cstdint>
 #include <cstring>
@@ -18,7 +19,7 @@ long Guarded(Run run)
     } catch (int code) {
         return code;
     } catch (...) {
-        return -108;
+        return VARNEL_STATUS_NO_MEMORY;
     }
 }
 
@@ -47,7 +48,7 @@ long WithSeparateInput(CVarnelIF* engine, const Value* in, Value* out, unsigned 
         return convert(in);
     std::unique_ptr<Value[]> copy(new (std::nothrow) Value[3ull * count]);
     if (!copy)
-        return -108;
+        return VARNEL_STATUS_NO_MEMORY;
     std::memcpy(copy.get(), in, 3ull * count * sizeof(Value));
     return convert(copy.get());
 }
@@ -58,7 +59,7 @@ long CVarnelConversion::Rgb8(CVarnelIF* engine, const void* in, void* out, unsig
                              VarnelProgressProc progress, long long value)
 {
     if (!in || !out || count == 0)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     if (!engine)
         return 0;
     return Guarded([&] {
@@ -76,7 +77,7 @@ long CVarnelConversion::Rgb16(CVarnelIF* engine, const unsigned short* in, unsig
                               unsigned int count, VarnelProgressProc progress, long long value)
 {
     if (!in || !out || count == 0)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     if (!engine)
         return 0;
     return Guarded([&] {

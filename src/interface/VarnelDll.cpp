@@ -7,6 +7,7 @@
 #include "interface/VarnelLoader.h"
 #include "interface/VarnelPresets.h"
 #include "interface/VarnelTemporaryFolder.h"
+#include "varnel/varnel.h"
 
 CVarnelDll::CVarnelDll()
     : m_engine(nullptr), m_configuration(nullptr), m_temporaryFolder(), m_flags(0),
@@ -72,7 +73,7 @@ long CVarnelDll::RGB2Multichannel(unsigned char r, unsigned char g, unsigned cha
                                   unsigned char* out)
 {
     if (!out)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     unsigned char pixel[3] = {r, g, b};
     return RGB8ToMultichannel(pixel, out, 1);
 }

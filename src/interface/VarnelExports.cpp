@@ -56,10 +56,10 @@ VARNEL_API long kal_RGB2Multichannel(VarnelHandle handle, unsigned short* in, un
                                      unsigned int count)
 {
     if (!handle || !in || !out || count == 0)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     CVarnelIF* engine = Instance(handle)->GetEngine();
     if (!engine)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     // The conversion's guard keeps every exception from crossing into a C
     // host, and takes care of an output that overlaps the input.
     return CVarnelConversion::Rgb16(engine, in, out, count, nullptr, 0);

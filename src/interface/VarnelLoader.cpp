@@ -9,7 +9,7 @@
 #include "engine/VarnelCacheFile.h"
 #include "engine/VarnelIF.h"
 #include "interface/VarnelPresets.h"
-
+#include "varnel/varnel.h"
 
 #include <atomic>
 #include <cstdio>
@@ -130,7 +130,7 @@ CVarnelCacheContainer* CVarnelLoader::PrepareCache(CVarnelIF& engine, const CVar
             } catch (int code) {
                 status = code;
             } catch (...) {
-                status = -108;
+                status = VARNEL_STATUS_NO_MEMORY;
             }
             return status == 0 && written;
         });
@@ -159,7 +159,7 @@ long CVarnelLoader::Load(Target& target, const char* nameOrPath, const char* tex
                          VarnelProgressProc progress, long long value)
 {
     if (!nameOrPath)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     long result = 0;
     try {
         Unload(target.engine, target.configuration);

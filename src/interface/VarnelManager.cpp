@@ -8,6 +8,7 @@
 #include "interface/VarnelLoader.h"
 #include "interface/VarnelPresets.h"
 #include "interface/VarnelTemporaryFolder.h"
+#include "varnel/varnel.h"
 
 #include <cstring>
 
@@ -54,7 +55,7 @@ long CVarnelManager::RGB2Multichannel(unsigned char r, unsigned char g, unsigned
                                       unsigned char* out)
 {
     if (!out)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     unsigned char pixel[3] = {r, g, b};
     return RGB8ToMultichannel(pixel, out, 1);
 }

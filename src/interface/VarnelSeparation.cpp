@@ -13,6 +13,7 @@
 #include "interface/VarnelLoader.h"
 #include "interface/VarnelMergedText.h"
 #include "interface/VarnelPresets.h"
+#include "varnel/varnel.h"
 
 #include <algorithm>
 #include <cstring>
@@ -98,7 +99,7 @@ Failure ApplySource(CVarnel& configuration, const CVarnelSeparation::Source& sou
     if (extension != "CFG" && extension != "XML")
         return {VARNEL_ERROR_FILE, what + " is no configuration file (.cfg)"};
     const int result = configuration.LoadFile(KFile(KPath::FromNative(source.nameOrPath)));
-    if (result == -108)
+    if (result == VARNEL_STATUS_NO_MEMORY)
         return {VARNEL_ERROR_MEMORY, "memory ran short while reading " + what};
     if (result != 0 && configuration.GetSourceTexts().empty())
         return {VARNEL_ERROR_FILE, what + " cannot be read"};
@@ -242,10 +243,10 @@ std::string CVarnelSeparation::MergedText() const
     CVarnel reloaded;
     if (reloaded.ParseText(merged.c_str(), long(merged.size())) != 0 ||
         reloaded.GetChannels() != m_configuration->GetChannels())
-        throw -1;
+        throw VARNEL_STATUS_FAILED;
     const CVarnelPixelPlan plan(reloaded);
     if (!plan.AlwaysComputes())
-        throw -1;
+        throw VARNEL_STATUS_FAILED;
     auto agree = [&](uint32_t r, uint32_t g, uint32_t b) {
         uint16_t expected[kMaxChannels] = {};
         uint16_t actual[kMaxChannels] = {};
@@ -257,7 +258,7 @@ std::string CVarnelSeparation::MergedText() const
         for (uint32_t g = 0; g < 65536; g += 4369)
             for (uint32_t b = 0; b < 65536; b += 4369)
                 if (!agree(r, g, b))
-                    throw -1;
+                    throw VARNEL_STATUS_FAILED;
     uint32_t state = 12345u;
     for (int i = 0; i < 65536; ++i) {
         state = state * 1664525u + 1013904223u;
@@ -266,7 +267,7 @@ std::string CVarnelSeparation::MergedText() const
         const uint32_t g = state >> 16;
         state = state * 1664525u + 1013904223u;
         if (!agree(r, g, state >> 16))
-            throw -1;
+            throw VARNEL_STATUS_FAILED;
     }
     return merged;
 }
