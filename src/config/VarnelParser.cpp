@@ -3,6 +3,8 @@
 #include "base/KString.h"
 #include "config/VarnelLookupRecorder.h"
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 bool FindKey(const char* text, long length, const char* key, std::string& value)
@@ -69,9 +71,27 @@ int CVarnelParser::Split(char* text, char** tokens, long length, char separator)
     return count;
 }
 
+int32_t ReadIntegerField(const char* field, IntegerField rule)
+{
+    if (field == nullptr)
+        return 0;
+    if (rule == IntegerField::WholeDecimal)
+        return KString(std::string(field)).ToInt();
+    // strtol rather than atol: out of range it saturates instead of being
+    // undefined.
+    const long value = std::strtol(field, nullptr, 10);
+    if (rule == IntegerField::LeadingDigitsWrapped)
+        return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+    if (value > INT32_MAX)
+        return INT32_MAX;
+    if (value < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
 int32_t ValueToInt(const char* field)
 {
-    return field == nullptr ? 0 : ValueToInt(std::string(field));
+    return ReadIntegerField(field, IntegerField::WholeDecimal);
 }
 
 int32_t ValueToInt(const std::string& field)

@@ -30,9 +30,31 @@ public:
     virtual int Split(char* text, char** tokens, long length, char separator);
 };
 
-// Integer conversion of a configuration field (decimal, ',' accepted as a
-// thousands separator, anything unparsable or empty gives 0). The field is
-// handed to the string type as a counted string so that a field starting
-// with the bytes FF FE can never make the conversion read past its end.
+// The ways a configuration field is read as an integer. Each stage has its
+// own, so that the same text keeps its number; the readings differ only on
+// texts that are not plain numbers, as IntegerFieldReadings in
+// VarnelParserTest pins.
+enum class IntegerField {
+    // The whole text as a decimal number with ',' accepted as a thousands
+    // separator ("1,234" is 1234); an empty or unparsable text, or one past
+    // the 32-bit range, reads 0. Top-level settings, variables, contacts,
+    // and the fields of the table-driven stages.
+    WholeDecimal,
+    // As atol reads: leading white space, an optional sign, the digits up to
+    // the first other character ("12a" is 12), 0 without digits; past the
+    // 32-bit range, the nearest limit. Hue-mask corners.
+    LeadingDigitsClamped,
+    // As LeadingDigitsClamped up to the 64-bit range, then the low 32 bits
+    // are kept. The light mask's companion channel.
+    LeadingDigitsWrapped,
+};
+
+// A field read by rule; a missing field (null) reads 0. The field is handed
+// to the string type as a counted string so that a field starting with the
+// bytes FF FE can never make the conversion read past its end.
+int32_t ReadIntegerField(const char* field, IntegerField rule);
+
+// ReadIntegerField(field, IntegerField::WholeDecimal); the second form
+// reads a counted text, zero bytes included.
 int32_t ValueToInt(const char* field);
 int32_t ValueToInt(const std::string& field);

@@ -13,8 +13,8 @@ struct LinePoint {
 
 namespace line_walk {
 
-// Step of -1, 0 or +1 towards the end point. The 1e-7 test on the
-// difference as a double is kept as the table drawing has always made it.
+// Step of -1, 0 or +1 towards the end point: 0 when the difference, as a
+// double, is at most 1e-7 (for integers: when it is 0).
 inline int64_t StepOf(int64_t delta)
 {
     if (std::fabs(static_cast<double>(delta)) <= 1e-7)

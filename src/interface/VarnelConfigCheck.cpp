@@ -12,6 +12,7 @@
 #include "stages/VarnelMasks.h"
 #include "stages/VarnelMasksLight.h"
 #include "stages/VarnelSecondColors.h"
+#include "stages/VarnelStageLoading.h"
 
 #include <algorithm>
 #include <cctype>
@@ -139,12 +140,6 @@ bool IsWholeLeadingNumber(const char* field)
     while (*end != '\0' && static_cast<unsigned char>(*end) <= 32)
         ++end;
     return *end == '\0';
-}
-
-int32_t LeadingNumber(const char* field)
-{
-    const long value = std::strtol(field, nullptr, 10);
-    return int32_t(std::max<long>(INT32_MIN, std::min<long>(INT32_MAX, value)));
 }
 
 std::string Range(const VarnelFieldRule& field)
@@ -421,7 +416,7 @@ bool CVarnelConfigCheck::CheckField(TextState& state, size_t index, const Varnel
     case VarnelFieldKind::Expression:
         return true;
     case VarnelFieldKind::LeadingNumber:
-        number = LeadingNumber(text.c_str());
+        number = ReadIntegerField(text.c_str(), IntegerField::LeadingDigitsClamped);
         if (!IsWholeLeadingNumber(text.c_str())) {
             Add(VARNEL_FINDING_ERROR, state, index,
                 name + " " + Quoted(text) + " is not a whole number: it reads as " + std::to_string(number) + origin);

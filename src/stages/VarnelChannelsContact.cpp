@@ -3,6 +3,8 @@
 #include "base/KString.h"
 #include "config/VarnelParser.h"
 #include "config/VarnelStatementFields.h"
+#include "stages/VarnelStageLoading.h"
+#include "varnel/varnel.h"
 
 #include <cstdio>
 #include <cstring>
@@ -12,8 +14,6 @@
 namespace {
 
 constexpr int kContactValueRoom = 256;
-constexpr int kFirstContact = 0;
-constexpr int kLastContact = 15;
 
 }  // namespace
 
@@ -81,19 +81,12 @@ int CVarnelChannelsContactContainer::Load(const char* text, long length)
         if (!FindKey(text, length, "CHANNEL_CONTACT", value))
             return 0;
 
-        for (long n = kFirstContact; n <= kLastContact; ++n) {
-            char key[32];
-            std::snprintf(key, sizeof(key), "CHANNEL_CONTACT%02ld=", n);
-            if (!FindKey(text, length, key, value))
-                continue;
-            if (!IsKeyActive(text, length, KString(key)))
-                continue;
-
+        return ForEachNumberedStatement(*this, text, length, "CHANNEL_CONTACT", [this](long n, const std::string& value) {
             // Value, closing CR and zero must fit; a longer value, or more
             // fields than the table records, is refused rather than cut.
             CVarnelStatementFields fields;
             if (fields.Read(value, kContactValueRoom) != 0)
-                throw -1;
+                throw VARNEL_STATUS_FAILED;
 
             // Every active statement makes a new item, even for a target
             // that an earlier text already named. A missing field (an empty
@@ -105,11 +98,11 @@ int CVarnelChannelsContactContainer::Load(const char* text, long length)
             // The list takes the item only once the append succeeded.
             AddItem(item.get());
             item.release();
-        }
-        return 0;
+            return 0;
+        });
     } catch (int code) {
         return code;
     } catch (...) {
-        return -1;
+        return VARNEL_STATUS_FAILED;
     }
 }

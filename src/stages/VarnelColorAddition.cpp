@@ -2,7 +2,8 @@
 
 #include "base/KString.h"
 #include "config/VarnelParser.h"
-#include "stages/VarnelMasksLight.h"
+#include "stages/VarnelStageLoading.h"
+#include "varnel/varnel.h"
 
 #include <cstring>
 #include <memory>
@@ -121,20 +122,20 @@ int CVarnelColorAdditionContainer::ReadStatement(const std::string& value, uint1
 {
     CVarnelStatementFields fields;
     if (fields.Read(value, kSmallValueBuffer) != 0)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     if (!fields.Has(0))
-        return -1;
+        return VARNEL_STATUS_FAILED;
     CVarnelVarContainer* vars = GetVarContainer();
     if (vars == nullptr)
-        return -1;
+        return VARNEL_STATUS_FAILED;
 
     const int last = fields.Count() - 1;
     const int amountCount = last - 1 > 0 ? last - 1 : 0;
     if (amountCount > kAdditionAmounts)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     statement.flag = ResolveFieldText(fields.Field(last), *vars);
     if (statement.flag.size() > kFlagRoom)
-        return -1;
+        return VARNEL_STATUS_FAILED;
 
     statement.strength = ResolveFieldInt(fields.Field(0), *vars);
     // Positions past the last amount keep what the list holds.
@@ -167,7 +168,7 @@ int CVarnelColorAdditionContainer::LoadStatements(const char* text, long length)
     if (FindKey(text, length, "BLACK_ADD=", value) && IsKeyActive(text, length, KString("BLACK_ADD="))) {
         uint16_t amounts[kAdditionAmounts] = {};
         if (ReadStatement(value, amounts, statement) != 0)
-            return -1;
+            return VARNEL_STATUS_FAILED;
         CVarnelColorAdditionItem* item = FindItemByKind(0);
         if (item == nullptr) {
             auto created = std::make_unique<CVarnelColorAdditionItem>();
@@ -184,12 +185,9 @@ int CVarnelColorAdditionContainer::LoadStatements(const char* text, long length)
     // positions a statement leaves unfilled keep the amounts of the statement
     // before it.
     uint16_t amounts[kAdditionAmounts] = {};
-    for (long n = 0; n <= 15; ++n) {
-        const std::string key = NumberedKey("COLOR_ADD", n);
-        if (!FindKey(text, length, key.c_str(), value) || !IsKeyActive(text, length, KString(key)))
-            continue;
+    return ForEachNumberedStatement(*this, text, length, "COLOR_ADD", [&](long n, const std::string& value) {
         if (ReadStatement(value, amounts, statement) != 0)
-            return -1;
+            return VARNEL_STATUS_FAILED;
         CVarnelColorAdditionItem* item = FindItem(static_cast<int32_t>(n));
         if (item == nullptr) {
             auto created = std::make_unique<CVarnelColorAdditionItem>();
@@ -198,6 +196,6 @@ int CVarnelColorAdditionContainer::LoadStatements(const char* text, long length)
             created.release();
         }
         SetItem(*item, statement, amounts, 1, static_cast<int32_t>(n));
-    }
-    return 0;
+        return 0;
+    });
 }

@@ -3,7 +3,8 @@
 #include "base/KString.h"
 #include "config/VarnelParser.h"
 #include "config/VarnelVarContainer.h"
-#include "stages/VarnelMasksLight.h"
+#include "stages/VarnelStageLoading.h"
+#include "varnel/varnel.h"
 
 #include <muParser.h>
 
@@ -75,7 +76,7 @@ void CVarnelColorSubstItem::SetExpression(const std::string& expression)
     if (expression.empty())
         return;
     if (m_evaluator == nullptr)
-        throw -1;
+        throw VARNEL_STATUS_FAILED;
     m_evaluator->SetExpr(expression);
 }
 
@@ -88,7 +89,7 @@ int32_t CVarnelColorSubstItem::IsGray() const { return m_gray; }
 void CVarnelColorSubstItem::DefineVar(const std::string& name, double* value)
 {
     if (m_evaluator == nullptr)
-        throw -1;
+        throw VARNEL_STATUS_FAILED;
     m_evaluator->DefineVar(name, value);
 }
 
@@ -143,13 +144,13 @@ int CVarnelColorSubstContainer::ReadStatement(const std::string& value, Statemen
 {
     CVarnelStatementFields fields;
     if (fields.Read(value, kSmallValueBuffer) != 0)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     for (int i = 0; i < 5; ++i)
         if (!fields.Has(i))
-            return -1;
+            return VARNEL_STATUS_FAILED;
     CVarnelVarContainer* vars = GetVarContainer();
     if (vars == nullptr)
-        return -1;
+        return VARNEL_STATUS_FAILED;
 
     statement.strength = ResolveFieldInt(fields.Field(0), *vars);
     for (int j = 0; j < 3; ++j)
@@ -159,10 +160,10 @@ int CVarnelColorSubstContainer::ReadStatement(const std::string& value, Statemen
     // their rooms.
     statement.flag = ResolveFieldText(fields.Field(4), *vars);
     if (statement.flag.size() > kFlagRoom)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     statement.expression = ResolveFieldText(fields.Field(5), *vars);
     if (statement.expression.size() > kExpressionRoom)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     return 0;
 }
 
@@ -197,7 +198,7 @@ int CVarnelColorSubstContainer::LoadStatements(const char* text, long length)
     // The black channel's statement has no number and stands once.
     if (FindKey(text, length, "GRAY_SUBST=", value) && IsKeyActive(text, length, KString("GRAY_SUBST="))) {
         if (ReadStatement(value, statement) != 0)
-            return -1;
+            return VARNEL_STATUS_FAILED;
         CVarnelColorSubstItem* item = FindGrayItem(1);
         if (item == nullptr) {
             auto created = std::make_unique<CVarnelColorSubstItem>();
@@ -210,12 +211,9 @@ int CVarnelColorSubstContainer::LoadStatements(const char* text, long length)
 
     if (!FindKey(text, length, "COLOR_SUBST", value))
         return 0;
-    for (long n = 0; n <= 15; ++n) {
-        const std::string key = NumberedKey("COLOR_SUBST", n);
-        if (!FindKey(text, length, key.c_str(), value) || !IsKeyActive(text, length, KString(key)))
-            continue;
+    return ForEachNumberedStatement(*this, text, length, "COLOR_SUBST", [&](long n, const std::string& value) {
         if (ReadStatement(value, statement) != 0)
-            return -1;
+            return VARNEL_STATUS_FAILED;
         CVarnelColorSubstItem* item = FindItemByNumber(static_cast<int32_t>(n));
         if (item == nullptr) {
             auto created = std::make_unique<CVarnelColorSubstItem>();
@@ -224,6 +222,6 @@ int CVarnelColorSubstContainer::LoadStatements(const char* text, long length)
             created.release();
         }
         SetItem(*item, statement, 0, static_cast<int32_t>(n));
-    }
-    return 0;
+        return 0;
+    });
 }

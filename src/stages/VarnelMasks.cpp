@@ -4,6 +4,8 @@
 #include "config/VarnelParser.h"
 #include "config/VarnelStatementFields.h"
 #include "geometry/KSegment.h"
+#include "stages/VarnelStageLoading.h"
+#include "varnel/varnel.h"
 
 #include <cerrno>
 #include <climits>
@@ -16,23 +18,6 @@ namespace {
 
 constexpr int kMaskValueRoom = 256;
 constexpr int kMaskFields = 4;
-constexpr int kFirstMask = 0;
-constexpr int kLastMask = 15;
-
-// Hue fields are read the way atol reads them (leading white space, an
-// optional sign, digits up to the first other character, 0 without digits),
-// so "_A" or "x" give 0. strtol is used instead of atol so that an
-// out-of-range number is clamped to the 32-bit range instead of being
-// undefined.
-int32_t HueField(const char* field)
-{
-    const long value = std::strtol(field, nullptr, 10);
-    if (value > INT32_MAX)
-        return INT32_MAX;
-    if (value < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
 
 // Moves a hue one turn further on. Wrapping arithmetic keeps an absurd hue
 // near the 32-bit limit defined; sane hues are unaffected.
@@ -189,14 +174,7 @@ int CVarnelMasksContainer::LoadMasks(const char* text, long length)
         if (!FindKey(text, length, "HUEMASK", value))
             return 0;
 
-        for (long n = kFirstMask; n <= kLastMask; ++n) {
-            char key[32];
-            std::snprintf(key, sizeof(key), "HUEMASK%02ld=", n);
-            if (!FindKey(text, length, key, value))
-                continue;
-            if (!IsKeyActive(text, length, KString(key)))
-                continue;
-
+        return ForEachNumberedStatement(*this, text, length, "HUEMASK", [this](long n, const std::string& value) {
             // The value, a CR that closes its last field and the zero must
             // fit the buffer; a longer value is refused rather than cut,
             // since a cut would silently move the ramp. More fields than the
@@ -204,12 +182,12 @@ int CVarnelMasksContainer::LoadMasks(const char* text, long length)
             // cannot describe a trapezoid.
             CVarnelStatementFields fields;
             if (fields.Read(value, kMaskValueRoom) != 0 || fields.Count() < kMaskFields)
-                throw -1;
+                throw VARNEL_STATUS_FAILED;
 
             CVarnelItem* existing = GetItem(static_cast<int>(n));
             CVarnelMaskItem* item = dynamic_cast<CVarnelMaskItem*>(existing);
             if (existing != nullptr && item == nullptr)
-                throw -1;
+                throw VARNEL_STATUS_FAILED;
             if (item == nullptr) {
                 item = new CVarnelMaskItem();
                 AddItemAt(static_cast<int32_t>(n), item);
@@ -217,15 +195,15 @@ int CVarnelMasksContainer::LoadMasks(const char* text, long length)
             // An item already there (the black mask, or a mask of an earlier
             // text) is reused and keeps its active flag.
             item->SetNumber(static_cast<int32_t>(n));
-            item->SetPoint1(MaskPoint{0, HueField(fields.Field(0))});
-            item->SetPoint2(MaskPoint{65535, HueField(fields.Field(1))});
-            item->SetPoint3(MaskPoint{65535, HueField(fields.Field(2))});
-            item->SetPoint4(MaskPoint{0, HueField(fields.Field(3))});
-        }
-        return 0;
+            item->SetPoint1(MaskPoint{0, ReadIntegerField(fields.Field(0), IntegerField::LeadingDigitsClamped)});
+            item->SetPoint2(MaskPoint{65535, ReadIntegerField(fields.Field(1), IntegerField::LeadingDigitsClamped)});
+            item->SetPoint3(MaskPoint{65535, ReadIntegerField(fields.Field(2), IntegerField::LeadingDigitsClamped)});
+            item->SetPoint4(MaskPoint{0, ReadIntegerField(fields.Field(3), IntegerField::LeadingDigitsClamped)});
+            return 0;
+        });
     } catch (int code) {
         return code;
     } catch (...) {
-        return -1;
+        return VARNEL_STATUS_FAILED;
     }
 }

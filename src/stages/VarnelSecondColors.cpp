@@ -2,7 +2,8 @@
 
 #include "base/KString.h"
 #include "config/VarnelParser.h"
-#include "stages/VarnelMasksLight.h"
+#include "stages/VarnelStageLoading.h"
+#include "varnel/varnel.h"
 
 #include <cmath>
 #include <memory>
@@ -71,20 +72,17 @@ int CVarnelSecondColorsContainer::LoadStatements(const char* text, long length)
         return 0;
 
     CVarnelStatementFields fields;
-    for (long n = 0; n <= 15; ++n) {
-        const std::string key = NumberedKey("SECOND_COLOR", n);
-        if (!FindKey(text, length, key.c_str(), value) || !IsKeyActive(text, length, key.c_str()))
-            continue;
+    return ForEachNumberedStatement(*this, text, length, "SECOND_COLOR", [&](long n, const std::string& value) {
         if (fields.Read(value, kLargeValueBuffer) != 0)
-            return -1;
+            return VARNEL_STATUS_FAILED;
         for (int i = 0; i < 4; ++i)
             if (!fields.Has(i))
-                return -1;
+                return VARNEL_STATUS_FAILED;
         // Checked before an item is created, so that a failing statement
         // leaves no half-set item behind.
         CVarnelVarContainer* vars = GetVarContainer();
         if (vars == nullptr)
-            return -1;
+            return VARNEL_STATUS_FAILED;
 
         const int32_t destination = ResolveFieldInt(fields.Field(0), *vars);
         const int32_t a = ResolveFieldInt(fields.Field(1), *vars);
@@ -112,6 +110,6 @@ int CVarnelSecondColorsContainer::LoadStatements(const char* text, long length)
         item->BuildTableC(a, b);
         item->SetParam2(a);
         item->SetParam3(b);
-    }
-    return 0;
+        return 0;
+    });
 }
