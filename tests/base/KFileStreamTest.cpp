@@ -1,28 +1,19 @@
 #include "base/KFile.h"
 #include "base/KFileStream.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <Poco/File.h>
-#include <Poco/TemporaryFile.h>
-
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-// A private folder in the system's temporary folder, removed afterwards.
 class KFileStreamTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_folder = Poco::TemporaryFile::tempName() + "/";
-        Poco::File(m_folder).createDirectories();
-    }
-    void TearDown() override { Poco::File(m_folder).remove(true); }
-
-    std::string PathOf(const char* name) const { return m_folder + name; }
+    std::string PathOf(const char* name) const { return m_folder.Path() + name; }
 
     void WriteFile(const std::string& path, const std::string& bytes)
     {
@@ -32,7 +23,7 @@ protected:
         out.Close();
     }
 
-    std::string m_folder;
+    ScratchFolder m_folder;
 };
 
 TEST_F(KFileStreamTest, WriteThenReadBack)
@@ -91,8 +82,15 @@ TEST_F(KFileStreamTest, FailuresAreQuietValues)
     EXPECT_EQ(stream.Write(buffer, 4), 0);
     EXPECT_EQ(stream.GetSize(), 0);
     stream.Close();
-    EXPECT_EQ(stream.Open(KFile(m_folder.c_str()), FOM_WRITE), -1) << "a folder cannot be written";
+    EXPECT_EQ(stream.Open(KFile(m_folder.Path().c_str()), FOM_WRITE), -1) << "a folder cannot be written";
     EXPECT_EQ(stream.Open(missing, static_cast<KFileOpenMode>(9)), -1);
+
+    // A size past the int result reads 0 (a sparse file of 3 GiB).
+    const std::string huge = PathOf("huge.bin");
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, 3ull << 30);
+    ASSERT_EQ(stream.Open(KFile(huge.c_str()), FOM_READ), 0);
+    EXPECT_EQ(stream.GetSize(), 0);
 }
 
 TEST_F(KFileStreamTest, NameWithByteOrderMarkAndNonAsciiLetters)

@@ -1,5 +1,7 @@
 #include "base/KPath.h"
 
+#include "support/ReadableName.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -30,7 +32,10 @@ INSTANTIATE_TEST_SUITE_P(Names, KPathSplit,
                                            NameCase{"archive.tar.gz", "archive.tar", "gz"},
                                            NameCase{"trailing.", "trailing", ""},
                                            NameCase{"/dir/", "", ""},
-                                           NameCase{"", "", ""}));
+                                           NameCase{"", "", ""}),
+                         [](const ::testing::TestParamInfo<NameCase>& info) {
+                             return ReadableName(std::to_string(info.index) + " " + info.param.path);
+                         });
 
 TEST(KPath, SplitKeepsThePathEncoding)
 {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -268,9 +269,6 @@ TEST(KString, OtherNumberReaders)
     EXPECT_EQ(KString("-9,000,000,000").ToInt64(), -9000000000LL);
     EXPECT_EQ(KString("ff").ToHex(), 0xFFu);
     EXPECT_EQ(KString("zz").ToHex(), 0u);
-    EXPECT_DOUBLE_EQ(KString("1,234.5").ToDouble(), 1234.5);
-    EXPECT_DOUBLE_EQ(KString("1.234,5").ToDouble(',', '.'), 1234.5);
-    EXPECT_EQ(KString("1e300").ToFloat(), 0.0f);
     EXPECT_TRUE(KString("yes").ToBool());
     EXPECT_FALSE(KString("maybe").ToBool());
     EXPECT_EQ(KString("RGB ").ToFourCC(), 0x52474220u);
@@ -283,38 +281,55 @@ TEST(KString, OtherNumberReaders)
     std::vector<double> doubles;
     EXPECT_EQ(KString("0.5;1,000.25").ToDoubleList(doubles, ';'), 2u);
     EXPECT_EQ(doubles, (std::vector<double>{0.5, 1000.25}));
+    std::vector<float> floats;
+    EXPECT_EQ(KString("0.5,1e39,-2").ToFloatList(floats), 3u);
+    EXPECT_EQ(floats, (std::vector<float>{0.5f, 0.0f, -2.0f}));
 }
 
-TEST(KString, FormatNumber)
+// A float reader answers 0 where the number does not fit a float.
+TEST(KString, FloatReaders)
 {
-    KString s(std::string("x"), ENC_UTF8);
-    s.FormatNumber(300.0, 2);
-    EXPECT_EQ(s.StdString(), "300.00");
-    EXPECT_EQ(s.GetEncoding(), ENC_ANSI);
-    EXPECT_EQ(s.ToInt(), 0) << "a decimal point is not an integer";
-    EXPECT_EQ(s.FormatNumber(2.5, 0).StdString(), "3");
-    EXPECT_EQ(s.FormatNumber(1.0, -3).StdString(), "1") << "negative decimals are clipped";
-    EXPECT_EQ(s.FormatNumber(int32_t(-42)).StdString(), "-42");
-    EXPECT_EQ(s.FormatNumber(uint64_t(18446744073709551615u)).StdString(), "18446744073709551615");
-    EXPECT_EQ(s.FormatNumber(int32_t(7), 4).StdString(), "   7");
-    EXPECT_EQ(s.FormatNumber(int32_t(7), 100000).GetLength(), 48u);
-    EXPECT_EQ(s.FormatNumber(uint32_t(255), HEX_PREFIXED).StdString(), "0xFF");
-    EXPECT_EQ(s.FormatNumber(uint32_t(255), 4, HEX_PLAIN).StdString(), "00FF");
+    const struct {
+        const char* text;
+        float value;
+    } cases[] = {{"1,234.5", 1234.5f}, {"-0.25", -0.25f}, {"3.4e38", 3.4e38f}, {"3.5e38", 0.0f},
+                 {"-3.5e38", 0.0f}, {"1e-50", 0.0f}, {"abc", 0.0f}, {"", 0.0f}};
+    for (const auto& c : cases)
+        EXPECT_EQ(KString(c.text).ToFloat(), c.value) << c.text;
+    EXPECT_EQ(KString("1.234,5").ToFloat(',', '.'), 1234.5f);
+    EXPECT_EQ(KString("1.234,5").ToDouble(',', '.'), 1234.5);
 }
 
-TEST(KString, CompareFamilies)
+// SetBytes keeps a mark and normalises UTF-8 alone; SetRaw detects as the
+// std::string constructor does and assigns, so the receiver (here NFC)
+// keeps its form.
+TEST(KString, SetBytesAndSetRaw)
 {
-    KString s(std::string("Abc"), ENC_UTF8);
-    EXPECT_EQ(s.Compare("Abc"), 0);
-    EXPECT_LT(s.Compare("Abd"), 0);
-    EXPECT_GT(s.Compare(std::string("Ab")), 0);
-    EXPECT_EQ(s.Compare(KString(std::string("A\0b\0c\0", 6), ENC_UTF16LE)), 0);
-    EXPECT_EQ(s.CompareN("Abx", 2), 0);
-    EXPECT_EQ(s.CompareNoCase("aBC"), 0);
-    EXPECT_EQ(s.CompareNoCaseN(std::string("ABX"), 2), 0);
-    KString e(std::string("\xC3\xA9"), ENC_UTF8);
-    EXPECT_EQ(e.Compare("\xE9", ENC_LATIN1), 0);
-    EXPECT_EQ(e.Compare("\xE9"), 0) << "an ANSI literal is converted first";
+    const std::string marked = "\xEF\xBB\xBF" "e\xCC\x81";
+    const struct {
+        const char* name;
+        std::function<void(KString&)> set;
+        std::string text;
+        KStringEncoding encoding;
+        int32_t form;
+    } cases[] = {
+        {"bytes utf8", [&](KString& s) { s.SetBytes(marked.data(), marked.size(), ENC_UTF8); },
+         "\xEF\xBB\xBF\xC3\xA9", ENC_UTF8, FORM_NFC},
+        {"bytes latin1", [&](KString& s) { s.SetBytes(marked.data(), 4, ENC_LATIN1); }, marked.substr(0, 4),
+         ENC_LATIN1, FORM_NONE},
+        {"bytes null", [](KString& s) { s.SetBytes(nullptr, 5, ENC_LATIN9); }, "", ENC_LATIN9, FORM_NONE},
+        {"raw utf8 mark", [&](KString& s) { s.SetRaw(marked.data(), marked.size()); }, "\xC3\xA9", ENC_UTF8, FORM_NFC},
+        {"raw utf16 mark", [](KString& s) { s.SetRaw("\xFF\xFE" "a\0b\0", 6); }, std::string("a\0b\0", 4),
+         ENC_UTF16LE, FORM_NFC},
+        {"raw null", [](KString& s) { s.SetRaw(nullptr, 3); }, "", ENC_ANSI, FORM_NFC},
+    };
+    for (const auto& c : cases) {
+        KString s(std::string("old"), ENC_UTF8);
+        c.set(s);
+        EXPECT_EQ(s.StdString(), c.text) << c.name;
+        EXPECT_EQ(s.GetEncoding(), c.encoding) << c.name;
+        EXPECT_EQ(s.GetForm(), c.form) << c.name;
+    }
 }
 
 TEST(KString, SearchAndEdit)
@@ -351,31 +366,6 @@ TEST(KString, SearchAndEdit)
     EXPECT_EQ(utf16.StdString(), std::string("\0a\0b", 4));
 }
 
-TEST(KString, UriAndBase64RoundTrips)
-{
-    KString s(std::string("a b/\xC3\xA9"), ENC_UTF8);
-    s.UriEncode();
-    EXPECT_EQ(s.StdString(), "a%20b%2F%C3%A9");
-    EXPECT_TRUE(s.UriDecode());
-    EXPECT_EQ(s.StdString(), "a b/\xC3\xA9");
-    KString bad("%zz");
-    EXPECT_FALSE(bad.UriDecode());
-    EXPECT_EQ(bad.StdString(), "%zz");
-
-    KString data(std::string(100, '\xAB'));
-    std::string encoded;
-    data.Base64Encode(encoded);
-    EXPECT_EQ(encoded.find('\n'), std::string::npos);
-    data.Base64Encode();
-    EXPECT_EQ(data.StdString(), encoded);
-    EXPECT_TRUE(data.Base64Decode());
-    EXPECT_EQ(data.StdString(), std::string(100, '\xAB'));
-    KString notBase64("!!!!");
-    EXPECT_FALSE(notBase64.Base64Decode());
-    EXPECT_EQ(KString("TWFu").Base64Decode(encoded), true);
-    EXPECT_EQ(encoded, "Man");
-}
-
 TEST(KString, CharAtReachesTerminatorAndClearKeepsEncoding)
 {
     KString s(std::string("ab"), ENC_LATIN9);
@@ -395,6 +385,7 @@ TEST(KPlatform, CodePageRoundTripAndReplacement)
     EXPECT_EQ(KPlatform::Utf16ToAnsi(u"\u4E00\xD800"), "??");
     EXPECT_EQ(KPlatform::Utf8ToUtf16("a\xFF"), u"a\uFFFD");
     EXPECT_EQ(KPlatform::Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(KPlatform::Utf8ToUtf16("\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"), u"\U0001F600\U0010FFFF");
     const std::string temp = KPlatform::TempPath();
     ASSERT_FALSE(temp.empty());
     EXPECT_EQ(temp.back(), '/');

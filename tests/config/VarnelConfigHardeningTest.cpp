@@ -1,17 +1,13 @@
 // Configuration texts and files past every limit: values longer than a
 // loader's buffer, more fields than the splitter records, numbers that do
-// not fit, files that are no text. Each has one defined outcome.
-#include "base/KFile.h"
+// not fit. Each has one defined outcome (files that are no text: HostileFiles
+// in the interface tests).
 #include "config/Varnel.h"
 #include "stages/VarnelMasks.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -102,61 +98,5 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"Expressions", "COLOR_SUBST01=50,20,30,40,Y,1/0;COLOR_SUBST02=50,20,30,40,Y,(((;"
                                 "COLOR_SUBST03=50,20,30,40,Y,_NOPE*2;GRAY_SUBST=5,2,3,4,Y,nope;", 0, 0}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
-
-class HostileFiles : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("varnel_hardening_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
-    std::string Write(const std::string& name, const std::string& content)
-    {
-        const std::string path = (m_dir / name).string();
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-    std::filesystem::path m_dir;
-};
-
-TEST_F(HostileFiles, BinaryContent)
-{
-    struct Case {
-        std::string content;
-        int result;
-        uint32_t channels;
-    };
-    std::string everyByte;
-    for (int i = 0; i < 1024; ++i)
-        everyByte += char(i & 255);
-    const Case cases[] = {
-        // The text ends at its first zero byte.
-        {everyByte, 0, 0},
-        {"CHANNELS=6;" + everyByte, 0, 6},
-        // Marks of other encodings are bytes like any other.
-        {"\xFF\xFE" "CHANNELS=6;\xFF\xFE", 0, 6},
-        {"\xEF\xBB\xBF" "CHANNELS=7;", 0, 7},
-        {std::string(5000, '\xFF') + "CHANNELS=5;", 0, 5},
-    };
-    for (const Case& c : cases) {
-        CVarnel config;
-        EXPECT_EQ(c.result, config.LoadFile(KFile(Write("binary.cfg", c.content).c_str())));
-        EXPECT_EQ(c.channels, config.GetChannels());
-    }
-}
-
-TEST_F(HostileFiles, HundredMegabytes)
-{
-    std::string content = "CHANNELS=5;HUEMASK00=60,120,240,300;";
-    content.resize(100u << 20, 'x');
-    CVarnel config;
-    EXPECT_EQ(0, config.LoadFile(KFile(Write("large.cfg", content).c_str())));
-    EXPECT_EQ(5u, config.GetChannels());
-    EXPECT_EQ(1, config.GetMasks()->GetCount());
-}
 
 } // namespace

@@ -2,8 +2,11 @@
 #include "config/VarnelTransformation.h"
 #include "geometry/RasterizeLine.h"
 
+#include "support/ReadableName.h"
+
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -44,7 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
         FindKeyCase{"ROUND=12", 100, "ROUND=", true, "12"},
         // A key found beyond length still counts; its value is empty.
         FindKeyCase{"X=1;ROUND=5;", 3, "ROUND=", true, ""},
-        FindKeyCase{"ROUND=;", -1, "ROUND=", true, ""}));
+        FindKeyCase{"ROUND=;", -1, "ROUND=", true, ""}),
+    [](const ::testing::TestParamInfo<FindKeyCase>& info) {
+        return ReadableName(std::to_string(info.index) + " " + info.param.key + " in " + info.param.text);
+    });
 
 std::vector<std::string> SplitAll(std::string text, char separator, int* count = nullptr)
 {
@@ -87,12 +93,35 @@ TEST(Split, CountsFieldsBeyondTheTable)
 
 // The string type's integer rules (tested with it) apply; what is left is
 // that nothing is read as UTF-16 and that no text is no number.
-TEST(ValueToInt, FollowsTheStringConversion)
+// The three readings of an integer field side by side: they agree on
+// plain numbers and differ on the rest, and each stage keeps its own.
+TEST(IntegerFieldReadings, DifferOnlyOnWhatIsNoPlainNumber)
 {
-    EXPECT_EQ(ValueToInt("1,234"), 1234);
-    EXPECT_EQ(ValueToInt("300.00"), 0);
-    EXPECT_EQ(ValueToInt(static_cast<const char*>(nullptr)), 0);
-    EXPECT_EQ(ValueToInt("\xFF\xFE"), 0);
+    const struct {
+        const char* field;
+        int32_t whole, clamped, wrapped;
+    } cases[] = {
+        {"42", 42, 42, 42},
+        {"-7", -7, -7, -7},
+        {"1,234", 1234, 1, 1},
+        {"300.00", 0, 300, 300},
+        {" 12a", 0, 12, 12},
+        {"_A", 0, 0, 0},
+        {"", 0, 0, 0},
+        {"\xFF\xFE", 0, 0, 0},
+        {"2147483648", 0, INT32_MAX, INT32_MIN},
+        {"-2147483649", 0, INT32_MIN, INT32_MAX},
+        {"99999999999", 0, INT32_MAX, 1215752191},
+        {"99999999999999999999", 0, INT32_MAX, -1},
+        {nullptr, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const std::string name = c.field ? c.field : "null";
+        EXPECT_EQ(ReadIntegerField(c.field, IntegerField::WholeDecimal), c.whole) << name;
+        EXPECT_EQ(ValueToInt(c.field), c.whole) << name;
+        EXPECT_EQ(ReadIntegerField(c.field, IntegerField::LeadingDigitsClamped), c.clamped) << name;
+        EXPECT_EQ(ReadIntegerField(c.field, IntegerField::LeadingDigitsWrapped), c.wrapped) << name;
+    }
 }
 
 // DrawTableLine over a table prefilled with a marker, so that untouched
@@ -131,7 +160,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Points outside the table are dropped, the inside ones written.
         DrawCase{-2, 0, 2, 4, {{0, 2}, {1, 3}, {2, 4}}, 0, 10},
         DrawCase{65534, 7, 65537, 7, {{65534, 7}, {65535, 7}}, 65530, 65535},
-        DrawCase{-10, 1, -5, 1, {}, 0, 10}));
+        DrawCase{-10, 1, -5, 1, {}, 0, 10}),
+    [](const ::testing::TestParamInfo<DrawCase>& info) {
+        const DrawCase& c = info.param;
+        return ReadableName("from " + std::to_string(c.x1) + " " + std::to_string(c.y1) + " to " +
+                            std::to_string(c.x2) + " " + std::to_string(c.y2));
+    });
 
 // Long lines as the stages draw them (steep, shallow, backwards, partly
 // outside the table) must leave exactly what writing every point of the

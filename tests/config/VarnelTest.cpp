@@ -2,7 +2,11 @@
 #include "config/Varnel.h"
 #include "config/VarnelVarContainer.h"
 #include "stages/VarnelChannelsContact.h"
+#include "stages/VarnelColorAddition.h"
+#include "stages/VarnelColorSubst.h"
 #include "stages/VarnelMasks.h"
+#include "stages/VarnelMasksLight.h"
+#include "stages/VarnelSecondColors.h"
 
 #include <gtest/gtest.h>
 
@@ -206,14 +210,31 @@ TEST(Varnel, BlackMaskIsAnInactiveMask)
     EXPECT_EQ(item->GetActive(), 0);
 }
 
+// Every stage's container but the masks' is emptied.
 TEST(Varnel, ResetContainersKeepsMasksAndSettings)
 {
     CVarnel config;
     ASSERT_EQ(Parse(config, kCmykPreset), 0);
+    ASSERT_EQ(Parse(config, "HUEMASK_LIGHT00=6,50,66,Y;SECOND_COLOR01=5,50,25,Y;GRAY_SUBST=40,10,10,10,Y;"
+                            "COLOR_ADD02=40,10,20,Y;"), 0);
     config.ResetContainers();
     EXPECT_EQ(config.GetMasks()->GetCount(), 4);
     EXPECT_TRUE(config.GetChannelsContact()->IsEmpty());
+    EXPECT_TRUE(config.GetLightMasks()->IsEmpty());
+    EXPECT_TRUE(config.GetSecondColors()->IsEmpty());
+    EXPECT_TRUE(config.GetColorSubst()->IsEmpty());
+    EXPECT_TRUE(config.GetColorAddition()->IsEmpty());
     EXPECT_EQ(config.GetChannels(), 4u);
+}
+
+TEST(Varnel, ContainersCarryTheirTypeCodes)
+{
+    CVarnel config;
+    EXPECT_EQ(config.GetMasks()->GetTypeCode(), 0x5649434Eu);
+    EXPECT_EQ(config.GetLightMasks()->GetTypeCode(), 0x564D4B4Cu);
+    EXPECT_EQ(config.GetColorSubst()->GetTypeCode(), 0x56435355u);
+    EXPECT_EQ(config.GetColorAddition()->GetTypeCode(), 0x56414443u);
+    EXPECT_EQ(config.GetChannelsContact()->GetTypeCode(), 0x56434343u);
 }
 
 class LoadFileTest : public ::testing::Test {

@@ -14,6 +14,8 @@
 #include <Poco/File.h>
 #include <Poco/TemporaryFile.h>
 
+#include "support/LibraryTestHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,8 +27,6 @@
 #include <vector>
 
 namespace {
-
-char* Text(const std::string& s) { return const_cast<char*>(s.c_str()); }
 
 // A preset and an extra text that brings in every refinement stage, among
 // them an expression evaluator per instance.
@@ -214,7 +214,7 @@ TEST(Threads, TwoInstancesBuildOneCacheFile)
         threads.emplace_back([t, &folder, &loaded, &out] {
             CVarnelDll dll;
             dll.SetTemporaryFolder(Text(folder));
-            dll.SetFlags(1);
+            dll.SetFlags(VARNEL_FLAG_CACHE);
             loaded[t] = dll.SetPreferences(Text("HUE_PARAM_CMYK"), nullptr, nullptr, 0, 0, nullptr, 0);
             static const std::vector<unsigned char> rgb = Colours();
             out[t].assign(4 * rgb.size() / 3, 0);

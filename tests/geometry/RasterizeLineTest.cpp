@@ -1,5 +1,7 @@
 #include "geometry/RasterizeLine.h"
 
+#include "support/ReadableName.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -47,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         RasterCase{"single point", 0, 0, 0, 0, {{0, 0}}},
         RasterCase{"horizontal", 0, 100, 4, 100, {{0, 100}, {1, 100}, {2, 100}, {3, 100}, {4, 100}}},
         RasterCase{"backwards", 4, 2, 0, 0, {{4, 2}, {3, 1}, {2, 1}, {1, 0}, {0, 0}}},
-        RasterCase{"diagonal down", 0, 3, 3, 0, {{0, 3}, {1, 2}, {2, 1}, {3, 0}}}));
+        RasterCase{"diagonal down", 0, 3, 3, 0, {{0, 3}, {1, 2}, {2, 1}, {3, 0}}}),
+    [](const ::testing::TestParamInfo<RasterCase>& info) { return ReadableName(info.param.what); });
 
 TEST(RasterizeLineEdges, FullTableRange)
 {

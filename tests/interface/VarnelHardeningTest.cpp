@@ -1,13 +1,13 @@
 // What a careless or unlucky host can do to an instance: null and zero
 // arguments to every exported call, hostile names and files, and cache
 // files that are damaged or built by two processes at once.
-#include "base/KChecksum.h"
 #include "engine/VarnelCache.h"
 #include "varnel/VarnelDll.h"
 #include "varnel/varnel.h"
+#include "support/LibraryTestHelpers.h"
+#include "support/ScratchFolder.h"
 
 #include <Poco/File.h>
-#include <Poco/TemporaryFile.h>
 
 #include <gtest/gtest.h>
 
@@ -28,25 +28,6 @@
 #include <vector>
 
 namespace {
-
-char* Text(const std::string& s) { return const_cast<char*>(s.c_str()); }
-
-class ScratchFolder {
-public:
-    ScratchFolder() : m_path(Poco::TemporaryFile::tempName() + "/") { Poco::File(m_path).createDirectories(); }
-    ~ScratchFolder() { Poco::File(m_path).remove(true); }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-std::string CacheNameOf(const std::string& key)
-{
-    KChecksum crc;
-    crc.Update(key);
-    return std::to_string(int32_t(crc.GetValue())) + ".dat";
-}
 
 std::string ReadAll(const std::string& path)
 {
@@ -101,21 +82,23 @@ INSTANTIATE_TEST_SUITE_P(
         CallCase{"SetPreferencesNullName", [](VarnelHandle h, CVarnelDll&) { return kal_SetPreferences(h, nullptr, nullptr); }, 0},
         CallCase{"SetPreferencesNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_SetPreferences(nullptr, nullptr, nullptr); }, 0},
         CallCase{"SetFlagsZero", [](VarnelHandle h, CVarnelDll&) { return kal_SetFlags(h, 0); }, 0},
+        CallCase{"SetFlagsNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_SetFlags(nullptr, VARNEL_FLAG_CACHE); }, 0},
+        CallCase{"SetPreferencesNullHandleWithName", [](VarnelHandle, CVarnelDll&) { return kal_SetPreferences(nullptr, Text("HUE_PARAM_CMYK"), nullptr); }, 0},
         CallCase{"ChannelsNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_GetChannels(nullptr); }, 0},
-        CallCase{"ConvertNullIn", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, nullptr, g_out16, 1); }, -1},
-        CallCase{"ConvertNullOut", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, g_in16, nullptr, 1); }, -1},
-        CallCase{"ConvertZeroCount", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, g_in16, g_out16, 0); }, -1},
-        CallCase{"ConvertNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_RGB2Multichannel(nullptr, g_in16, g_out16, 1); }, -1},
+        CallCase{"ConvertNullIn", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, nullptr, g_out16, 1); }, VARNEL_STATUS_FAILED},
+        CallCase{"ConvertNullOut", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, g_in16, nullptr, 1); }, VARNEL_STATUS_FAILED},
+        CallCase{"ConvertZeroCount", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, g_in16, g_out16, 0); }, VARNEL_STATUS_FAILED},
+        CallCase{"ConvertNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_RGB2Multichannel(nullptr, g_in16, g_out16, 1); }, VARNEL_STATUS_FAILED},
         CallCase{"EndNullHandle", [](VarnelHandle, CVarnelDll&) { kal_EndVarnel(nullptr); return 0L; }, 0},
-        CallCase{"DllNullName", [](VarnelHandle, CVarnelDll& d) { return d.SetPreferences(nullptr, nullptr, nullptr, 0, 0, nullptr, 0); }, -1},
-        CallCase{"DllEmptyName", [](VarnelHandle, CVarnelDll&) { CVarnelDll o; return o.SetPreferences(Text(""), nullptr, nullptr, 0, 0, nullptr, 0) + 10 * o.GetChannels(); }, -1},
-        CallCase{"Dll8NullIn", [](VarnelHandle, CVarnelDll& d) { return d.RGB8ToMultichannel(nullptr, g_out8, 1); }, -1},
-        CallCase{"Dll8NullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB8ToMultichannel(g_in8, nullptr, 1); }, -1},
-        CallCase{"Dll8ZeroCount", [](VarnelHandle, CVarnelDll& d) { return d.RGB8ToMultichannel(g_in8, g_out8, 0); }, -1},
-        CallCase{"Dll16NullIn", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(nullptr, g_out16, 1); }, -1},
-        CallCase{"Dll16NullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(g_in16, nullptr, 1); }, -1},
-        CallCase{"Dll16ZeroCount", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(g_in16, g_out16, 0); }, -1},
-        CallCase{"DllOneColourNullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB2Multichannel(0, 0, 0, nullptr); }, -1},
+        CallCase{"DllNullName", [](VarnelHandle, CVarnelDll& d) { return d.SetPreferences(nullptr, nullptr, nullptr, 0, 0, nullptr, 0); }, VARNEL_STATUS_FAILED},
+        CallCase{"DllEmptyName", [](VarnelHandle, CVarnelDll&) { CVarnelDll o; return o.SetPreferences(Text(""), nullptr, nullptr, 0, 0, nullptr, 0) + 10 * o.GetChannels(); }, VARNEL_STATUS_FAILED},
+        CallCase{"Dll8NullIn", [](VarnelHandle, CVarnelDll& d) { return d.RGB8ToMultichannel(nullptr, g_out8, 1); }, VARNEL_STATUS_FAILED},
+        CallCase{"Dll8NullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB8ToMultichannel(g_in8, nullptr, 1); }, VARNEL_STATUS_FAILED},
+        CallCase{"Dll8ZeroCount", [](VarnelHandle, CVarnelDll& d) { return d.RGB8ToMultichannel(g_in8, g_out8, 0); }, VARNEL_STATUS_FAILED},
+        CallCase{"Dll16NullIn", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(nullptr, g_out16, 1); }, VARNEL_STATUS_FAILED},
+        CallCase{"Dll16NullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(g_in16, nullptr, 1); }, VARNEL_STATUS_FAILED},
+        CallCase{"Dll16ZeroCount", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(g_in16, g_out16, 0); }, VARNEL_STATUS_FAILED},
+        CallCase{"DllOneColourNullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB2Multichannel(0, 0, 0, nullptr); }, VARNEL_STATUS_FAILED},
         CallCase{"DllNullFolderIgnored", [](VarnelHandle, CVarnelDll& d) {
             char before[300], after[300];
             d.GetTemporaryFolder(before, sizeof before);
@@ -141,8 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- hostile names and configuration files ----
 
 // A name that starts with the bytes of a UTF-16 mark is still a zero-ended
-// 8-bit text: reading it must stop at its zero byte (these once ran on,
-// looking for a 16-bit zero, past the end of the caller's text).
+// 8-bit text: reading it stops at its zero byte, never looking for a 16-bit
+// zero past the end of the caller's text.
 TEST(HostileNames, MarkBytesInFrontOfANameStayInsideIt)
 {
     for (const char* name : {"\xFF\xFE", "\xFF\xFE" "A", "\xFF\xFE" "AB", "\xFF\xFE" "x.cfg",
@@ -151,7 +134,7 @@ TEST(HostileNames, MarkBytesInFrontOfANameStayInsideIt)
         const size_t length = std::strlen(name);
         std::vector<char> exact(name, name + length + 1);
         CVarnelDll dll;
-        EXPECT_EQ(-1, dll.SetPreferences(exact.data(), nullptr, nullptr, 0, 0, nullptr, 0)) << length;
+        EXPECT_EQ(VARNEL_STATUS_FAILED, dll.SetPreferences(exact.data(), nullptr, nullptr, 0, 0, nullptr, 0)) << length;
         EXPECT_EQ(0, dll.GetChannels());
         VarnelHandle handle = kal_InitVarnel();
         EXPECT_EQ(0, kal_SetPreferences(handle, exact.data(), nullptr));
@@ -173,33 +156,39 @@ TEST(HostileNames, DecomposedNamesReachTheirFiles)
     EXPECT_EQ(5, dll.GetChannels());
 
     dll.SetTemporaryFolder(Text(decomposed + "/"));
-    dll.SetFlags(1);
+    dll.SetFlags(VARNEL_FLAG_CACHE);
     ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYK"));
     EXPECT_TRUE(std::filesystem::exists(decomposed + "/" + CacheNameOf("HUE_PARAM_CMYK")));
     EXPECT_FALSE(std::filesystem::exists(folder.Path() + "\xC3\xA9"));
 }
 
-TEST(HostileFiles, DirectoryEmptyBinaryAndLargeConfigurationFiles)
+// Configuration files that are no text, or no file: a text ends at its
+// first zero byte, marks of any encoding are bytes like others, size is no
+// limit (one large file).
+TEST(HostileFiles, LoadAsTheirTextUpToTheFirstZero)
 {
     ScratchFolder folder;
     std::filesystem::create_directories(folder.Path() + "folder.cfg");
-    std::ofstream(folder.Path() + "empty.cfg");
-    std::string binary = "CHANNELS=6;";
+    std::string everyByte;
     for (int i = 0; i < 4096; ++i)
-        binary += char((i * 7) & 255);
-    std::ofstream(folder.Path() + "binary.cfg", std::ios::binary) << binary;
+        everyByte += char((i * 7) & 255);
     std::string large = "CHANNELS=5;";
     large.resize(100u << 20, ';');
-    std::ofstream(folder.Path() + "large.cfg", std::ios::binary) << large;
-
     struct Case {
         const char* file;
+        std::string content;  // none: the file is not written
         long result;
         long channels;
     };
-    for (const Case& c : {Case{"folder.cfg", -1, 0}, Case{"folder.cfg/", -1, 0},
-                          Case{"empty.cfg", 0, 0}, Case{"binary.cfg", 0, 6},
-                          Case{"large.cfg", 0, 5}, Case{"missing.cfg", -1, 0}}) {
+    for (const Case& c : {Case{"folder.cfg", "", VARNEL_STATUS_FAILED, 0}, Case{"folder.cfg/", "", VARNEL_STATUS_FAILED, 0},
+                          Case{"missing.cfg", "", VARNEL_STATUS_FAILED, 0}, Case{"empty.cfg", "", 0, 0},
+                          Case{"bytes.cfg", everyByte, 0, 0}, Case{"binary.cfg", "CHANNELS=6;" + everyByte, 0, 6},
+                          Case{"utf16.cfg", "\xFF\xFE" "CHANNELS=6;\xFF\xFE", 0, 6},
+                          Case{"utf8.cfg", "\xEF\xBB\xBF" "CHANNELS=7;", 0, 7},
+                          Case{"marks.cfg", std::string(5000, '\xFF') + "CHANNELS=5;", 0, 5},
+                          Case{"large.cfg", large, 0, 5}}) {
+        if (c.result == 0)
+            std::ofstream(folder.Path() + c.file, std::ios::binary) << c.content;
         CVarnelDll dll;
         EXPECT_EQ(c.result, Load(dll, folder.Path() + c.file)) << c.file;
         EXPECT_EQ(c.channels, dll.GetChannels()) << c.file;
@@ -225,7 +214,7 @@ TEST_P(ChannelLimit, EveryPathAgrees)
     const std::string file = folder.Path() + "limit.cfg";
     std::ofstream(file) << "HUEMASK00=60,120,240,300;" << GetParam().statement;
     const long expected = GetParam().channels;
-    const long status = expected == 0 ? -1 : 0;
+    const long status = expected == 0 ? VARNEL_STATUS_FAILED : VARNEL_STATUS_OK;
 
     CVarnelDll dll;
     EXPECT_EQ(status, Load(dll, "HUE_PARAM_CMYK", GetParam().statement));
@@ -248,7 +237,7 @@ TEST_P(ChannelLimit, EveryPathAgrees)
         unsigned short in16[3] = {1000, 2000, 3000};
         const long converted = kal_RGB2Multichannel(handle, in16, out16.data(), 1);
         if (expected == 0) {
-            EXPECT_EQ(-1, converted);
+            EXPECT_EQ(VARNEL_STATUS_FAILED, converted);
             EXPECT_EQ(std::vector<unsigned short>(64, 0xA5A5), out16);
         }
         kal_EndVarnel(handle);
@@ -284,7 +273,7 @@ TEST_P(OverlappingBuffers, GiveTheSameInksAsSeparateBuffers)
     static const ScratchFolder folder;
     CVarnelDll dll;
     dll.SetTemporaryFolder(Text(folder.Path()));
-    dll.SetFlags(c.cached ? 1 : 0);
+    dll.SetFlags(c.cached ? VARNEL_FLAG_CACHE : 0);
     ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYKOG"));
     VarnelHandle handle = kal_InitVarnel();
     kal_SetPreferences(handle, Text("HUE_PARAM_CMYKOG"), nullptr);
@@ -378,7 +367,7 @@ std::vector<unsigned char> SeparateCached(const std::string& folder, const std::
 {
     CVarnelDll dll;
     dll.SetTemporaryFolder(Text(folder));
-    dll.SetFlags(1);
+    dll.SetFlags(VARNEL_FLAG_CACHE);
     g_progressCalls = 0;
     EXPECT_EQ(0, Load(dll, name, nullptr, CountCalls)) << name;
     *built = g_progressCalls > 0;
@@ -572,7 +561,7 @@ TEST(CacheSharing, InstancesOfAProcessMapTheFileOnce)
         for (int i = 0; i < 3; ++i) {
             instances.emplace_back(new CVarnelDll());
             instances.back()->SetTemporaryFolder(Text(folder.Path()));
-            instances.back()->SetFlags(1);
+            instances.back()->SetFlags(VARNEL_FLAG_CACHE);
             g_progressCalls = 0;
             ASSERT_EQ(0, Load(*instances.back(), preset, nullptr, CountCalls));
             built = built || g_progressCalls > 0;
@@ -632,7 +621,7 @@ TEST(CacheFaults, ConcurrentBuildsThenATruncatedFile)
                 _exit(3);
             CVarnelDll dll;
             dll.SetTemporaryFolder(Text(folder.Path()));
-            dll.SetFlags(1);
+            dll.SetFlags(VARNEL_FLAG_CACHE);
             const bool loaded = Load(dll, preset) == 0 && dll.GetChannels() == 4;
             _exit(loaded ? 0 : 1);
         }
@@ -658,7 +647,7 @@ TEST(CacheFaults, ConcurrentBuildsThenATruncatedFile)
     g_progressCalls = 0;
     CVarnelDll dll;
     dll.SetTemporaryFolder(Text(folder.Path()));
-    dll.SetFlags(1);
+    dll.SetFlags(VARNEL_FLAG_CACHE);
     ASSERT_EQ(0, Load(dll, preset, nullptr, CountCalls));
     EXPECT_GT(g_progressCalls, 0);
     EXPECT_TRUE(ReadAll(path) == expected);
@@ -688,7 +677,7 @@ TEST(CacheFaults, LongestFolderTextAndOneTooLong)
     const char* extra = "MAXINK=250;";
     CVarnelDll dll;
     dll.SetTemporaryFolder(Text(longest));
-    dll.SetFlags(1);
+    dll.SetFlags(VARNEL_FLAG_CACHE);
     ASSERT_EQ(0, Load(dll, preset, extra));
     const std::string path = longest + CacheNameOf(std::string(preset) + "+" + extra);
     ASSERT_TRUE(Poco::File(path).exists());

@@ -1,15 +1,17 @@
 // The two instance classes and the C functions: state rules, loading,
 // the cache from name to look-up.
-#include "base/KChecksum.h"
 #include "config/Varnel.h"
 #include "engine/VarnelCache.h"
 #include "engine/VarnelIF.h"
 #include "interface/VarnelManager.h"
 #include "varnel/VarnelDll.h"
 #include "varnel/varnel.h"
+#include "support/LibraryTestHelpers.h"
+#include "support/ScratchFolder.h"
 
 #include <Poco/File.h>
-#include <Poco/TemporaryFile.h>
+
+#include "support/ReadableName.h"
 
 #include <gtest/gtest.h>
 
@@ -21,61 +23,28 @@
 
 namespace {
 
-char* Text(const char* s) { return const_cast<char*>(s); }
-
-// A fresh folder, removed with everything in it at the end of the test.
-class ScratchFolder {
-public:
-    ScratchFolder() : m_path(Poco::TemporaryFile::tempName() + "/") { Poco::File(m_path).createDirectories(); }
-    ~ScratchFolder() { Poco::File(m_path).remove(true); }
-    const std::string& Path() const { return m_path; }
-    char* CPath() { return const_cast<char*>(m_path.c_str()); }
-
-private:
-    std::string m_path;
-};
-
-std::string CacheNameOf(const std::string& key)
-{
-    KChecksum crc;
-    crc.Update(key);
-    return std::to_string(int32_t(crc.GetValue())) + ".dat";
-}
-
 long LoadDll(CVarnelDll& dll, const char* name, const char* text = nullptr,
              VarnelProgressProc progress = nullptr)
 {
     return dll.SetPreferences(Text(name), Text(text), nullptr, 0, 0, progress, 0);
 }
 
+// Nothing loaded: no channels; the C++ class answers 0 and writes nothing,
+// the C function refuses (null arguments: NullAndZeroArguments).
 TEST(Instance, FreshInstancesAreEmpty)
 {
     CVarnelDll dll;
     EXPECT_EQ(0, dll.GetChannels());
     unsigned char in[3] = {1, 2, 3}, out[8] = {7, 7, 7, 7, 7, 7, 7, 7};
-    EXPECT_EQ(0, dll.RGB8ToMultichannel(in, out, 1));
+    EXPECT_EQ(VARNEL_STATUS_OK, dll.RGB8ToMultichannel(in, out, 1));
     EXPECT_EQ(7, out[0]);
-    EXPECT_EQ(-1, dll.RGB8ToMultichannel(nullptr, out, 1));
-    EXPECT_EQ(-1, dll.RGB8ToMultichannel(in, nullptr, 1));
-    EXPECT_EQ(-1, dll.RGB8ToMultichannel(in, out, 0));
-    EXPECT_EQ(-1, dll.RGB2Multichannel(1, 2, 3, nullptr));
 
     VarnelHandle handle = kal_InitVarnel();
     ASSERT_NE(nullptr, handle);
     unsigned short in16[3] = {1, 2, 3}, out16[8] = {};
-    EXPECT_EQ(-1, kal_RGB2Multichannel(handle, in16, out16, 1));
+    EXPECT_EQ(VARNEL_STATUS_FAILED, kal_RGB2Multichannel(handle, in16, out16, 1));
     EXPECT_EQ(0, kal_GetChannels(handle));
     kal_EndVarnel(handle);
-}
-
-TEST(Instance, NullHandlesAreAccepted)
-{
-    unsigned short in16[3] = {}, out16[4] = {};
-    EXPECT_EQ(0, kal_GetChannels(nullptr));
-    EXPECT_EQ(0, kal_SetFlags(nullptr, 1));
-    EXPECT_EQ(0, kal_SetPreferences(nullptr, Text("HUE_PARAM_CMYK"), nullptr));
-    EXPECT_EQ(-1, kal_RGB2Multichannel(nullptr, in16, out16, 1));
-    kal_EndVarnel(nullptr);
 }
 
 struct LoadCase {
@@ -107,23 +76,27 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadCase{"HUE_PARAM_CMYKOG", nullptr, 0, 6},
                       LoadCase{"HUE_PARAM_CMYK", "CHANNELS=5", 0, 5},
                       LoadCase{"/some/folder/HUE_PARAM_CMYKRODG", nullptr, 0, 8},
-                      LoadCase{"HUE_PARAM_NOPE", nullptr, -1, 0},
-                      LoadCase{"hue_param_cmyk", nullptr, -1, 0},
-                      LoadCase{"HUE_PARAM_CMYK.txt", nullptr, -1, 0},
+                      LoadCase{"HUE_PARAM_NOPE", nullptr, VARNEL_STATUS_FAILED, 0},
+                      LoadCase{"hue_param_cmyk", nullptr, VARNEL_STATUS_FAILED, 0},
+                      LoadCase{"HUE_PARAM_CMYK.txt", nullptr, VARNEL_STATUS_FAILED, 0},
                       LoadCase{"HUE_PARAM_CMYK.xml", nullptr, 0, 0},
-                      LoadCase{"/no/such/file.cfg", nullptr, -1, 0},
-                      LoadCase{"HUE_PARAM_CMYK", "COLORWITHBLACK=", -1, 0},
-                      LoadCase{"HUE_PARAM_CMYK", "HUEMASK_LIGHT00=6,50,66", -1, 0}));
+                      LoadCase{"/no/such/file.cfg", nullptr, VARNEL_STATUS_FAILED, 0},
+                      LoadCase{"HUE_PARAM_CMYK", "COLORWITHBLACK=", VARNEL_STATUS_FAILED, 0},
+                      LoadCase{"HUE_PARAM_CMYK", "HUEMASK_LIGHT00=6,50,66", VARNEL_STATUS_FAILED, 0}),
+    [](const ::testing::TestParamInfo<LoadCase>& info) {
+        return ReadableName(std::to_string(info.index) + " " + info.param.name + " " +
+                            (info.param.text ? info.param.text : ""));
+    });
 
 TEST(Instance, NullNameKeepsTheLoadedConfiguration)
 {
     CVarnelDll dll;
     ASSERT_EQ(0, LoadDll(dll, "HUE_PARAM_CMYKOG"));
-    EXPECT_EQ(-1, dll.SetPreferences(nullptr, nullptr, nullptr, 0, 0, nullptr, 0));
+    EXPECT_EQ(VARNEL_STATUS_FAILED, dll.SetPreferences(nullptr, nullptr, nullptr, 0, 0, nullptr, 0));
     EXPECT_EQ(6, dll.GetChannels());
     CVarnelManager manager;
     ASSERT_EQ(0, manager.SetPreferences(Text("HUE_PARAM_CMYK"), nullptr, nullptr, 0));
-    EXPECT_EQ(-1, manager.SetPreferences(nullptr, nullptr, nullptr, 0));
+    EXPECT_EQ(VARNEL_STATUS_FAILED, manager.SetPreferences(nullptr, nullptr, nullptr, 0));
     EXPECT_EQ(4, manager.GetChannels());
 }
 
@@ -189,7 +162,7 @@ TEST(Instance, CopiesStartEmptyAndKeepTheSettings)
 {
     CVarnelDll dll;
     dll.SetTemporaryFolder(Text("/a/"));
-    dll.SetFlags(1);
+    dll.SetFlags(VARNEL_FLAG_CACHE);
     ASSERT_EQ(0, LoadDll(dll, "HUE_PARAM_CMYK"));
     CVarnelDll copy(dll);
     EXPECT_EQ(0, copy.GetChannels());
@@ -287,7 +260,7 @@ TEST_P(CacheRoundTrip, BuildLoadAndEveryColour)
     calls = 0;
     CVarnelDll loaded;
     loaded.SetTemporaryFolder(folder.CPath());
-    loaded.SetFlags(1);
+    loaded.SetFlags(VARNEL_FLAG_CACHE);
     ASSERT_EQ(0, LoadDll(loaded, preset, text, progress));
     EXPECT_EQ(0, calls);
 
@@ -321,7 +294,10 @@ INSTANTIATE_TEST_SUITE_P(
                                     "HUEMASK_LIGHT00=6,50,66,Y;SECOND_COLOR01=5,50,25,Y;"
                                     "GRAY_SUBST=40,10,10,10,Y,25*3;COLOR_SUBST04=30,0,20,10,Y;"
                                     "COLOR_ADD02=40,10,20,Y;BLACK_ADD=20,5,5,5,Y;MAXINK=250;",
-                                    VARNEL_FLAG_CACHE}));
+                                    VARNEL_FLAG_CACHE}),
+    [](const ::testing::TestParamInfo<RoundTripCase>& info) {
+        return ReadableName(std::to_string(info.index) + " " + info.param.preset);
+    });
 
 TEST(Cache, WrongSizedFilesAreRebuiltAndUnwritableFoldersWorkWithoutCache)
 {
@@ -335,7 +311,7 @@ TEST(Cache, WrongSizedFilesAreRebuiltAndUnwritableFoldersWorkWithoutCache)
         }
         CVarnelDll dll;
         dll.SetTemporaryFolder(folder.CPath());
-        dll.SetFlags(1);
+        dll.SetFlags(VARNEL_FLAG_CACHE);
         ASSERT_EQ(0, LoadDll(dll, "HUE_PARAM_CMYK"));
         EXPECT_EQ(uint64_t(4) * kCacheColours, Poco::File(path).getSize());
         unsigned char out[4];
@@ -349,7 +325,7 @@ TEST(Cache, WrongSizedFilesAreRebuiltAndUnwritableFoldersWorkWithoutCache)
     const std::string below = blocker + "/sub/";
     CVarnelDll dll;
     dll.SetTemporaryFolder(const_cast<char*>(below.c_str()));
-    dll.SetFlags(1);
+    dll.SetFlags(VARNEL_FLAG_CACHE);
     ASSERT_EQ(0, LoadDll(dll, "HUE_PARAM_CMYK", "MAXINK=250"));
     EXPECT_EQ(4, dll.GetChannels());
 }
@@ -360,7 +336,7 @@ TEST(Cache, ManagerKeysByTheArgumentAsPassedAndCreatesItsFolder)
     const std::string missing = folder.Path() + "not/yet/";
     CVarnelManager manager;
     manager.SetTemporaryFolder(const_cast<char*>(missing.c_str()));
-    manager.SetFlags(1);
+    manager.SetFlags(VARNEL_FLAG_CACHE);
     ASSERT_EQ(0, manager.SetPreferences(Text("dir/HUE_PARAM_CMYK"), Text("MAXINK=300"), nullptr, 0));
     EXPECT_TRUE(Poco::File(missing + CacheNameOf("dir/HUE_PARAM_CMYK+MAXINK=300")).exists());
     ASSERT_NE(nullptr, manager.GetEngine()->GetCacheContainer());

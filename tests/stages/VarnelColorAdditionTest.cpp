@@ -1,6 +1,8 @@
 #include "config/VarnelVarContainer.h"
 #include "stages/VarnelColorAddition.h"
 
+#include "support/ReadableName.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -50,7 +52,10 @@ TEST_P(AdditionCurveTest, CurvesBreakAtReshapedAndPlainStrength)
 // 33 is reshaped to 66 and 34 to 67; 40 to 70; 50 to 75.
 INSTANTIATE_TEST_SUITE_P(Strengths, AdditionCurveTest,
                          ::testing::Values(CurveCase{33, 22282, 43909}, CurveCase{34, 21627, 43254},
-                                           CurveCase{40, 19661, 39321}, CurveCase{50, 16384, 32768}));
+                                           CurveCase{40, 19661, 39321}, CurveCase{50, 16384, 32768}),
+                         [](const ::testing::TestParamInfo<CurveCase>& info) {
+                             return "Strength" + std::to_string(info.param.strength);
+                         });
 
 TEST(AdditionItemTest, ExtremeStrengthsGiveIdentityAndSaturation)
 {

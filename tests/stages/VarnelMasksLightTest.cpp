@@ -1,6 +1,8 @@
 #include "config/VarnelVarContainer.h"
 #include "stages/VarnelMasksLight.h"
 
+#include "support/ReadableName.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -47,7 +49,10 @@ INSTANTIATE_TEST_SUITE_P(Percentages, PercentTest,
                                            PercentCase{66, 43253, 22282}, PercentCase{100, 65535, 0},
                                            PercentCase{-1, -655, 66190},
                                            // The product no longer fits 32 bits: still defined.
-                                           PercentCase{40000, 26214000, 65535 - 26214000}));
+                                           PercentCase{40000, 26214000, 65535 - 26214000}),
+                         [](const ::testing::TestParamInfo<PercentCase>& info) {
+                             return ReadableName("percent " + std::to_string(info.param.percent));
+                         });
 
 TEST(ReshapedPercentTest, SwitchesAtOneThird)
 {

@@ -1,5 +1,5 @@
 // varnel check, and the same check in front of varnel separate.
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // varnel separate on colour-managed input: each separated pixel must be the
 // library's separation of what an explicit Little CMS transform to sRGB
 // makes of the file's pixels; the summary says what was done.
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <lcms2.h>
@@ -306,28 +306,13 @@ INSTANTIATE_TEST_SUITE_P(
                    {}, "converted from CIE Lab (D50), perceptual"}),
     [](const ::testing::TestParamInfo<ColourCase>& info) { return info.param.name; });
 
-struct ColourErrorCase {
-    const char* name;
-    std::function<void(const ScratchFolder&)> prepare;  // writes in.tif and perhaps a profile
-    std::vector<std::string> options;
-    int status;
-    const char* message;
-};
-
-class ColourErrorTest : public ::testing::TestWithParam<ColourErrorCase> {};
-
-TEST_P(ColourErrorTest, FailsWithOneLineAndNoOutput) {
-    const ColourErrorCase& param = GetParam();
-    ScratchFolder folder;
-    param.prepare(folder);
-    const std::vector<std::string> before = folder.entries();
-    std::vector<std::string> args = {"separate", folder.path("in.tif"), "-c", "HUE_PARAM_CMYK", "-o", folder.path("out.tif")};
-    for (const std::string& option : param.options) args.push_back(option[0] == '@' ? folder.path(option.substr(1)) : option);
-    const ToolResult run = runTool(args);
-    EXPECT_EQ(run.status, param.status) << run.err;
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_NE(run.err.find(param.message), std::string::npos) << run.err;
-    EXPECT_EQ(folder.entries(), before);
+// A colour-managed input that cannot be separated: prepare writes in.tif
+// and perhaps a profile.
+FailureCase colourFailure(const char* name, std::function<void(const ScratchFolder&)> prepare,
+                          std::vector<std::string> options, int status, const char* message) {
+    std::vector<std::string> args = {"@in.tif", "-c", "HUE_PARAM_CMYK", "-o", "@out.tif"};
+    args.insert(args.end(), options.begin(), options.end());
+    return {name, args, status, message, prepare};
 }
 
 void writeRgbTiff(const ScratchFolder& f, const std::string& profile) {
@@ -339,29 +324,29 @@ void writeCmykTiff(const ScratchFolder& f) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Errors, ColourErrorTest,
+    ColourErrors, SeparateFailure,
     ::testing::Values(
-        ColourErrorCase{"CmykWithoutProfile", writeCmykTiff, {}, 1, "CMYK without an ICC profile: give the profile of its press with --input-profile"},
-        ColourErrorCase{"CmykNotManaged", writeCmykTiff, {"--no-color-management"}, 1, "needs colour management"},
-        ColourErrorCase{"CorruptEmbeddedProfile", [](const ScratchFolder& f) { writeRgbTiff(f, std::string(200, 'x')); }, {}, 1,
-                        "the ICC profile embedded in"},
-        ColourErrorCase{"UnreadableProfileFile",
+        colourFailure("CmykWithoutProfile", writeCmykTiff, {}, 1, "CMYK without an ICC profile: give the profile of its press with --input-profile"),
+        colourFailure("CmykNotManaged", writeCmykTiff, {"--no-color-management"}, 1, "needs colour management"),
+        colourFailure("CorruptEmbeddedProfile", [](const ScratchFolder& f) { writeRgbTiff(f, std::string(200, 'x')); }, {}, 1,
+                        "the ICC profile embedded in"),
+        colourFailure("UnreadableProfileFile",
                         [](const ScratchFolder& f) {
                             writeRgbTiff(f, "");
                             writeFile(f.path("note.icc"), "not a profile\n");
                         },
-                        {"--input-profile", "@note.icc"}, 1, "note.icc' cannot be read as an ICC profile"},
-        ColourErrorCase{"MissingProfileFile", [](const ScratchFolder& f) { writeRgbTiff(f, ""); }, {"--input-profile", "@none.icc"}, 1,
-                        "cannot open ICC profile"},
-        ColourErrorCase{"ProfileOfAnotherSpace",
+                        {"--input-profile", "@note.icc"}, 1, "note.icc' cannot be read as an ICC profile"),
+        colourFailure("MissingProfileFile", [](const ScratchFolder& f) { writeRgbTiff(f, ""); }, {"--input-profile", "@none.icc"}, 1,
+                        "cannot open ICC profile"),
+        colourFailure("ProfileOfAnotherSpace",
                         [](const ScratchFolder& f) {
                             writeRgbTiff(f, "");
                             writeFile(f.path("cmyk.icc"), bytesOf(cmykProfile().get()));
                         },
-                        {"--input-profile", "@cmyk.icc"}, 1, "is a CMYK profile, but"},
-        ColourErrorCase{"UnknownIntent", [](const ScratchFolder& f) { writeRgbTiff(f, ""); }, {"--intent", "vivid"}, 2, "--intent must be"},
-        ColourErrorCase{"IntentWithoutManagement", [](const ScratchFolder& f) { writeRgbTiff(f, ""); },
-                        {"--intent", "relative", "--no-color-management"}, 2, "--no-color-management excludes"}),
-    [](const ::testing::TestParamInfo<ColourErrorCase>& info) { return info.param.name; });
+                        {"--input-profile", "@cmyk.icc"}, 1, "is a CMYK profile, but"),
+        colourFailure("UnknownIntent", [](const ScratchFolder& f) { writeRgbTiff(f, ""); }, {"--intent", "vivid"}, 2, "--intent must be"),
+        colourFailure("IntentWithoutManagement", [](const ScratchFolder& f) { writeRgbTiff(f, ""); },
+                        {"--intent", "relative", "--no-color-management"}, 2, "--no-color-management excludes")),
+    failureName);
 
 } // namespace

@@ -1,5 +1,5 @@
 // The informational commands: presets, show, pixel, chart, testchart, help.
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // varnel separate's ink coverage: the summary, the JSON report and the TAC
 // map, each checked against the separated TIFF it describes.
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 

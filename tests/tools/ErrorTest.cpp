@@ -1,6 +1,6 @@
 // Every way varnel separate can fail: a one-line message, a non-zero exit
 // status and nothing left behind under the requested name.
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -33,23 +33,8 @@ std::vector<std::string> snapshot(const ScratchFolder& folder) {
     return result;
 }
 
-struct ErrorCase {
-    const char* name;
-    // Arguments after "separate"; a leading '@' stands for the scratch
-    // folder, which holds in.png and in.tif (valid images), note.txt (a
-    // text file), cut.png, bad.cfg, empty.cfg, link.tif (a link to in.tif),
-    // gone.tif (a link to nothing) and fifo (a FIFO). Without "-o" every
-    // output is asked for, so that nothing may appear under any of their
-    // names.
-    std::vector<std::string> args;
-    int status;
-    const char* message;
-};
-
-class SeparateErrorTest : public ::testing::TestWithParam<ErrorCase> {};
-
-TEST_P(SeparateErrorTest, FailsCleanlyWithOneLine) {
-    const ErrorCase& param = GetParam();
+TEST_P(SeparateFailure, FailsCleanlyWithOneLine) {
+    const FailureCase& param = GetParam();
     ScratchFolder folder;
     writePng(folder.path("in.png"), makeTestImage(8, 8, 3, 8));
     writeFile(folder.path("note.txt"), "not an image\n");
@@ -61,6 +46,7 @@ TEST_P(SeparateErrorTest, FailsCleanlyWithOneLine) {
     ASSERT_EQ(symlink("in.tif", folder.path("link.tif").c_str()), 0);
     ASSERT_EQ(symlink("none.tif", folder.path("gone.tif").c_str()), 0);
     ASSERT_EQ(mkfifo(folder.path("fifo").c_str(), 0600), 0);
+    if (param.prepare) param.prepare(folder);
     const std::vector<std::string> before = snapshot(folder);
 
     std::vector<std::string> args = {"separate"};
@@ -82,74 +68,74 @@ TEST_P(SeparateErrorTest, FailsCleanlyWithOneLine) {
 const char* const kCmyk = "HUE_PARAM_CMYK";
 
 INSTANTIATE_TEST_SUITE_P(
-    Errors, SeparateErrorTest,
+    Errors, SeparateFailure,
     ::testing::Values(
-        ErrorCase{"MissingInput", {"@none.png", "-c", kCmyk}, 1, "cannot open"},
-        ErrorCase{"InputIsFolder", {"@.", "-c", kCmyk}, 1, "cannot read"},
-        ErrorCase{"UnsupportedFormat", {"@note.txt", "-c", kCmyk}, 1, "is not a PNG, TIFF or JPEG image"},
-        ErrorCase{"TruncatedInput", {"@cut.png", "-c", kCmyk}, 1, "cannot read"},
-        ErrorCase{"UnknownPreset", {"@in.png", "-c", "HUE_PARAM_CMYKX"}, 1, "unknown preset 'HUE_PARAM_CMYKX' (varnel"},
-        ErrorCase{"InksInAnotherOrder", {"@in.png", "-c", "HUE_PARAM_CMYKGO"}, 1, "did you mean HUE_PARAM_CMYKOG?"},
-        ErrorCase{"PresetInLowerCase", {"@in.png", "-c", "hue_param_cmyk"}, 1, "did you mean HUE_PARAM_CMYK?"},
-        ErrorCase{"PresetMistyped", {"@in.png", "-c", "HUE_PARM_CMYKOG"}, 1, "did you mean HUE_PARAM_CMYKOG?"},
-        ErrorCase{"ConfigurationDoesNotLoad", {"@in.png", "-c", "@bad.cfg"}, 1, "does not load"},
-        ErrorCase{"ConfigurationWithoutInks", {"@in.png", "-c", "@empty.cfg"}, 1, "defines no ink channels"},
-        ErrorCase{"MissingConfigurationFile", {"@in.png", "-c", "@none.cfg"}, 1, "cannot read configuration file"},
-        ErrorCase{"ExtraTextDoesNotLoad", {"@in.png", "-c", kCmyk, "-x", "COLORWITHBLACK=;"}, 1,
+        FailureCase{"MissingInput", {"@none.png", "-c", kCmyk}, 1, "cannot open"},
+        FailureCase{"InputIsFolder", {"@.", "-c", kCmyk}, 1, "cannot read"},
+        FailureCase{"UnsupportedFormat", {"@note.txt", "-c", kCmyk}, 1, "is not a PNG, TIFF or JPEG image"},
+        FailureCase{"TruncatedInput", {"@cut.png", "-c", kCmyk}, 1, "cannot read"},
+        FailureCase{"UnknownPreset", {"@in.png", "-c", "HUE_PARAM_CMYKX"}, 1, "unknown preset 'HUE_PARAM_CMYKX' (varnel"},
+        FailureCase{"InksInAnotherOrder", {"@in.png", "-c", "HUE_PARAM_CMYKGO"}, 1, "did you mean HUE_PARAM_CMYKOG?"},
+        FailureCase{"PresetInLowerCase", {"@in.png", "-c", "hue_param_cmyk"}, 1, "did you mean HUE_PARAM_CMYK?"},
+        FailureCase{"PresetMistyped", {"@in.png", "-c", "HUE_PARM_CMYKOG"}, 1, "did you mean HUE_PARAM_CMYKOG?"},
+        FailureCase{"ConfigurationDoesNotLoad", {"@in.png", "-c", "@bad.cfg"}, 1, "does not load"},
+        FailureCase{"ConfigurationWithoutInks", {"@in.png", "-c", "@empty.cfg"}, 1, "defines no ink channels"},
+        FailureCase{"MissingConfigurationFile", {"@in.png", "-c", "@none.cfg"}, 1, "cannot read configuration file"},
+        FailureCase{"ExtraTextDoesNotLoad", {"@in.png", "-c", kCmyk, "-x", "COLORWITHBLACK=;"}, 1,
                   "the extra text, line 1: the statement \"COLORWITHBLACK=\""},
-        ErrorCase{"OutputFolderMissing", {"@in.png", "-c", kCmyk, "-o", "@none/out.tif"}, 1, "cannot write"},
-        ErrorCase{"PlatesUnderAFile", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--plates", "@note.txt/plates"}, 1,
+        FailureCase{"OutputFolderMissing", {"@in.png", "-c", kCmyk, "-o", "@none/out.tif"}, 1, "cannot write"},
+        FailureCase{"PlatesUnderAFile", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--plates", "@note.txt/plates"}, 1,
                   "plates"},
-        ErrorCase{"ProofUnwritable", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "@none/proof.png"}, 1,
+        FailureCase{"ProofUnwritable", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "@none/proof.png"}, 1,
                   "cannot write"},
-        ErrorCase{"BadDepth", {"@in.png", "-c", kCmyk, "--depth", "12"}, 2, "--depth"},
-        ErrorCase{"BadThreads", {"@in.png", "-c", kCmyk, "--threads", "0"}, 2, "--threads"},
-        ErrorCase{"InkNamesDoNotFit", {"@in.png", "-c", kCmyk, "--ink-names", "A,B,C"}, 2, "4 inks"},
-        ErrorCase{"UnknownOption", {"@in.png", "-c", kCmyk, "--fast"}, 2, "unknown option"},
-        ErrorCase{"MissingConfig", {"@in.png", "-o", "@out.tif"}, 2, "-c CONFIG"},
-        ErrorCase{"BatchInputsShareAName", {"@in.png", "@./in.png", "-c", kCmyk, "-o", "@batch/"}, 2,
+        FailureCase{"BadDepth", {"@in.png", "-c", kCmyk, "--depth", "12"}, 2, "--depth"},
+        FailureCase{"BadThreads", {"@in.png", "-c", kCmyk, "--threads", "0"}, 2, "--threads"},
+        FailureCase{"InkNamesDoNotFit", {"@in.png", "-c", kCmyk, "--ink-names", "A,B,C"}, 2, "4 inks"},
+        FailureCase{"UnknownOption", {"@in.png", "-c", kCmyk, "--fast"}, 2, "unknown option"},
+        FailureCase{"MissingConfig", {"@in.png", "-o", "@out.tif"}, 2, "-c CONFIG"},
+        FailureCase{"BatchInputsShareAName", {"@in.png", "@./in.png", "-c", kCmyk, "-o", "@batch/"}, 2,
                   "are the same file"},
         // An output is never an input or another output, whatever its name.
-        ErrorCase{"OutputIsTheInput", {"@in.tif", "-c", kCmyk, "-o", "@./in.tif"}, 2, "is the input"},
-        ErrorCase{"OutputIsTheInputThroughALink", {"@in.tif", "-c", kCmyk, "-o", "@link.tif"}, 2, "is the input"},
-        ErrorCase{"ProofIsTheInput", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "@in.png"}, 2,
+        FailureCase{"OutputIsTheInput", {"@in.tif", "-c", kCmyk, "-o", "@./in.tif"}, 2, "is the input"},
+        FailureCase{"OutputIsTheInputThroughALink", {"@in.tif", "-c", kCmyk, "-o", "@link.tif"}, 2, "is the input"},
+        FailureCase{"ProofIsTheInput", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "@in.png"}, 2,
                   "is the input"},
-        ErrorCase{"ProofIsTheTacMap",
+        FailureCase{"ProofIsTheTacMap",
                   {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "@p.png", "--tac-map", "@./p.png"}, 2,
                   "are the same file"},
-        ErrorCase{"BatchOutputIsAnInput", {"@in.png", "@in.tif", "-c", kCmyk, "-o", "@"}, 2, "is the input"},
+        FailureCase{"BatchOutputIsAnInput", {"@in.png", "@in.tif", "-c", kCmyk, "-o", "@"}, 2, "is the input"},
         // A FIFO or device is written into or refused, never replaced.
-        ErrorCase{"TiffIntoAFifo", {"@in.png", "-c", kCmyk, "-o", "@fifo"}, 1, "it is a FIFO"},
+        FailureCase{"TiffIntoAFifo", {"@in.png", "-c", kCmyk, "-o", "@fifo"}, 1, "it is a FIFO"},
         // Every output's format follows its name, or the name is refused.
-        ErrorCase{"OutputNamesAnotherFormat", {"@in.png", "-c", kCmyk, "-o", "@e.jpg"}, 2, "must end in .tif"},
-        ErrorCase{"ProofNamesAnotherFormat", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "@p.tif"}, 2,
+        FailureCase{"OutputNamesAnotherFormat", {"@in.png", "-c", kCmyk, "-o", "@e.jpg"}, 2, "must end in .tif"},
+        FailureCase{"ProofNamesAnotherFormat", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "@p.tif"}, 2,
                   "--proof"},
-        ErrorCase{"ReportNamesAnotherFormat", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--report", "@r.txt"}, 2,
+        FailureCase{"ReportNamesAnotherFormat", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--report", "@r.txt"}, 2,
                   "must end in .json"},
-        ErrorCase{"FormatDisagreesWithName", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--format", "psd"}, 2,
+        FailureCase{"FormatDisagreesWithName", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--format", "psd"}, 2,
                   "disagree"},
         // The system's reason, with the output's own name.
-        ErrorCase{"ProofOnAFullDisk", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "/dev/full"}, 1,
+        FailureCase{"ProofOnAFullDisk", {"@in.png", "-c", kCmyk, "-o", "@out.tif", "--proof", "/dev/full"}, 1,
                   "cannot write '/dev/full': No space left on device"},
-        ErrorCase{"PageOfAPng", {"@in.png", "-c", kCmyk, "--page", "2"}, 1, "has no page 2"},
-        ErrorCase{"PageBeyondTheTiff", {"@in.tif", "-c", kCmyk, "--page", "2"}, 1, "has no page 2"},
+        FailureCase{"PageOfAPng", {"@in.png", "-c", kCmyk, "--page", "2"}, 1, "has no page 2"},
+        FailureCase{"PageBeyondTheTiff", {"@in.tif", "-c", kCmyk, "--page", "2"}, 1, "has no page 2"},
         // Options that cannot take effect are refused.
-        ErrorCase{"CacheDirWithoutCache", {"@in.png", "-c", kCmyk, "--cache-dir", "@"}, 2, "applies only with --cache"},
-        ErrorCase{"CompressionOfAPsd", {"@in.png", "-c", kCmyk, "-o", "@out.psd", "--level", "3"}, 2,
+        FailureCase{"CacheDirWithoutCache", {"@in.png", "-c", kCmyk, "--cache-dir", "@"}, 2, "applies only with --cache"},
+        FailureCase{"CompressionOfAPsd", {"@in.png", "-c", kCmyk, "-o", "@out.psd", "--level", "3"}, 2,
                   "apply only to TIFF"},
-        ErrorCase{"OutputIsADanglingLink", {"@in.png", "-c", kCmyk, "-o", "@gone.tif"}, 1,
+        FailureCase{"OutputIsADanglingLink", {"@in.png", "-c", kCmyk, "-o", "@gone.tif"}, 1,
                   "a link to a file that does not exist"},
-        ErrorCase{"BadTacLimit", {"@in.png", "-c", kCmyk, "--tac-limit", "0"}, 2, "--tac-limit"},
-        ErrorCase{"UnknownCompression", {"@in.png", "-c", kCmyk, "--compression", "jpeg"}, 2, "--compression"},
-        ErrorCase{"LevelOutOfRange", {"@in.png", "-c", kCmyk, "--level", "13"}, 2, "--level"},
-        ErrorCase{"InkColorsDoNotFit", {"@in.png", "-c", kCmyk, "--ink-colors", "ff0000,00ff00"}, 2, "4 inks"},
-        ErrorCase{"InkColorNotHex", {"@in.png", "-c", kCmyk, "--ink-colors", "ff0000,00ff00,0000ff,black"}, 2,
+        FailureCase{"BadTacLimit", {"@in.png", "-c", kCmyk, "--tac-limit", "0"}, 2, "--tac-limit"},
+        FailureCase{"UnknownCompression", {"@in.png", "-c", kCmyk, "--compression", "jpeg"}, 2, "--compression"},
+        FailureCase{"LevelOutOfRange", {"@in.png", "-c", kCmyk, "--level", "13"}, 2, "--level"},
+        FailureCase{"InkColorsDoNotFit", {"@in.png", "-c", kCmyk, "--ink-colors", "ff0000,00ff00"}, 2, "4 inks"},
+        FailureCase{"InkColorNotHex", {"@in.png", "-c", kCmyk, "--ink-colors", "ff0000,00ff00,0000ff,black"}, 2,
                   "'black' is not a colour"},
-        ErrorCase{"UnknownBigTiff", {"@in.png", "-c", kCmyk, "--bigtiff", "maybe"}, 2, "--bigtiff"},
-        ErrorCase{"UnknownFormat", {"@in.png", "-c", kCmyk, "--format", "pdf"}, 2, "--format"},
-        ErrorCase{"LevelWithoutOne", {"@in.png", "-c", kCmyk, "--compression", "lzw", "--level", "2"}, 2,
+        FailureCase{"UnknownBigTiff", {"@in.png", "-c", kCmyk, "--bigtiff", "maybe"}, 2, "--bigtiff"},
+        FailureCase{"UnknownFormat", {"@in.png", "-c", kCmyk, "--format", "pdf"}, 2, "--format"},
+        FailureCase{"LevelWithoutOne", {"@in.png", "-c", kCmyk, "--compression", "lzw", "--level", "2"}, 2,
                   "--level applies only"}),
-    [](const ::testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
+    failureName);
 
 TEST(SeparateInterrupt, LeavesNoFileBehind) {
     ScratchFolder folder;

@@ -2,7 +2,7 @@
 // a hostile file gets one clear line and a non-zero exit and leaves no file
 // behind; a valid layout separates exactly like the same pixels in a plain
 // PNG.
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <jpeglib.h>
@@ -84,33 +84,11 @@ std::string cut(const std::string& bytes) {
 
 // ---------------------------------------------------------------------------
 
-struct HostileCase {
-    const char* name;
-    const char* file;
-    // Writes the hostile file into the folder under file.
-    std::function<void(const ScratchFolder&, const std::string& path)> make;
-    const char* message;
-};
-
-class HostileImageTest : public ::testing::TestWithParam<HostileCase> {};
-
-TEST_P(HostileImageTest, RefusedWithOneLineAndNoOutput) {
-    const HostileCase& param = GetParam();
-    ScratchFolder folder;
-    param.make(folder, folder.path(param.file));
-    const std::vector<std::string> before = folder.entries();
-    const ToolResult run = runTool({"separate", folder.path(param.file), "-c", "HUE_PARAM_CMYK", "-o",
-                                    folder.path("out.tif"), "--plates", folder.path("plates"), "--proof",
-                                    folder.path("proof.png")});
-    EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_EQ(run.err.rfind("varnel: cannot read '" + folder.path(param.file) + "': ", 0), 0u) << run.err;
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_NE(run.err.find(param.message), std::string::npos) << run.err;
-    EXPECT_EQ(folder.entries(), before);
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    writeFile(path, bytes);
+// An input file that the reader refuses, made by make under file.
+FailureCase hostile(const char* name, const char* file,
+                    std::function<void(const ScratchFolder&, const std::string& path)> make, const char* message) {
+    return {name, {std::string("@") + file, "-c", "HUE_PARAM_CMYK"}, 1, message,
+            [file, make](const ScratchFolder& f) { make(f, f.path(file)); }};
 }
 
 TiffLayout layoutOf(int bits, int photometric, int sampleFormat = SAMPLEFORMAT_UINT) {
@@ -124,43 +102,43 @@ TiffLayout layoutOf(int bits, int photometric, int sampleFormat = SAMPLEFORMAT_U
 const Image kSmall = makeTestImage(19, 11, 3, 8);
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, HostileImageTest,
+    Images, SeparateFailure,
     ::testing::Values(
-        HostileCase{"TruncatedPng", "in.png",
+        hostile("TruncatedPng", "in.png",
                     [](const ScratchFolder& f, const std::string& path) {
                         writePng(f.path("whole.png"), kSmall);
-                        writeBytes(path, cut(readFile(f.path("whole.png"))));
+                        writeFile(path, cut(readFile(f.path("whole.png"))));
                     },
-                    "Read Error"},
-        HostileCase{"TruncatedTiff", "in.tif",
+                    "Read Error"),
+        hostile("TruncatedTiff", "in.tif",
                     [](const ScratchFolder& f, const std::string& path) {
                         writeTiff(f.path("whole.tif"), kSmall);
-                        writeBytes(path, cut(readFile(f.path("whole.tif"))));
+                        writeFile(path, cut(readFile(f.path("whole.tif"))));
                     },
-                    "TIFF"},
-        HostileCase{"TruncatedJpeg", "in.jpg",
-                    [](const ScratchFolder&, const std::string& path) { writeBytes(path, cut(jpegBytes(kSmall, false))); },
-                    "Premature end of JPEG file"},
+                    "TIFF"),
+        hostile("TruncatedJpeg", "in.jpg",
+                    [](const ScratchFolder&, const std::string& path) { writeFile(path, cut(jpegBytes(kSmall, false))); },
+                    "Premature end of JPEG file"),
         // Rows are streamed: the claim alone allocates nothing, the data
         // ends after a few rows.
-        HostileCase{"GigapixelPng", "in.png",
-                    [](const ScratchFolder&, const std::string& path) { writeBytes(path, claimingPng(100000, 100000, false)); },
-                    "Not enough image data"},
-        HostileCase{"GigapixelInterlacedPng", "in.png",
-                    [](const ScratchFolder&, const std::string& path) { writeBytes(path, claimingPng(100000, 100000, true)); },
-                    "interlaced and needs 28610 MiB at once"},
-        HostileCase{"TooWidePng", "in.png",
-                    [](const ScratchFolder&, const std::string& path) { writeBytes(path, claimingPng(2000000, 1, false)); },
-                    "2000000 pixels wide"},
-        HostileCase{"GigapixelProgressiveJpeg", "in.jpg",
+        hostile("GigapixelPng", "in.png",
+                    [](const ScratchFolder&, const std::string& path) { writeFile(path, claimingPng(100000, 100000, false)); },
+                    "Not enough image data"),
+        hostile("GigapixelInterlacedPng", "in.png",
+                    [](const ScratchFolder&, const std::string& path) { writeFile(path, claimingPng(100000, 100000, true)); },
+                    "interlaced and needs 28610 MiB at once"),
+        hostile("TooWidePng", "in.png",
+                    [](const ScratchFolder&, const std::string& path) { writeFile(path, claimingPng(2000000, 1, false)); },
+                    "2000000 pixels wide"),
+        hostile("GigapixelProgressiveJpeg", "in.jpg",
                     [](const ScratchFolder&, const std::string& path) {
                         std::string bytes = jpegBytes(kSmall, true);
                         const size_t sof = bytes.find("\xFF\xC2");
                         bytes.replace(sof + 5, 4, "\xFD\xE8\xFD\xE8");  // 65000 x 65000
-                        writeBytes(path, bytes);
+                        writeFile(path, bytes);
                     },
-                    "progressive and needs"},
-        HostileCase{"GigapixelTiff", "in.tif",
+                    "progressive and needs"),
+        hostile("GigapixelTiff", "in.tif",
                     [](const ScratchFolder&, const std::string& path) {
                         TIFF* tiff = TIFFOpen(path.c_str(), "w");
                         TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 100000);
@@ -173,8 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
                         TIFFWriteRawStrip(tiff, 0, const_cast<char*>(row.data()), static_cast<tmsize_t>(row.size()));
                         TIFFClose(tiff);
                     },
-                    "Read error"},
-        HostileCase{"WrongStripSize", "in.tif",
+                    "Read error"),
+        hostile("WrongStripSize", "in.tif",
                     [](const ScratchFolder&, const std::string& path) {
                         TIFF* tiff = TIFFOpen(path.c_str(), "w");
                         TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 20);
@@ -188,38 +166,38 @@ INSTANTIATE_TEST_SUITE_P(
                             TIFFWriteRawStrip(tiff, s, const_cast<char*>(strip.data()), static_cast<tmsize_t>(strip.size()));
                         TIFFClose(tiff);
                     },
-                    "got 328 bytes, expected 600"},
-        HostileCase{"Bits32Tiff", "in.tif",
+                    "got 328 bytes, expected 600"),
+        hostile("Bits32Tiff", "in.tif",
                     [](const ScratchFolder&, const std::string& path) {
                         writeTiffLayout(path, imageOfBits(5, 4, 3, 16), layoutOf(32, PHOTOMETRIC_RGB));
                     },
-                    "32-bit samples are not supported"},
-        HostileCase{"FloatTiff", "in.tif",
+                    "32-bit samples are not supported"),
+        hostile("FloatTiff", "in.tif",
                     [](const ScratchFolder&, const std::string& path) {
                         writeTiffLayout(path, imageOfBits(5, 4, 3, 16), layoutOf(32, PHOTOMETRIC_RGB, SAMPLEFORMAT_IEEEFP));
                     },
-                    "floating-point samples are not supported"},
-        HostileCase{"YCbCr16Bit", "in.tif",
+                    "floating-point samples are not supported"),
+        hostile("YCbCr16Bit", "in.tif",
                     [](const ScratchFolder&, const std::string& path) {
                         writeTiffLayout(path, imageOfBits(16, 16, 3, 16), layoutOf(16, PHOTOMETRIC_YCBCR));
                     },
-                    "YCbCr is supported with 8 bits only"},
-        HostileCase{"JpegMarkerJunk", "in.jpg",
+                    "YCbCr is supported with 8 bits only"),
+        hostile("JpegMarkerJunk", "in.jpg",
                     [](const ScratchFolder&, const std::string& path) {
                         const std::string bytes = jpegBytes(kSmall, false);
                         const size_t quantisation = bytes.find("\xFF\xDB");
-                        writeBytes(path, bytes.substr(0, quantisation) + std::string(7, '\x55') + bytes.substr(quantisation));
+                        writeFile(path, bytes.substr(0, quantisation) + std::string(7, '\x55') + bytes.substr(quantisation));
                     },
-                    "extraneous bytes before marker"},
-        HostileCase{"JpegBadMarkerLength", "in.jpg",
+                    "extraneous bytes before marker"),
+        hostile("JpegBadMarkerLength", "in.jpg",
                     [](const ScratchFolder&, const std::string& path) {
                         std::string bytes = jpegBytes(kSmall, false);
                         const size_t quantisation = bytes.find("\xFF\xDB");
                         bytes.replace(quantisation + 2, 2, "\x00\x01", 2);
-                        writeBytes(path, bytes);
+                        writeFile(path, bytes);
                     },
-                    "Bogus marker length"}),
-    [](const ::testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
+                    "Bogus marker length")),
+    failureName);
 
 // ---------------------------------------------------------------------------
 

@@ -1,6 +1,6 @@
 // Where varnel separate puts its files when the output names are links,
 // devices or folders shared with other runs.
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 

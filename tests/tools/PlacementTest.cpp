@@ -1,6 +1,6 @@
 // varnel separate keeps what an image says about itself: the orientation it
 // is shown in, the resolution it is printed at, and what made the result.
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -37,24 +37,18 @@ Placement readPlacement(const std::string& path) {
     return p;
 }
 
-uint32_t bigEndian(const std::string& bytes, size_t at) {
-    uint32_t value = 0;
-    for (size_t i = 0; i < 4; ++i) value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
-    return value;
-}
-
 // A PNG's pHYs across, in pixels per metre; 0 without one.
 uint32_t pngPixelsPerMetre(const std::string& path) {
     const std::string png = readFile(path);
     const size_t chunk = png.find("pHYs");
-    return chunk == std::string::npos ? 0 : bigEndian(png, chunk + 4);
+    return chunk == std::string::npos ? 0 : uint32_t(bigEndian(png, chunk + 4, 4));
 }
 
 // A PSD's resolution resource across, in dots per inch; 0 without one.
 double psdDotsPerInch(const std::string& path) {
     const std::string psd = readFile(path);
     const size_t block = psd.find(std::string("8BIM\x03\xED", 6));
-    return block == std::string::npos ? 0 : bigEndian(psd, block + 12) / 65536.0;
+    return block == std::string::npos ? 0 : bigEndian(psd, block + 12, 4) / 65536.0;
 }
 
 // EXIF as a camera writes it (little-endian): Orientation and a

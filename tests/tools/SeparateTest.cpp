@@ -1,5 +1,5 @@
 // varnel separate, end to end: the files it writes, read back.
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>

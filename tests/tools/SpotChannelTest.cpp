@@ -1,7 +1,7 @@
 // Spot channels: the image resources of the separated TIFF's tag 34377,
 // read back with libtiff, and the multichannel PSD, read back with
 // ImageMagick's PSD reader.
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -12,12 +12,6 @@
 using namespace tooltest;
 
 namespace {
-
-uint64_t bigEndian(const std::string& data, size_t at, int bytes) {
-    uint64_t value = 0;
-    for (int i = 0; i < bytes; ++i) value = (value << 8) | static_cast<unsigned char>(data.at(at + i));
-    return value;
-}
 
 // The data of each resource block, by id.
 std::map<int, std::string> resourceBlocks(const std::string& blocks) {

@@ -3,7 +3,10 @@
 #ifndef VARNEL_TESTS_TOOLTESTSUPPORT_H
 #define VARNEL_TESTS_TOOLTESTSUPPORT_H
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,6 +92,8 @@ struct SeparatedTiff {
 SeparatedTiff readSeparatedTiff(const std::string& path);
 
 std::string readFile(const std::string& path);
+// The unsigned big-endian number of `bytes` bytes at `at`.
+uint64_t bigEndian(const std::string& data, size_t at, int bytes);
 void writeFile(const std::string& path, const std::string& content);
 bool exists(const std::string& path);
 // Runs a shell command, returning its stderr.
@@ -98,6 +103,26 @@ std::string commandErrors(const std::string& command);
 // bits: 8 or 16 for both input and output.
 std::vector<uint16_t> librarySeparation(const std::string& preset, const std::vector<uint16_t>& rgb, int bits,
                                         int& channels);
+
+// A way varnel separate must fail: one line on stderr that holds message,
+// the exit status, nothing on stdout and nothing new or changed in the
+// folder. Before prepare runs, the folder holds in.png and in.tif (valid
+// images), note.txt (a text file), cut.png, bad.cfg, empty.cfg, link.tif
+// (a link to in.tif), gone.tif (a link to nothing) and fifo (a FIFO).
+// Arguments follow "separate"; a leading '@' stands for the folder.
+// Without "-o" every output is asked for, so that nothing may appear under
+// any of their names.
+struct FailureCase {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+    std::function<void(const ScratchFolder&)> prepare = nullptr;
+};
+
+class SeparateFailure : public ::testing::TestWithParam<FailureCase> {};
+
+std::string failureName(const ::testing::TestParamInfo<FailureCase>& info);
 
 } // namespace tooltest
 

@@ -1,4 +1,4 @@
-#include "ToolTestSupport.h"
+#include "support/ToolTestSupport.h"
 
 #include <varnel/VarnelDll.h>
 
@@ -473,6 +473,16 @@ std::vector<uint16_t> librarySeparation(const std::string& preset, const std::ve
         }
     }
     return result;
+}
+
+uint64_t bigEndian(const std::string& data, size_t at, int bytes) {
+    uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i) value = value << 8 | static_cast<unsigned char>(data.at(at + i));
+    return value;
+}
+
+std::string failureName(const ::testing::TestParamInfo<FailureCase>& info) {
+    return info.param.name;
 }
 
 } // namespace tooltest
