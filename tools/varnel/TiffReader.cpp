@@ -65,6 +65,16 @@ void unpackSamples(const uint8_t* packed, size_t count, int bits, uint16_t* out)
     }
 }
 
+// Four samples a pixel from count pixels of libtiff's RGBA raster.
+void unpackRgba(const uint32_t* in, uint32_t count, uint16_t* out) {
+    for (uint32_t x = 0; x < count; ++x, out += 4) {
+        out[0] = static_cast<uint16_t>(TIFFGetR(in[x]));
+        out[1] = static_cast<uint16_t>(TIFFGetG(in[x]));
+        out[2] = static_cast<uint16_t>(TIFFGetB(in[x]));
+        out[3] = static_cast<uint16_t>(TIFFGetA(in[x]));
+    }
+}
+
 class TiffReader final : public ImageReader {
 public:
     TiffReader(const std::string& path, uint32_t page);
@@ -348,12 +358,7 @@ void TiffReader::readRgbaStrip() {
     for (uint32_t r = 0; r < rows; ++r) {
         const uint32_t* in = m_rgba.data() + static_cast<size_t>(rows - 1 - r) * storedWidth();
         uint16_t* out = m_band[0].data() + static_cast<size_t>(r) * storedWidth() * 4;
-        for (uint32_t x = 0; x < storedWidth(); ++x, out += 4) {
-            out[0] = static_cast<uint16_t>(TIFFGetR(in[x]));
-            out[1] = static_cast<uint16_t>(TIFFGetG(in[x]));
-            out[2] = static_cast<uint16_t>(TIFFGetB(in[x]));
-            out[3] = static_cast<uint16_t>(TIFFGetA(in[x]));
-        }
+        unpackRgba(in, storedWidth(), out);
     }
     m_bandFirstRow = top;
     m_bandRows = rows;
@@ -369,12 +374,7 @@ void TiffReader::readRgbaTileBand() {
         for (uint32_t r = 0; r < rows; ++r) {
             const uint32_t* in = m_rgba.data() + static_cast<size_t>(m_tileLength - 1 - r) * m_tileWidth;
             uint16_t* out = m_band[0].data() + (static_cast<size_t>(r) * storedWidth() + left) * 4;
-            for (uint32_t x = 0; x < columns; ++x, out += 4) {
-                out[0] = static_cast<uint16_t>(TIFFGetR(in[x]));
-                out[1] = static_cast<uint16_t>(TIFFGetG(in[x]));
-                out[2] = static_cast<uint16_t>(TIFFGetB(in[x]));
-                out[3] = static_cast<uint16_t>(TIFFGetA(in[x]));
-            }
+            unpackRgba(in, columns, out);
         }
     }
     m_bandFirstRow = top;
