@@ -51,22 +51,6 @@ TEST_F(KFileStreamTest, WriteThenReadBack)
     EXPECT_EQ(in.Read(rest.data(), 10), 0) << "end of file";
 }
 
-TEST_F(KFileStreamTest, ReadsALargeFileInOneCall)
-{
-    const std::string path = PathOf("large.bin");
-    const int size = 64 * 1024 * 1024;
-    std::string bytes(size, '\x5A');
-    bytes[size - 1] = '\x01';
-    WriteFile(path, bytes);
-    bytes.clear();
-
-    KFileStream in;
-    ASSERT_EQ(in.Open(KFile(path.c_str()), FOM_READ), 0);
-    std::vector<char> all(size + 16);
-    EXPECT_EQ(in.Read(all.data(), size + 16), size);
-    EXPECT_EQ(all[size - 1], '\x01');
-}
-
 TEST_F(KFileStreamTest, FailuresAreQuietValues)
 {
     const KFile missing(PathOf("missing.cfg").c_str());

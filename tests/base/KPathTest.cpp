@@ -50,12 +50,4 @@ TEST(KPath, SplitKeepsThePathEncoding)
     EXPECT_TRUE(ext == "x");
 }
 
-TEST(KPath, TempHomeEndsWithSeparator)
-{
-    KPath home = KPath::TempHome();
-    ASSERT_FALSE(home.IsEmpty());
-    EXPECT_EQ(home.GetEncoding(), ENC_UTF8);
-    EXPECT_EQ(home.StdString().back(), '/');
-}
-
 } // namespace

@@ -79,16 +79,4 @@ TEST(IndexedContainer, NumbersAndOwnership)
     EXPECT_EQ(CountedItem::live, 0);
 }
 
-TEST(Containers, KeySwitchedOffByStarAnywhere)
-{
-    const char* text = "A01=1;*A01=2;B01=3;";
-    const long length = static_cast<long>(std::strlen(text));
-    CVarnelContainer list;
-    CVarnelIndexedContainer map;
-    EXPECT_FALSE(list.IsKeyActive(text, length, KString("A01=")));
-    EXPECT_FALSE(map.IsKeyActive(text, length, KString("A01=")));
-    EXPECT_TRUE(list.IsKeyActive(text, length, KString("B01=")));
-    EXPECT_TRUE(map.IsKeyActive(text, length, KString("B01=")));
-}
-
 }  // namespace

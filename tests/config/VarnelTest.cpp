@@ -7,6 +7,7 @@
 #include "stages/VarnelMasks.h"
 #include "stages/VarnelMasksLight.h"
 #include "stages/VarnelSecondColors.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
@@ -29,23 +28,6 @@ const char* const kCmykPreset =
 int Parse(CVarnel& config, const std::string& text)
 {
     return config.ParseText(text.c_str(), static_cast<long>(text.size()));
-}
-
-TEST(Varnel, Defaults)
-{
-    CVarnel config;
-    EXPECT_EQ(config.GetTypeTag(), 0x564C2020u);
-    EXPECT_EQ(config.GetChannels(), 0u);
-    EXPECT_EQ(config.GetColorWithBlack(), 2u);
-    EXPECT_EQ(config.GetBlackMask(), 0u);
-    EXPECT_EQ(config.GetInkLimit(), 0u);
-    for (int i = -1; i <= 3; ++i)
-        EXPECT_EQ(config.GetRound(i), 0u);
-    EXPECT_TRUE(config.IsMasksEmpty());
-    EXPECT_TRUE(config.IsChannelsContactEmpty());
-    ASSERT_NE(config.GetVarContainer(), nullptr);
-    EXPECT_EQ(config.GetMasks()->GetVarContainer(), config.GetVarContainer());
-    EXPECT_EQ(config.GetChannelsContact()->GetVarContainer(), config.GetVarContainer());
 }
 
 TEST(Varnel, PresetText)
@@ -177,17 +159,6 @@ TEST(Varnel, DefinitionLimits)
     EXPECT_STREQ(vars->GetTextVars().front()->name, "_E");
 }
 
-TEST(Varnel, SecondTextOverFirst)
-{
-    CVarnel config;
-    ASSERT_EQ(Parse(config, kCmykPreset), 0);
-    ASSERT_EQ(Parse(config, "MAXINK=250"), 0);
-    EXPECT_EQ(config.GetInkLimit(), 16383u);
-    EXPECT_EQ(config.GetChannels(), 4u);
-    EXPECT_EQ(config.GetMasks()->GetCount(), 4);
-    EXPECT_FALSE(config.IsMasksEmpty());
-}
-
 TEST(Varnel, BlackMaskIsAnInactiveMask)
 {
     CVarnel config;
@@ -197,13 +168,6 @@ TEST(Varnel, BlackMaskIsAnInactiveMask)
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->GetNumber(), 3);
     EXPECT_EQ(item->GetActive(), 0);
-    MaskPoint points[4];
-    item->GetPoint1(points[0]);
-    item->GetPoint2(points[1]);
-    item->GetPoint3(points[2]);
-    item->GetPoint4(points[3]);
-    for (const MaskPoint& p : points)
-        EXPECT_TRUE(p.level == 0 && p.hue == 0);
     // A HUEMASK of the same number reuses it and keeps it inactive.
     ASSERT_EQ(Parse(config, "HUEMASK03=10,20,30,40;"), 0);
     EXPECT_EQ(config.GetMasks()->GetItem(3), item);
@@ -227,9 +191,10 @@ TEST(Varnel, ResetContainersKeepsMasksAndSettings)
     EXPECT_EQ(config.GetChannels(), 4u);
 }
 
-TEST(Varnel, ContainersCarryTheirTypeCodes)
+TEST(Varnel, ConfigurationAndContainersCarryTheirTypeCodes)
 {
     CVarnel config;
+    EXPECT_EQ(config.GetTypeTag(), 0x564C2020u);
     EXPECT_EQ(config.GetMasks()->GetTypeCode(), 0x5649434Eu);
     EXPECT_EQ(config.GetLightMasks()->GetTypeCode(), 0x564D4B4Cu);
     EXPECT_EQ(config.GetColorSubst()->GetTypeCode(), 0x56435355u);
@@ -239,22 +204,13 @@ TEST(Varnel, ContainersCarryTheirTypeCodes)
 
 class LoadFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::temp_directory_path() /
-              ("varnel_config_test_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
     std::string Write(const std::string& name, const std::string& content)
     {
-        const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
+        std::ofstream(folder.Path() + name, std::ios::binary) << content;
+        return folder.Path() + name;
     }
 
-    std::filesystem::path dir;
+    ScratchFolder folder;
 };
 
 TEST_F(LoadFileTest, ByExtension)
@@ -282,7 +238,7 @@ TEST_F(LoadFileTest, ByExtension)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = c.make == kFile ? Write(c.name, c.content) : (dir / c.name).string();
+        const std::string path = c.make == kFile ? Write(c.name, c.content) : folder.Path() + c.name;
         if (c.make == kFolder)
             std::filesystem::create_directories(path);
         CVarnel config;

@@ -45,19 +45,11 @@ TEST_P(ContactLoaderTest, Loads)
 INSTANTIATE_TEST_SUITE_P(
     Cases, ContactLoaderTest,
     ::testing::Values(
-        ContactCase{"Preset",
-                    "#_MAXIMUMINK=300;CHANNELS=4;COLORWITHBLACK=Y;MAXINK=_MAXIMUMINK;"
-                    "HUEMASK00=60,120,240,300;CHANNEL_CONTACT00=1,2;HUEMASK01=180,240,0,60;"
-                    "CHANNEL_CONTACT01=0,2;HUEMASK02=300,0,120,180;CHANNEL_CONTACT02=0,1;"
-                    "BLACKMASK=3;*HUEMASK_LIGHT00=6,50,66;",
-                    0,
-                    {{0, 1, 2}, {1, 0, 2}, {2, 0, 1}}},
         ContactCase{"NumberOrder", "CHANNEL_CONTACT05=1,2;CHANNEL_CONTACT03=4,5", 0,
                     {{3, 4, 5}, {5, 1, 2}}},
         ContactCase{"Starred", "*CHANNEL_CONTACT01=0,2;", 0, {}},
         ContactCase{"StarredAnywhere", "CHANNEL_CONTACT01=0,2;*CHANNEL_CONTACT01=0,2;", 0, {}},
         ContactCase{"SixteenNeverRead", "CHANNEL_CONTACT16=1,2;", 0, {}},
-        ContactCase{"NoFamily", "HUEMASK00=1,2,3,4;", 0, {}},
         ContactCase{"LowEightBits", "CHANNEL_CONTACT00=256,257;", 0, {{0, 0, 1}}},
         ContactCase{"MissingFields", "CHANNEL_CONTACT00=;CHANNEL_CONTACT01=7;", 0,
                     {{0, 0, 0}, {1, 7, 0}}},
@@ -78,20 +70,6 @@ TEST(ContactLoader, AlwaysAppends)
     EXPECT_EQ(Items(contacts), (std::vector<Contact>{{0, 1, 2}, {0, 2, 1}}));
     contacts.Reset();
     EXPECT_TRUE(contacts.IsEmpty());
-}
-
-// 255 marks "no contact"; a contact keeps the low 8 bits of its number.
-TEST(ContactItem, DefaultsAndReset)
-{
-    CVarnelChannelContactItem item;
-    item.SetNumber(2);
-    item.SetContacts(-1, 300);
-    EXPECT_EQ(item.GetContact1(), 255);
-    EXPECT_EQ(item.GetContact2(), 44);
-    item.Reset();
-    EXPECT_EQ(item.GetNumber(), -1);
-    EXPECT_EQ(item.GetContact1(), 255);
-    EXPECT_EQ(item.GetContact2(), 255);
 }
 
 }  // namespace

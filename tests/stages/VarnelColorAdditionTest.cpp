@@ -1,11 +1,8 @@
 #include "config/VarnelVarContainer.h"
 #include "stages/VarnelColorAddition.h"
 
-#include "support/ReadableName.h"
-
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,59 +21,6 @@ protected:
     CVarnelVarContainer vars;
     CVarnelColorAdditionContainer additions;
 };
-
-// Where the rising curves reach 65535 and the falling one reaches 0.
-struct CurveCase {
-    int strength;
-    uint16_t breakAB;
-    uint16_t breakC;
-};
-
-class AdditionCurveTest : public ::testing::TestWithParam<CurveCase> {};
-
-TEST_P(AdditionCurveTest, CurvesBreakAtReshapedAndPlainStrength)
-{
-    const CurveCase c = GetParam();
-    CVarnelColorAdditionItem item;
-    item.BuildTablesAB(c.strength);
-    item.BuildTableC(c.strength);
-    EXPECT_EQ(item.GetTableAValue(c.breakAB - 1), 65533);
-    EXPECT_EQ(item.GetTableAValue(c.breakAB), 65535);
-    EXPECT_EQ(item.GetTableAValue(65535), 65535);
-    EXPECT_EQ(item.GetTableBValue(c.breakAB - 1), 2);
-    EXPECT_EQ(item.GetTableBValue(c.breakAB), 0);
-    EXPECT_EQ(item.GetTableC()[c.breakC - 1], 65534);
-    EXPECT_EQ(item.GetTableC()[c.breakC], 65535);
-}
-
-// 33 is reshaped to 66 and 34 to 67; 40 to 70; 50 to 75.
-INSTANTIATE_TEST_SUITE_P(Strengths, AdditionCurveTest,
-                         ::testing::Values(CurveCase{33, 22282, 43909}, CurveCase{34, 21627, 43254},
-                                           CurveCase{40, 19661, 39321}, CurveCase{50, 16384, 32768}),
-                         [](const ::testing::TestParamInfo<CurveCase>& info) {
-                             return "Strength" + std::to_string(info.param.strength);
-                         });
-
-TEST(AdditionItemTest, ExtremeStrengthsGiveIdentityAndSaturation)
-{
-    CVarnelColorAdditionItem none;
-    none.BuildTablesAB(0);
-    none.BuildTableC(0);
-    CVarnelColorAdditionItem full;
-    full.BuildTablesAB(100);
-    full.BuildTableC(100);
-    for (uint32_t v = 0; v <= 65535; ++v) {
-        const auto i = static_cast<uint16_t>(v);
-        ASSERT_EQ(none.GetTableAValue(i), v);
-        ASSERT_EQ(none.GetTableBValue(i), 65535 - v);
-        ASSERT_EQ(none.GetTableC()[v], v);
-        ASSERT_EQ(full.GetTableAValue(i), 65535);
-        ASSERT_EQ(full.GetTableBValue(i), 0);
-        ASSERT_EQ(full.GetTableC()[v], 65535);
-    }
-    EXPECT_EQ(none.GetChannelValue(16), 0);
-    EXPECT_EQ(none.GetChannelValue(-1), 0);
-}
 
 TEST_F(ColorAdditionTest, SampleStatements)
 {
@@ -101,8 +45,12 @@ TEST_F(ColorAdditionTest, SampleStatements)
     EXPECT_EQ(two->GetChannelValue(0), 6553);
     EXPECT_EQ(two->GetChannelValue(1), 13107);
     EXPECT_EQ(two->GetChannelValue(2), 0);
+    // A and B break at the reshaped strength (70 %), C at the plain one.
+    EXPECT_EQ(two->GetTableAValue(19660), 65533);
     EXPECT_EQ(two->GetTableAValue(19661), 65535);
+    EXPECT_EQ(two->GetTableBValue(19660), 2);
     EXPECT_EQ(two->GetTableBValue(19661), 0);
+    EXPECT_EQ(two->GetTableC()[39320], 65534);
     EXPECT_EQ(two->GetTableC()[39321], 65535);
 }
 
@@ -128,38 +76,6 @@ TEST_F(ColorAdditionTest, SecondTextUpdatesItemsInPlace)
     EXPECT_EQ(additions.FindItemByKind(0)->GetParam2(), 13107);
     EXPECT_TRUE(additions.FindItem(1)->IsEnabled());
     EXPECT_EQ(additions.FindItem(1)->GetParam2(), 19660);
-}
-
-TEST_F(ColorAdditionTest, LoaderFailures)
-{
-    std::string seventeen = "50";
-    for (int i = 0; i < 17; ++i)
-        seventeen += ",1";
-    const struct {
-        std::string text;
-        int result;
-        int count;
-    } cases[] = {
-        // A failing BLACK_ADD leaves the numbered statements unread.
-        {"BLACK_ADD=;COLOR_ADD01=50;", -1, 0},
-        {"COLOR_ADD00=50,Y;COLOR_ADD03= ;", -1, 1},
-        {"COLOR_ADD01=" + seventeen + ",Y;", -1, 0},
-        {"COLOR_ADD01=" + seventeen.substr(0, seventeen.size() - 2) + ",Y;", 0, 1},
-        {"COLOR_ADD01=50," + std::string(16, 'N') + ";", -1, 0},
-        {"COLOR_ADD01=50" + std::string(241, ' ') + ";", -1, 0},
-        {"*COLOR_ADD01=50;", 0, 0},
-        {"*BLACK_ADD=50;", 0, 0},
-    };
-    for (const auto& c : cases) {
-        CVarnelColorAdditionContainer fresh;
-        fresh.SetVarContainer(&vars);
-        EXPECT_EQ(fresh.Load(c.text.c_str(), static_cast<long>(c.text.size())), c.result) << c.text;
-        EXPECT_EQ(fresh.GetCount(), c.count) << c.text;
-    }
-
-    CVarnelColorAdditionContainer unwired;
-    const char* text = "COLOR_ADD01=50;";
-    EXPECT_EQ(unwired.Load(text, static_cast<long>(std::strlen(text))), -1);
 }
 
 }  // namespace

@@ -64,40 +64,6 @@ TEST_F(ColorSubstTest, GrayStatementServesBlackUnderNumberMinusOne)
     EXPECT_EQ(subst.FindItemByNumber(0), nullptr);
 }
 
-TEST_F(ColorSubstTest, LoaderFailures)
-{
-    const std::string longFlag(16, 'Y');
-    std::string okExpression = "1";
-    while (okExpression.size() < 111)
-        okExpression += "+1";
-    okExpression.resize(111);  // "1+1+...+1", 111 characters
-    const struct {
-        std::string text;
-        int result;
-        int count;
-    } cases[] = {
-        // A failing GRAY_SUBST leaves the numbered statements unread.
-        {"GRAY_SUBST=30,10,10,10;COLOR_SUBST01=50,20,30,40,Y;", -1, 0},
-        {"COLOR_SUBST00=50,20,30,40,Y;COLOR_SUBST01=50,20,30,40;", -1, 1},
-        {"COLOR_SUBST01=50,20,30,40," + longFlag + ";", -1, 0},
-        {"COLOR_SUBST01=50,20,30,40,Y," + okExpression + ";", 0, 1},
-        {"COLOR_SUBST01=50,20,30,40,Y," + okExpression + "1;", -1, 0},
-        {"COLOR_SUBST01=50,20,30,40,Y," + std::string(240, ' ') + ";", -1, 0},
-        {"*COLOR_SUBST01=50,20,30,40,Y;COLOR_SUBST01=50,20,30,40,Y;", 0, 0},
-        {"COLOR_SUBST16=50,20,30,40,Y;", 0, 0},
-    };
-    for (const auto& c : cases) {
-        CVarnelColorSubstContainer fresh;
-        fresh.SetVarContainer(&vars);
-        EXPECT_EQ(fresh.Load(c.text.c_str(), static_cast<long>(c.text.size())), c.result) << c.text;
-        EXPECT_EQ(fresh.GetCount(), c.count) << c.text;
-    }
-
-    CVarnelColorSubstContainer unwired;
-    const char* text = "COLOR_SUBST01=50,20,30,40,Y;";
-    EXPECT_EQ(unwired.Load(text, static_cast<long>(std::strlen(text))), -1);
-}
-
 TEST_F(ColorSubstTest, ExpressionSeesNumericVariablesByAddress)
 {
     AddVar(vars, "_K", 'n', "60");
@@ -110,14 +76,6 @@ TEST_F(ColorSubstTest, ExpressionSeesNumericVariablesByAddress)
     EXPECT_EQ(parser->Eval(), 140.0);
     // A text variable supplies the expression text; it is not bound itself.
     EXPECT_EQ(subst.FindItemByNumber(2)->GetParser()->Eval(), 35.0);
-}
-
-TEST_F(ColorSubstTest, FunctionsAreRemovedAndFailOnlyWhenEvaluated)
-{
-    ASSERT_EQ(Load("COLOR_SUBST01=50,20,30,40,Y,sin(1);"), 0);
-    CVarnelColorSubstItem* item = subst.FindItemByNumber(1);
-    EXPECT_TRUE(item->HasExpression());
-    EXPECT_THROW(item->GetParser()->Eval(), mu::ParserError);
 }
 
 TEST_F(ColorSubstTest, BindingErrorFailsTheLoad)
@@ -142,17 +100,6 @@ TEST_F(ColorSubstTest, ReusedItemKeepsItsExpression)
     EXPECT_EQ(item->GetParam2(), 6553);
     ASSERT_TRUE(item->HasExpression());
     EXPECT_EQ(item->GetParser()->Eval(), 21.0);
-}
-
-TEST(ColorSubstItemTest, ReleaseDropsTheEvaluator)
-{
-    CVarnelColorSubstItem item;
-    ASSERT_NE(item.GetParser(), nullptr);
-    item.Release();
-    EXPECT_EQ(item.GetParser(), nullptr);
-    EXPECT_FALSE(item.HasExpression());
-    item.SetExpression("");  // nothing to set: no failure
-    EXPECT_THROW(item.SetExpression("1"), int);
 }
 
 }  // namespace

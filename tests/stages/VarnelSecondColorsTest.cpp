@@ -58,35 +58,6 @@ TEST_F(SecondColorsTest, CurveRisesFromSquareRootOfStrength)
     }
 }
 
-TEST_F(SecondColorsTest, StatementRules)
-{
-    const struct {
-        const char* text;
-        int result;
-        int count;
-        bool enabled;
-    } cases[] = {
-        {"SECOND_COLOR02=5,0,0,N;", 0, 1, false},
-        {"SECOND_COLOR02=5,0,0;", -1, 0, false},
-        {"*SECOND_COLOR02=5,0,0,Y;SECOND_COLOR02=5,0,0,Y;", 0, 0, false},
-        {"SECOND_COLOR00=5,0,0,Y;SECOND_COLOR07=5,0;", -1, 1, true},
-        {"HUEMASK_LIGHT00=5,0,0,Y;", 0, 0, false},
-    };
-    for (const auto& c : cases) {
-        CVarnelSecondColorsContainer fresh;
-        fresh.SetVarContainer(&vars);
-        EXPECT_EQ(fresh.LoadSecondColors(c.text, static_cast<long>(std::strlen(c.text)), 0), c.result)
-            << c.text;
-        ASSERT_EQ(fresh.GetCount(), c.count) << c.text;
-        if (c.count > 0) {
-            EXPECT_EQ(fresh.GetItem(0)->IsEnabled(), c.enabled) << c.text;
-        }
-    }
-    CVarnelSecondColorsContainer unwired;  // no variables: nothing can be read
-    EXPECT_EQ(unwired.LoadSecondColors(cases[0].text, static_cast<long>(std::strlen(cases[0].text)), 0), -1);
-    EXPECT_EQ(unwired.GetCount(), 0);
-}
-
 TEST_F(SecondColorsTest, ReusedItemStaysPlainAndIsRedrawnWhole)
 {
     ASSERT_EQ(Load("SECOND_COLOR01=5,0,0,;"), 0);
