@@ -5,6 +5,7 @@
 #include "base/KFile.h"
 #include "base/KFileStream.h"
 #include "base/KString.h"
+#include "varnel/varnel.h"
 
 #include <algorithm>
 #include <climits>
@@ -53,7 +54,7 @@ int CVarnelCache::Detach()
     m_mapped.reset();
     m_table = nullptr;
     m_size = 0;
-    return 0;
+    return VARNEL_STATUS_OK;
 }
 
 void CVarnelCache::Release()
@@ -92,12 +93,12 @@ void CVarnelCache::Load(const std::string& path)
     const uint64_t size = file.GetSize();
     KFileStream stream;
     if (stream.Open(file, FOM_READBYTES) != 0)
-        throw -1;
+        throw VARNEL_STATUS_FAILED;
     // The table is read straight into its final block: the same bytes as
     // reading into a scratch block and copying, without the second copy.
     uint8_t* table = AllocateTable(size);
     if (!table)
-        throw -1;
+        throw VARNEL_STATUS_FAILED;
     uint64_t done = 0;
     while (done < size) {
         const int want = int(std::min<uint64_t>(kIoChunk, size - done));
@@ -111,7 +112,7 @@ void CVarnelCache::Load(const std::string& path)
         // A file that shrank while it was read: never keep a table whose
         // tail was not read.
         FreeTable(table);
-        throw -1;
+        throw VARNEL_STATUS_FAILED;
     }
     Release();
     m_table = table;
@@ -144,7 +145,7 @@ int CVarnelCacheContainer::Detach()
     m_cache = nullptr;
     m_stride = 0;
     m_usable = false;
-    return 0;
+    return VARNEL_STATUS_OK;
 }
 
 void CVarnelCacheContainer::DeleteCache()

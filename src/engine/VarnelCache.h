@@ -23,7 +23,7 @@ inline uint32_t CacheEntryOfColour(uint8_t r, uint8_t g, uint8_t b)
 class CVarnelCache {
 public:
     CVarnelCache() = default;
-    // Loads the file; raises the integer -1 when it cannot be read.
+    // Loads the file; raises VARNEL_STATUS_FAILED when it cannot be read.
     explicit CVarnelCache(const std::string& path);
     CVarnelCache(const CVarnelCache&) = delete;
     CVarnelCache& operator=(const CVarnelCache&) = delete;
@@ -32,7 +32,7 @@ public:
     virtual int Detach();
     virtual void Release();
 
-    // Reads the whole file into the table; raises the integer -1 when the
+    // Reads the whole file into the table; raises VARNEL_STATUS_FAILED when the
     // file cannot be opened or read completely, or memory is short.
     void Load(const std::string& path);
     // Writes the table to path. Returns true when every byte was written.

@@ -1,5 +1,7 @@
 #include "engine/VarnelDummyBuffer.h"
 
+#include "varnel/varnel.h"
+
 #include <new>
 
 CVarnelDummyBuffer::~CVarnelDummyBuffer() { delete[] m_data; }
@@ -16,12 +18,12 @@ int CVarnelDummyBuffer::Reserve(uint32_t size)
         m_capacity = 0;
     }
     if (m_data)
-        return 0;
+        return VARNEL_STATUS_OK;
     // Cleared once when allocated, so that no path ever reads bytes that
     // were never written.
     m_data = new (std::nothrow) uint8_t[size]();
     if (!m_data)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     m_capacity = size;
-    return 0;
+    return VARNEL_STATUS_OK;
 }

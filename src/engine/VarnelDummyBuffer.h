@@ -12,8 +12,9 @@ public:
     virtual uint32_t GetSize() const;
     virtual uint8_t* GetData();
     // Makes sure a block of at least `size` bytes exists. A larger request
-    // than the capacity releases the block first. Returns 0 when a block
-    // exists afterwards, -1 when it could not be allocated. The contents are
+    // than the capacity releases the block first. Returns VARNEL_STATUS_OK
+    // when a block exists afterwards, VARNEL_STATUS_FAILED when it could not
+    // be allocated. The contents are
     // never cleared.
     virtual int Reserve(uint32_t size);
 

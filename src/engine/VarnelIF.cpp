@@ -7,6 +7,7 @@
 #include "engine/VarnelPixelPlan.h"
 #include "geometry/KLine.h"
 #include "varnel/separation.h"
+#include "varnel/varnel.h"
 
 #include <algorithm>
 #include <atomic>
@@ -95,7 +96,7 @@ void CVarnelIF::Reinit()
     m_rememberedValid = 0;
 }
 
-int CVarnelIF::Reserved() { return 0; }
+int CVarnelIF::Reserved() { return VARNEL_STATUS_OK; }
 
 void CVarnelIF::SetConfig(CVarnel* config)
 {
@@ -205,7 +206,7 @@ int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, u
         in += 3 * uint64_t(i);
         out += outStride * i;
         const int status = ComputePixels(in, out, outStride, i, count, progress);
-        if (status == 0 && processed)
+        if (status == VARNEL_STATUS_OK && processed)
             *processed += count;
         return status;
     }
@@ -221,7 +222,7 @@ int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, u
                 m_work[j] = uint16_t(entry[j] * 257u);
         } else {
             const int status = m_plan->Compute(r, g, b, m_work);
-            if (status != 0)
+            if (status != VARNEL_STATUS_OK)
                 return status;
         }
         std::memcpy(m_previous, m_work, sizeof m_work);
@@ -231,7 +232,7 @@ int CVarnelIF::ConvertPixels(const uint16_t* in, Out* out, uint64_t outStride, u
     }
     if (processed)
         *processed += count;
-    return 0;
+    return VARNEL_STATUS_OK;
 }
 
 template <typename Out>
@@ -245,7 +246,7 @@ int CVarnelIF::ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, u
     // seen recently, and the others wait in the batch.
     constexpr unsigned kBatch = CVarnelPixelPlan::kBatch;
     if (first == count)
-        return 0;
+        return VARNEL_STATUS_OK;
     uint16_t batch[3 * kBatch];
     uint32_t waiting[kBatch];
     uint64_t keys[kBatch];
@@ -260,14 +261,14 @@ int CVarnelIF::ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, u
         for (unsigned p = pending; p < kBatch; ++p)
             std::memcpy(batch + 3 * p, batch + 3 * (pending - 1), 3 * sizeof(uint16_t));
         const int status = m_plan->ComputeBatch(batch, work);
-        if (status != 0)
+        if (status != VARNEL_STATUS_OK)
             return status;
         for (unsigned p = 0; p < pending; ++p) {
             StorePixel(out + uint64_t(waiting[p] - first) * outStride, outStride, work[p]);
             if (memory)
                 memory->Remember(keys[p], work[p]);
         }
-        return 0;
+        return VARNEL_STATUS_OK;
     };
 
     const bool noCallback = !progress.callback;
@@ -278,7 +279,7 @@ int CVarnelIF::ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, u
         // whole batches are computed straight from the input.
         if (pending == 0 && count - i > kBatch && noCallback && (!memory || memory->RestFor(kBatch))) {
             const int status = m_plan->ComputeBatch(in, work);
-            if (status != 0)
+            if (status != VARNEL_STATUS_OK)
                 return status;
             for (unsigned p = 0; p < kBatch; ++p)
                 StorePixel(out + uint64_t(i - first + p) * outStride, outStride, work[p]);
@@ -306,7 +307,7 @@ int CVarnelIF::ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, u
         lastPending = i + 1 == count;
         if (++pending == kBatch) {
             const int status = computeBatch();
-            if (status != 0)
+            if (status != VARNEL_STATUS_OK)
                 return status;
             if (lastPending)
                 std::memcpy(m_previous, work[kBatch - 1], sizeof m_previous);
@@ -315,22 +316,22 @@ int CVarnelIF::ComputePixels(const uint16_t* in, Out* out, uint64_t outStride, u
     }
     if (pending != 0) {
         const int status = computeBatch();
-        if (status != 0)
+        if (status != VARNEL_STATUS_OK)
             return status;
         if (lastPending)
             std::memcpy(m_previous, work[pending - 1], sizeof m_previous);
     }
     Remember(in[-3], in[-2], in[-1]);
-    return 0;
+    return VARNEL_STATUS_OK;
 }
 
 int CVarnelIF::Convert16(const uint16_t* in, uint16_t* out, uint32_t total, uint32_t count,
                          uint32_t* processed, VarnelProgressProc callback, long long value)
 {
     if (!Prepare())
-        return -1;
+        return VARNEL_STATUS_FAILED;
     if (count == 0)
-        return 0;
+        return VARNEL_STATUS_OK;
     // A pixel occupies as many values as the configuration has channels
     // (what a host sizes its buffer for); channels past the computed 16 are
     // written as no ink.
@@ -357,7 +358,7 @@ int CVarnelIF::ConvertCached8(const uint8_t* in, uint8_t* out, uint32_t total, u
     if (i == count) {
         if (processed)
             *processed += count;
-        return 0;
+        return VARNEL_STATUS_OK;
     }
     const uint8_t* last = in + 3 * uint64_t(count - i - 1);
     if (cachedBytes == channels && stride == channels && m_cache->GetStride() == channels &&
@@ -399,7 +400,7 @@ int CVarnelIF::ConvertCached8(const uint8_t* in, uint8_t* out, uint32_t total, u
     Remember(uint16_t(Wide(last[0])), uint16_t(Wide(last[1])), uint16_t(Wide(last[2])));
     if (processed)
         *processed += count;
-    return 0;
+    return VARNEL_STATUS_OK;
 }
 
 int CVarnelIF::Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
@@ -408,7 +409,7 @@ int CVarnelIF::Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_
     // Without a configuration there is nothing to separate: the same answer
     // as Convert16.
     if (!Prepare())
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const uint64_t channels = m_channels;
 
     // A chunk is the largest number of pixels whose 16-bit output stays
@@ -423,15 +424,15 @@ int CVarnelIF::Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_
     // The scratch block holds a chunk's widened input; pixels are narrowed
     // into the output as they are stored, so no 16-bit output area is
     // needed, and a short conversion reserves only what it widens. A block
-    // that cannot be had is a memory failure: -108, nothing written.
-    if (m_workBuffer->Reserve(uint32_t(6 * std::min<uint64_t>(chunk, count))) != 0)
-        return -108;
+    // that cannot be had is a memory failure, nothing written.
+    if (m_workBuffer->Reserve(uint32_t(6 * std::min<uint64_t>(chunk, count))) != VARNEL_STATUS_OK)
+        return VARNEL_STATUS_NO_MEMORY;
     if (count < 1)
-        return 0;
+        return VARNEL_STATUS_OK;
 
     uint16_t* area16In = reinterpret_cast<uint16_t*>(m_workBuffer->GetData());
     const bool cached = m_cache && m_cache->IsUsable();
-    int result = 0;
+    int result = VARNEL_STATUS_OK;
     uint32_t remaining = count;
     while (remaining > 0) {
         const uint32_t k = uint32_t(std::min<uint64_t>(chunk, remaining));
@@ -450,7 +451,7 @@ int CVarnelIF::Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_
         }
         // The first failure ends the call with its own status: a later
         // chunk must not hide it.
-        if (result != 0)
+        if (result != VARNEL_STATUS_OK)
             return result;
         remaining -= k;
     }
@@ -527,7 +528,7 @@ int CVarnelIF::Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total,
                                 uint32_t* processed, VarnelProgressProc callback, long long value)
 {
     if (!Prepare())
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const unsigned threads = WorkerThreads();
     if (threads < 2 || (m_cache && m_cache->IsUsable()) || !m_plan->AlwaysComputes() || count < 2 * kSlicePixels)
         return Convert8(in, out, total, count, processed, callback, value);
@@ -540,24 +541,24 @@ int CVarnelIF::Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total,
         ComputeSlice8(colourOf, out + m_channels * first, pixels);
     };
     RunSlices(count, threads, slice, total, processed, callback, value);
-    return 0;
+    return VARNEL_STATUS_OK;
 }
 
 int CVarnelIF::ConvertAllColours8(const SliceSink& sink, VarnelProgressProc callback, long long value)
 {
     if (!Prepare())
-        return -1;
+        return VARNEL_STATUS_FAILED;
     uint32_t processed = 0;
     if ((m_cache && m_cache->IsUsable()) || !m_plan->AlwaysComputes()) {
         const size_t bytes = size_t(m_channels) * kCacheColours;
         std::unique_ptr<uint8_t[]> colours(new (std::nothrow) uint8_t[3 * size_t(kCacheColours)]);
         std::unique_ptr<uint8_t[]> table(new (std::nothrow) uint8_t[bytes]);
         if (!colours || !table)
-            return -108;
+            return VARNEL_STATUS_NO_MEMORY;
         for (uint32_t k = 0; k < kCacheColours; ++k)
             CacheColourOfEntry(k, colours[3 * size_t(k)], colours[3 * size_t(k) + 1], colours[3 * size_t(k) + 2]);
         const int status = Convert8(colours.get(), table.get(), kCacheColours, kCacheColours, &processed, callback, value);
-        if (status == 0)
+        if (status == VARNEL_STATUS_OK)
             sink(0, table.get(), kCacheColours);
         return status;
     }
@@ -569,7 +570,7 @@ int CVarnelIF::ConvertAllColours8(const SliceSink& sink, VarnelProgressProc call
     for (auto& block : blocks) {
         block.reset(new (std::nothrow) uint8_t[size_t(m_channels) * kSlicePixels]);
         if (!block)
-            return -108;
+            return VARNEL_STATUS_NO_MEMORY;
     }
     auto slice = [&](unsigned thread, uint32_t first, uint32_t pixels) {
         auto colourOf = [first](uint32_t i, uint16_t* rgb) {
@@ -583,22 +584,22 @@ int CVarnelIF::ConvertAllColours8(const SliceSink& sink, VarnelProgressProc call
         sink(first, blocks[thread].get(), pixels);
     };
     RunSlices(kCacheColours, threads, slice, kCacheColours, &processed, callback, value);
-    return 0;
+    return VARNEL_STATUS_OK;
 }
 
 int CVarnelIF::ProcessRegion(const VarnelImageDesc& source, const VarnelImageDesc& destination,
                              const VarnelPoint& origin, const VarnelRect& rectangle)
 {
     if (!m_config || !source.data || !destination.data)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     const uint64_t channels = m_config->GetChannels();
     uint16_t* values = new (std::nothrow) uint16_t[channels ? channels : 1];
     if (!values)
-        return -108;
+        return VARNEL_STATUS_NO_MEMORY;
     uint8_t* sourceColumn = source.data + origin.y * source.rowStride + origin.x * source.pixelStride;
     uint8_t* destinationColumn =
         destination.data + rectangle.top * destination.rowStride + rectangle.left * destination.pixelStride;
-    int status = 0;
+    int status = VARNEL_STATUS_OK;
     for (long column = 0; column < rectangle.right - rectangle.left; ++column) {
         uint8_t* s = sourceColumn;
         uint8_t* d = destinationColumn;
@@ -607,7 +608,7 @@ int CVarnelIF::ProcessRegion(const VarnelImageDesc& source, const VarnelImageDes
                                        uint16_t(s[2 * source.componentStride] * 257u)};
             uint32_t counter = 0;
             status = Convert16(pixel, values, 1, 1, &counter, nullptr, 0);
-            if (status == 0) {
+            if (status == VARNEL_STATUS_OK) {
                 for (uint64_t j = 0; j < channels; ++j)
                     d[j * destination.componentStride] = varnel_narrow(values[j]);
             }

@@ -59,8 +59,9 @@ public:
     // remembered pixel; they are set up again at the next conversion.
     virtual void Reinit();
     // Separates a rectangle of an 8-bit image, pixel by pixel. Returns the
-    // status of the last pixel (0 for an empty rectangle), -1 without
-    // configuration, -108 when memory is short.
+    // status of the last pixel (VARNEL_STATUS_OK for an empty rectangle),
+    // VARNEL_STATUS_FAILED without configuration, VARNEL_STATUS_NO_MEMORY
+    // when memory is short.
     virtual int ProcessRegion(const VarnelImageDesc& source, const VarnelImageDesc& destination,
                               const VarnelPoint& origin, const VarnelRect& rectangle);
     virtual int Reserved();
@@ -79,8 +80,9 @@ public:
 
     // count pixels of three 16-bit values in; GetChannels() 16-bit values per
     // pixel out. total and *processed only drive progress reports;
-    // *processed grows by count. Returns 0, or -1 without configuration or
-    // when a stage container is missing.
+    // *processed grows by count. Returns VARNEL_STATUS_OK, or
+    // VARNEL_STATUS_FAILED without configuration or when a stage container
+    // is missing.
     int Convert16(const uint16_t* in, uint16_t* out, uint32_t total, uint32_t count,
                   uint32_t* processed, VarnelProgressProc callback, long long value);
     // The same for 8-bit input and output, in chunks through the scratch
@@ -104,8 +106,8 @@ public:
     // from their entries and handing the slice's entries to sink (from
     // several threads at once). A configuration that cannot compute every
     // pixel converts the table of all colours with Convert8, hands it over
-    // whole when that succeeds, and returns its status; -108 when memory
-    // is short.
+    // whole when that succeeds, and returns its status;
+    // VARNEL_STATUS_NO_MEMORY when memory is short.
     typedef std::function<void(uint32_t firstEntry, const uint8_t* entries, uint32_t count)> SliceSink;
     int ConvertAllColours8(const SliceSink& sink, VarnelProgressProc callback, long long value);
     // Whether Convert8Threaded may start threads (by default it may).

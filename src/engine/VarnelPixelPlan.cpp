@@ -5,6 +5,7 @@
 #include "geometry/KSegment.h"
 #include "stages/VarnelChannelsContact.h"
 #include "stages/VarnelMasks.h"
+#include "varnel/varnel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -216,26 +217,26 @@ double CVarnelPixelPlan::MaskLevel(unsigned channel, double degrees) const
 int CVarnelPixelPlan::Compute(uint32_t r, uint32_t g, uint32_t b, uint16_t* work) const
 {
     if (!Complete())
-        return -1;
+        return VARNEL_STATUS_FAILED;
     std::memset(work, 0, sizeof(uint16_t) * kMaxChannels);
     const uint16_t rgb[3] = {uint16_t(r), uint16_t(g), uint16_t(b)};
     VarnelRunOnePixel(m_kernelPlan, rgb, work);
     if (m_refine)
         return m_refinement->Apply(work);
-    return 0;
+    return VARNEL_STATUS_OK;
 }
 
 int CVarnelPixelPlan::ComputeBatch(const uint16_t* rgb, uint16_t (*work)[kMaxChannels]) const
 {
     if (!Complete())
-        return -1;
+        return VARNEL_STATUS_FAILED;
     m_runBatch(m_kernelPlan, rgb, work);
     if (m_refine) {
         for (unsigned p = 0; p < kBatch; ++p) {
             const int status = m_refinement->Apply(work[p]);
-            if (status != 0)
+            if (status != VARNEL_STATUS_OK)
                 return status;
         }
     }
-    return 0;
+    return VARNEL_STATUS_OK;
 }

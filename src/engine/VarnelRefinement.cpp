@@ -6,6 +6,7 @@
 #include "stages/VarnelColorSubst.h"
 #include "stages/VarnelMasksLight.h"
 #include "stages/VarnelSecondColors.h"
+#include "varnel/varnel.h"
 
 #include <muParser.h>
 
@@ -187,7 +188,7 @@ bool CVarnelRefinement::HasWork() const
 int CVarnelRefinement::Apply(uint16_t* work) const
 {
     if (m_missingContainer)
-        return -1;
+        return VARNEL_STATUS_FAILED;
     if (m_runSubstitution) {
         // Ascending order: later channels see what earlier ones changed.
         for (unsigned ch = 0; ch < m_workChannels; ++ch) {
@@ -209,7 +210,7 @@ int CVarnelRefinement::Apply(uint16_t* work) const
     }
     ApplySecondColors(work);
     ApplyLightMasks(work);
-    return 0;
+    return VARNEL_STATUS_OK;
 }
 
 bool CVarnelRefinement::EvaluateLevel(mu::Parser& parser, uint32_t& level)

@@ -54,8 +54,9 @@ public:
     // fails for every pixel.
     bool Complete() const { return !m_missingContainer; }
 
-    // Runs the three stages on work[0 .. workChannels - 1]. Returns 0, or -1
-    // (before touching work) when a container that a stage needs is missing.
+    // Runs the three stages on work[0 .. workChannels - 1]. Returns
+    // VARNEL_STATUS_OK, or VARNEL_STATUS_FAILED (before touching work) when a
+    // container that a stage needs is missing.
     // Reads nothing but this object and work, so threads may share it.
     int Apply(uint16_t* work) const;
 
