@@ -6,7 +6,6 @@
 #include "varnel/varnel.h"
 
 #include <cstring>
-#include <memory>
 #include <string>
 
 namespace {
@@ -169,14 +168,8 @@ int CVarnelColorAdditionContainer::LoadStatements(const char* text, long length)
         uint16_t amounts[kAdditionAmounts] = {};
         if (ReadStatement(value, amounts, statement) != 0)
             return VARNEL_STATUS_FAILED;
-        CVarnelColorAdditionItem* item = FindItemByKind(0);
-        if (item == nullptr) {
-            auto created = std::make_unique<CVarnelColorAdditionItem>();
-            item = created.get();
-            AddItem(item);  // the container owns it from here on
-            created.release();
-        }
-        SetItem(*item, statement, amounts, 0, -1);
+        CVarnelColorAdditionItem& item = FoundOrAdded(*this, FindItemByKind(0));
+        SetItem(item, statement, amounts, 0, -1);
     }
 
     if (!FindKey(text, length, "COLOR_ADD", value))
@@ -188,14 +181,8 @@ int CVarnelColorAdditionContainer::LoadStatements(const char* text, long length)
     return ForEachNumberedStatement(*this, text, length, "COLOR_ADD", [&](long n, const std::string& value) {
         if (ReadStatement(value, amounts, statement) != 0)
             return VARNEL_STATUS_FAILED;
-        CVarnelColorAdditionItem* item = FindItem(static_cast<int32_t>(n));
-        if (item == nullptr) {
-            auto created = std::make_unique<CVarnelColorAdditionItem>();
-            item = created.get();
-            AddItem(item);
-            created.release();
-        }
-        SetItem(*item, statement, amounts, 1, static_cast<int32_t>(n));
+        CVarnelColorAdditionItem& item = FoundOrAdded(*this, FindItem(static_cast<int32_t>(n)));
+        SetItem(item, statement, amounts, 1, static_cast<int32_t>(n));
         return 0;
     });
 }

@@ -8,8 +8,6 @@
 
 #include <muParser.h>
 
-#include <memory>
-
 namespace {
 
 // Room of the loader's flag and expression buffers, in characters. Longer
@@ -199,14 +197,8 @@ int CVarnelColorSubstContainer::LoadStatements(const char* text, long length)
     if (FindKey(text, length, "GRAY_SUBST=", value) && IsKeyActive(text, length, KString("GRAY_SUBST="))) {
         if (ReadStatement(value, statement) != 0)
             return VARNEL_STATUS_FAILED;
-        CVarnelColorSubstItem* item = FindGrayItem(1);
-        if (item == nullptr) {
-            auto created = std::make_unique<CVarnelColorSubstItem>();
-            item = created.get();
-            AddItem(item);  // the container owns it from here on
-            created.release();
-        }
-        SetItem(*item, statement, 1, -1);
+        CVarnelColorSubstItem& item = FoundOrAdded(*this, FindGrayItem(1));
+        SetItem(item, statement, 1, -1);
     }
 
     if (!FindKey(text, length, "COLOR_SUBST", value))
@@ -214,14 +206,8 @@ int CVarnelColorSubstContainer::LoadStatements(const char* text, long length)
     return ForEachNumberedStatement(*this, text, length, "COLOR_SUBST", [&](long n, const std::string& value) {
         if (ReadStatement(value, statement) != 0)
             return VARNEL_STATUS_FAILED;
-        CVarnelColorSubstItem* item = FindItemByNumber(static_cast<int32_t>(n));
-        if (item == nullptr) {
-            auto created = std::make_unique<CVarnelColorSubstItem>();
-            item = created.get();
-            AddItem(item);
-            created.release();
-        }
-        SetItem(*item, statement, 0, static_cast<int32_t>(n));
+        CVarnelColorSubstItem& item = FoundOrAdded(*this, FindItemByNumber(static_cast<int32_t>(n)));
+        SetItem(item, statement, 0, static_cast<int32_t>(n));
         return 0;
     });
 }

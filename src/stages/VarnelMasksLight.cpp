@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 // ---------------------------------------------------------------------------
 // Light-mask item
@@ -89,22 +88,16 @@ int CVarnelMasksLightContainer::LoadStatements(const char* text, long length)
         const int32_t b = ResolveFieldInt(fields.Field(2), *vars);
         const std::string flag = ResolveFieldText(fields.Field(3), *vars);
 
-        CVarnelMaskLightItem* item = FindItem(static_cast<int32_t>(n));
-        if (item == nullptr) {
-            auto created = std::make_unique<CVarnelMaskLightItem>();
-            item = created.get();
-            AddItem(item);  // the container owns it from here on
-            created.release();
-        }
-        item->SetParam1(destination);
-        item->SetNumber(static_cast<int32_t>(n));
-        item->SetEnabled(true);
+        CVarnelMaskLightItem& item = FoundOrAdded(*this, FindItem(static_cast<int32_t>(n)));
+        item.SetParam1(destination);
+        item.SetNumber(static_cast<int32_t>(n));
+        item.SetEnabled(true);
         if (flag == "N")
-            item->SetEnabled(false);
-        item->BuildTableB(a, b);
-        item->BuildTableA(a, b);
-        item->SetParam2(a);
-        item->SetParam3(b);
+            item.SetEnabled(false);
+        item.BuildTableB(a, b);
+        item.BuildTableA(a, b);
+        item.SetParam2(a);
+        item.SetParam3(b);
         return 0;
     });
 }

@@ -6,7 +6,6 @@
 #include "varnel/varnel.h"
 
 #include <cmath>
-#include <memory>
 #include <string>
 
 CVarnelSecondColorItem::CVarnelSecondColorItem() = default;
@@ -89,27 +88,21 @@ int CVarnelSecondColorsContainer::LoadStatements(const char* text, long length)
         int32_t b = ResolveFieldInt(fields.Field(2), *vars);
         const std::string flag = ResolveFieldText(fields.Field(3), *vars);
 
-        CVarnelSecondColorItem* item = FindItem(static_cast<int32_t>(n));
-        if (item == nullptr) {
-            auto created = std::make_unique<CVarnelSecondColorItem>();
-            item = created.get();
-            AddItem(item);  // the container owns it from here on
-            created.release();
-        }
+        CVarnelSecondColorItem& item = FoundOrAdded(*this, FindItem(static_cast<int32_t>(n)));
         // Neither start nor strength: the destination copies the source.
         // A reused item stays plain once it has been.
         if (a == 0 && b == 0) {
-            item->SetPlain(true);
+            item.SetPlain(true);
             b = 100;
         }
-        item->SetEnabled(true);
+        item.SetEnabled(true);
         if (flag == "N")
-            item->SetEnabled(false);
-        item->SetNumber(static_cast<int32_t>(n));
-        item->SetParam1(destination);
-        item->BuildTableC(a, b);
-        item->SetParam2(a);
-        item->SetParam3(b);
+            item.SetEnabled(false);
+        item.SetNumber(static_cast<int32_t>(n));
+        item.SetParam1(destination);
+        item.BuildTableC(a, b);
+        item.SetParam2(a);
+        item.SetParam3(b);
         return 0;
     });
 }

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CVarnelVarContainer;
@@ -45,6 +46,21 @@ int ForEachNumberedStatement(const Container& container, const char* text, long 
             return result;
     }
     return 0;
+}
+
+// The item a loader found for a statement, or else a new Item appended to
+// container, which owns it from then on. A reused item keeps what the
+// statement does not set again (its tables, expression, plain flag).
+template <typename Item, typename Container>
+Item& FoundOrAdded(Container& container, Item* found)
+{
+    if (found != nullptr)
+        return *found;
+    auto created = std::make_unique<Item>();
+    Item& item = *created;
+    container.AddItem(&item);
+    created.release();
+    return item;
 }
 
 // trunc(percent * 65535 / 100) as the 32-bit signed computation gives it for
