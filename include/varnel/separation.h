@@ -50,13 +50,17 @@ typedef enum varnel_status {
      * an extension other than .cfg or .xml). */
     VARNEL_ERROR_FILE = -3,
     /* The configuration text does not parse, or defines no channel or more
-     * than the 16 the engine computes. The message names the statement. */
+     * than VARNEL_MAX_CHANNELS. The message names the statement. */
     VARNEL_ERROR_CONFIG = -4,
     /* The progress callback asked to stop. */
     VARNEL_ERROR_CANCELLED = -5,
     /* Memory could not be obtained (or the call failed unexpectedly). */
     VARNEL_ERROR_MEMORY = -108
 } varnel_status;
+
+/* The most channels a separation computes; a configuration with more does
+ * not load. */
+#define VARNEL_MAX_CHANNELS 16
 
 /* The constant name of a status ("VARNEL_OK", ...); "unknown status" for
  * any other value. */
@@ -131,7 +135,7 @@ VARNEL_API int varnel_load_text(const char *text, size_t length, const char *ext
 /* Frees a separation; NULL does nothing. No other call may use it then. */
 VARNEL_API void varnel_free(varnel_separation *separation);
 
-/* The number of channels (1 to 16); 0 for NULL. */
+/* The number of channels (1 to VARNEL_MAX_CHANNELS); 0 for NULL. */
 VARNEL_API size_t varnel_channels(const varnel_separation *separation);
 
 /* The name of a channel's ink ("Cyan", "Black", "Orange", ...), distinct

@@ -6,20 +6,23 @@
 // Channel values are unsigned 16-bit, 65535 meaning no ink, carried in
 // unsigned 32-bit integers; a value stored back into a channel keeps its low
 // 16 bits. The tests that pin these rules: RefinementTest.MatchesTheFormulas
-// (tests/engine/VarnelRefinementTest.cpp) and the engine's model and lane
-// kernel tests (EngineAgainstModel, EveryKernel in tests/engine/VarnelIFTest.cpp).
+// (tests/engine/VarnelRefinementTest.cpp) and the engine's golden and lane
+// kernel tests (GoldenTable, GoldenDigest, EveryKernel in
+// tests/engine/VarnelIFTest.cpp).
 //
 // Internal linkage: the lane kernel is compiled once per instruction set,
 // and the linker must not pick a copy built for a wider set for a narrower
 // one.
 #pragma once
 
+#include "varnel/separation.h"
+
 #include <cstdint>
 #include <type_traits>
 
-// Up to this many channels are computed; further channels of a
-// configuration are written as "no ink".
-constexpr unsigned kMaxChannels = 16;
+// Up to this many channels are computed (the limit the public header
+// states); further channels of a configuration are written as "no ink".
+constexpr unsigned kMaxChannels = VARNEL_MAX_CHANNELS;
 
 namespace {
 

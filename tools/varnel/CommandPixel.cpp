@@ -55,18 +55,18 @@ int runPixel(const Arguments& args) {
     Configuration config(request);
     const std::vector<InkInfo> inks = describeInks(config.separation(), inkNames);
 
-    long values[kMaxChannels] = {0};
+    long values[VARNEL_MAX_CHANNELS] = {0};
     try {
         if (wide) {
             const uint16_t in[3] = {static_cast<uint16_t>(rgb[0]), static_cast<uint16_t>(rgb[1]),
                                     static_cast<uint16_t>(rgb[2])};
-            uint16_t out[kMaxChannels] = {0};
+            uint16_t out[VARNEL_MAX_CHANNELS] = {0};
             config.separation().convert(in, out, 1);
             for (int c = 0; c < config.channels(); ++c) values[c] = out[c];
         } else {
             const uint8_t in[3] = {static_cast<uint8_t>(rgb[0]), static_cast<uint8_t>(rgb[1]),
                                    static_cast<uint8_t>(rgb[2])};
-            uint8_t out[kMaxChannels] = {0};
+            uint8_t out[VARNEL_MAX_CHANNELS] = {0};
             config.separation().convert(in, out, 1);
             for (int c = 0; c < config.channels(); ++c) values[c] = out[c];
         }

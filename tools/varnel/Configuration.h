@@ -20,9 +20,6 @@ struct ConfigRequest {
     std::string cacheFolder;  // empty: the library's default temporary folder
 };
 
-// The library computes at most this many ink channels per pixel.
-constexpr int kMaxChannels = 16;
-
 class Configuration {
 public:
     // Checks the request and loads it. Throws ToolError with a one-line
