@@ -440,8 +440,9 @@ int runSeparate(const Arguments& args) {
 
     // The configuration is checked first: its errors refuse the run unless
     // --force. One that does not load is left to the loading below, which
-    // says why in one line. The warnings of a preset's own text are how
-    // the presets have always read; the operator cannot change them.
+    // says why in one line. The warnings of a built-in preset's own text
+    // are not shown: the operator cannot change that text (pinned by
+    // SeparateCheck.RefusesErrorsUnlessForcedAndShowsWarningsUnlessQuiet).
     const ConfigCheckResult checked =
         checkConfiguration(options.value("config"), options.has("extra") ? options.value("extra").c_str() : nullptr);
     if (checked.status == 0) {
