@@ -10,16 +10,24 @@
 namespace varnel_tool {
 
 // What the threads of one run share. One lock and one condition guard it
-// all: the threads meet once per band, a quarter million pixels apart.
+// all: the threads meet a few times per band, a quarter million pixels
+// apart.
 struct SeparationJob::State {
     std::mutex lock;
     std::condition_variable changed;
     std::vector<Band*> idle;              // buffers ready to be read into
+    uint32_t nextToRead = 0;
+    bool reading = false;                 // a thread is reading band nextToRead
     std::deque<Band*> read;               // read, in order, not yet taken
-    bool allRead = false;
     std::map<uint32_t, Band*> separated;  // by band index, awaiting their turn
+    uint32_t nextToWrite = 0;
+    bool writing = false;                 // a thread is writing band nextToWrite
+    uint64_t pixelsWritten = 0;           // counted by the writing thread
     bool failed = false;
     std::exception_ptr failure;
+
+    bool canWrite() const { return !writing && separated.count(nextToWrite) != 0; }
+    bool canRead(uint32_t bandCount) const { return !reading && nextToRead < bandCount && !idle.empty(); }
 
     // Records the first failure and wakes every thread so that all stop.
     void fail(std::exception_ptr error) {
@@ -36,35 +44,22 @@ SeparationJob::SeparationJob(ImageReader& reader, SeparationOutputs& outputs, co
 
 void SeparationJob::run(ProgressBar& progress, uint64_t pixelsBefore) {
     State state;
-    // Enough buffers for every worker to hold one while the reader fills
-    // the next ones and the writer empties one.
-    state.allRead = m_plan.bandCount == 0;
+    // Enough buffers for every thread to separate one while others are
+    // read ahead and one waits for its turn to be written.
     std::vector<Band> buffers(2 * m_converters.size() + 2);
     for (Band& band : buffers) state.idle.push_back(&band);
 
-    std::vector<std::thread> threads;
-    threads.emplace_back([this, &state] {
+    auto guarded = [&](BandConverter& converter) {
         try {
-            readBands(state);
+            work(state, converter, progress, pixelsBefore);
         } catch (...) {
             state.fail(std::current_exception());
         }
-    });
-    for (auto& converter : m_converters) {
-        BandConverter* worker = converter.get();
-        threads.emplace_back([this, worker, &state] {
-            try {
-                convertBands(state, *worker);
-            } catch (...) {
-                state.fail(std::current_exception());
-            }
-        });
-    }
-    try {
-        writeBands(state, progress, pixelsBefore);
-    } catch (...) {
-        state.fail(std::current_exception());
-    }
+    };
+    std::vector<std::thread> threads;
+    for (size_t i = 1; i < m_converters.size(); ++i)
+        threads.emplace_back([&guarded, converter = m_converters[i].get()] { guarded(*converter); });
+    guarded(*m_converters.front());
     for (std::thread& thread : threads) thread.join();
     if (state.failure) std::rethrow_exception(state.failure);
 }
@@ -75,63 +70,74 @@ InkCoverage SeparationJob::coverage() const {
     return total;
 }
 
-void SeparationJob::readBands(State& state) {
-    for (uint32_t index = 0; index < m_plan.bandCount; ++index) {
-        Band* band = nullptr;
-        {
-            std::unique_lock<std::mutex> guard(state.lock);
-            state.changed.wait(guard, [&] { return state.failed || !state.idle.empty(); });
-            if (state.failed) return;
-            band = state.idle.back();
-            state.idle.pop_back();
-        }
-        band->index = index;
-        band->firstRow = m_plan.firstRow(index);
-        band->rows = m_plan.rowsIn(index);
-        reserveBytes(band->input, static_cast<size_t>(m_plan.width) * band->rows * 3 * (m_reader.bits() / 8));
-        m_reader.readRows(band->input.data(), band->rows);
-        std::lock_guard<std::mutex> guard(state.lock);
-        state.read.push_back(band);
-        state.allRead = index + 1 == m_plan.bandCount;
-        state.changed.notify_all();
-    }
-}
-
-void SeparationJob::convertBands(State& state, BandConverter& converter) {
+// Writing comes first, since it frees a buffer and keeps the bands moving
+// in order; then separating; reading ahead comes last.
+void SeparationJob::work(State& state, BandConverter& converter, ProgressBar& progress, uint64_t pixelsBefore) {
+    const uint32_t bandCount = m_plan.bandCount;
     for (;;) {
+        enum class Step { Write, Separate, Read } step;
         Band* band = nullptr;
         {
             std::unique_lock<std::mutex> guard(state.lock);
-            state.changed.wait(guard, [&] { return state.failed || !state.read.empty() || state.allRead; });
-            if (state.failed || state.read.empty()) return;
-            band = state.read.front();
-            state.read.pop_front();
+            state.changed.wait(guard, [&] {
+                return state.failed || state.nextToWrite == bandCount || state.canWrite() || !state.read.empty() ||
+                       state.canRead(bandCount);
+            });
+            if (state.failed || state.nextToWrite == bandCount) return;
+            if (state.canWrite()) {
+                step = Step::Write;
+                state.writing = true;
+                band = state.separated[state.nextToWrite];
+                state.separated.erase(state.nextToWrite);
+            } else if (!state.read.empty()) {
+                step = Step::Separate;
+                band = state.read.front();
+                state.read.pop_front();
+            } else {
+                step = Step::Read;
+                state.reading = true;
+                band = state.idle.back();
+                state.idle.pop_back();
+                band->index = state.nextToRead;
+            }
         }
-        converter.convert(*band);
-        std::lock_guard<std::mutex> guard(state.lock);
-        state.separated.emplace(band->index, band);
+        switch (step) {
+        case Step::Write: {
+            m_outputs.write(*band);
+            // The writing turn orders these too: one thread at a time
+            // counts and draws, and the lock hands the turn over.
+            state.pixelsWritten += static_cast<uint64_t>(m_plan.width) * band->rows;
+            progress.update(pixelsBefore + state.pixelsWritten);
+            std::lock_guard<std::mutex> guard(state.lock);
+            state.writing = false;
+            ++state.nextToWrite;
+            state.idle.push_back(band);
+            break;
+        }
+        case Step::Separate: {
+            converter.convert(*band);
+            std::lock_guard<std::mutex> guard(state.lock);
+            state.separated.emplace(band->index, band);
+            break;
+        }
+        case Step::Read: {
+            read(*band);
+            std::lock_guard<std::mutex> guard(state.lock);
+            state.reading = false;
+            ++state.nextToRead;
+            state.read.push_back(band);
+            break;
+        }
+        }
         state.changed.notify_all();
     }
 }
 
-void SeparationJob::writeBands(State& state, ProgressBar& progress, uint64_t pixelsBefore) {
-    uint64_t pixelsWritten = 0;
-    for (uint32_t index = 0; index < m_plan.bandCount; ++index) {
-        Band* band = nullptr;
-        {
-            std::unique_lock<std::mutex> guard(state.lock);
-            state.changed.wait(guard, [&] { return state.failed || state.separated.count(index) != 0; });
-            if (state.failed) return;
-            band = state.separated[index];
-            state.separated.erase(index);
-        }
-        m_outputs.write(*band);
-        pixelsWritten += static_cast<uint64_t>(m_plan.width) * band->rows;
-        progress.update(pixelsBefore + pixelsWritten);
-        std::lock_guard<std::mutex> guard(state.lock);
-        state.idle.push_back(band);
-        state.changed.notify_all();
-    }
+void SeparationJob::read(Band& band) {
+    band.firstRow = m_plan.firstRow(band.index);
+    band.rows = m_plan.rowsIn(band.index);
+    reserveBytes(band.input, static_cast<size_t>(m_plan.width) * band.rows * 3 * (m_reader.bits() / 8));
+    m_reader.readRows(band.input.data(), band.rows);
 }
 
 BandPlan BandPlan::make(uint32_t width, uint32_t height, uint32_t rowsPerStrip) {

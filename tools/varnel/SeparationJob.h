@@ -1,8 +1,12 @@
-// Runs a separation over a whole image as a pipeline: one thread reads
-// bands in order, N worker threads (one library instance each) separate
-// and compress them, and the calling thread writes them strictly in order.
-// Reading, separating and writing overlap, the files are the same whatever
-// the number of threads, and memory holds only a few bands at a time.
+// Runs a separation over a whole image on N threads, the calling thread
+// being one of them. Each thread takes whichever step of the work comes
+// next: writing the next band in order, separating and compressing a band
+// that has been read, or reading the next band. Reading and writing each
+// go strictly in order, one thread at a time. With two threads or more
+// they overlap with the separating; with one, the run is a plain loop on
+// the calling thread, which then uses one core and no more. The files are
+// the same whatever the number of threads, and memory holds only a few
+// bands at a time.
 #ifndef VARNEL_TOOL_SEPARATIONJOB_H
 #define VARNEL_TOOL_SEPARATIONJOB_H
 
@@ -19,6 +23,7 @@ namespace varnel_tool {
 
 class SeparationJob {
 public:
+    // One thread per converter.
     SeparationJob(ImageReader& reader, SeparationOutputs& outputs, const BandPlan& plan,
                   std::vector<std::unique_ptr<BandConverter>> converters);
 
@@ -31,9 +36,8 @@ public:
 
 private:
     struct State;
-    void readBands(State& state);
-    void convertBands(State& state, BandConverter& converter);
-    void writeBands(State& state, ProgressBar& progress, uint64_t pixelsBefore);
+    void work(State& state, BandConverter& converter, ProgressBar& progress, uint64_t pixelsBefore);
+    void read(Band& band);
 
     ImageReader& m_reader;
     SeparationOutputs& m_outputs;
