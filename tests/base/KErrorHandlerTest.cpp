@@ -66,17 +66,13 @@ TEST(KErrorHandler, FileFailuresOfOtherKindsAreNotReported)
 // Base-library classes without a record of their own share the root's.
 TEST(KBaseObject, RecordOfTheRoot)
 {
-    const KRuntimeClass* record = KErrorHandler::DefaultHandler()->GetRuntimeClass();
-    ASSERT_EQ(record, KBaseObject::ClassRecord());
+    const KRuntimeClass* record = KBaseObject::ClassRecord();
     EXPECT_EQ(record->className, "KBaseObject");
     EXPECT_EQ(record->schema, 0xFFFFu);
-    EXPECT_EQ(record->createObject, nullptr);
-    EXPECT_EQ(record->getBaseClass, nullptr);
-    KFile file("a");
-    EXPECT_EQ(file.GetRuntimeClass(), record);
-    EXPECT_EQ(KString().GetRuntimeClass(), record);
+    EXPECT_TRUE(record->createObject == nullptr && record->getBaseClass == nullptr);
+    EXPECT_EQ(KErrorHandler::DefaultHandler()->GetRuntimeClass(), record);
+    EXPECT_EQ(KFile("a").GetRuntimeClass(), record);
     EXPECT_EQ(static_cast<const KString&>(KPath("a")).GetRuntimeClass(), record);
-    file.Validate();
 }
 
 } // namespace

@@ -150,14 +150,10 @@ TEST_P(GoldenDigest, OfThousandsOfColours)
 INSTANTIATE_TEST_SUITE_P(
     Configurations, GoldenDigest,
     ::testing::Values(
-        DigestCase{"Cmyk", "HUE_PARAM_CMYK",
-                   "", 3186875589877507757ull},
-        DigestCase{"Cmykog", "HUE_PARAM_CMYKOG",
-                   "", 4136210181805695059ull},
-        DigestCase{"Cmykrodg", "HUE_PARAM_CMYKRODG",
-                   "", 13497112528144355213ull},
-        DigestCase{"Cmykdbv", "HUE_PARAM_CMYKDBV",
-                   "", 16983467543375813140ull},
+        DigestCase{"Cmyk", "HUE_PARAM_CMYK", "", 3186875589877507757ull},
+        DigestCase{"Cmykog", "HUE_PARAM_CMYKOG", "", 4136210181805695059ull},
+        DigestCase{"Cmykrodg", "HUE_PARAM_CMYKRODG", "", 13497112528144355213ull},
+        DigestCase{"Cmykdbv", "HUE_PARAM_CMYKDBV", "", 16983467543375813140ull},
         DigestCase{"InkLimit300", "HUE_PARAM_CMYK",
                    "MAXINK=300;", 15840134726714828369ull},
         DigestCase{"InkLimitNoColourWithBlackAndLift", "HUE_PARAM_CMYK",

@@ -7,8 +7,6 @@
 #include "stages/VarnelMasksLight.h"
 #include "stages/VarnelSecondColors.h"
 
-#include "support/ReadableName.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -16,29 +14,19 @@
 
 namespace {
 
-struct PercentCase {
-    int64_t percent;
-    int32_t units;
-    int32_t tableX;
-};
-
-class PercentTest : public ::testing::TestWithParam<PercentCase> {};
-
-TEST_P(PercentTest, ConvertsToUnitsAndTableCoordinate)
+TEST(PercentTest, ConvertsToUnitsAndTableCoordinate)
 {
-    EXPECT_EQ(PercentToUnits(GetParam().percent), GetParam().units);
-    EXPECT_EQ(PercentToTableX(GetParam().percent), GetParam().tableX);
+    const struct {
+        int64_t percent;
+        int32_t units, tableX;
+    } cases[] = {{0, 0, 65535}, {50, 32767, 32768}, {66, 43253, 22282}, {100, 65535, 0}, {-1, -655, 66190},
+                 // The product no longer fits 32 bits: still defined.
+                 {40000, 26214000, 65535 - 26214000}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(PercentToUnits(c.percent), c.units) << c.percent;
+        EXPECT_EQ(PercentToTableX(c.percent), c.tableX) << c.percent;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Percentages, PercentTest,
-                         ::testing::Values(PercentCase{0, 0, 65535}, PercentCase{50, 32767, 32768},
-                                           PercentCase{66, 43253, 22282}, PercentCase{100, 65535, 0},
-                                           PercentCase{-1, -655, 66190},
-                                           // The product no longer fits 32 bits: still defined.
-                                           PercentCase{40000, 26214000, 65535 - 26214000}),
-                         [](const ::testing::TestParamInfo<PercentCase>& info) {
-                             return ReadableName("percent " + std::to_string(info.param.percent));
-                         });
 
 TEST(ReshapedPercentTest, SwitchesAtOneThird)
 {

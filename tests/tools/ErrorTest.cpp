@@ -71,6 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
     Errors, SeparateFailure,
     ::testing::Values(
         FailureCase{"MissingInput", {"@none.png", "-c", kCmyk}, 1, "cannot open"},
+        // A failed run keeps the file it would have replaced.
+        FailureCase{"MissingInputKeepsTheEarlierOutput", {"@none.png", "-c", kCmyk, "-o", "@out.tif"}, 1, "cannot open",
+                    [](const ScratchFolder& f) { writeFile(f.path("out.tif"), "earlier result"); }},
         FailureCase{"InputIsFolder", {"@.", "-c", kCmyk}, 1, "cannot read"},
         FailureCase{"UnsupportedFormat", {"@note.txt", "-c", kCmyk}, 1, "is not a PNG, TIFF or JPEG image"},
         FailureCase{"TruncatedInput", {"@cut.png", "-c", kCmyk}, 1, "cannot read"},
@@ -163,15 +166,6 @@ TEST(FullDisk, TheMessageGivesTheSystemsReasonAndTheOutputsName) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "varnel: cannot write '" + folder.path("out.tif") + "': File too large\n");
     EXPECT_EQ(folder.entries(), before);
-}
-
-TEST(OutputReplacement, AFailedRunKeepsTheEarlierFile) {
-    ScratchFolder folder;
-    writeFile(folder.path("out.tif"), "earlier result");
-    const ToolResult run = runTool({"separate", folder.path("none.png"), "-c", "HUE_PARAM_CMYK", "-o",
-                                    folder.path("out.tif")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(readFile(folder.path("out.tif")), "earlier result");
 }
 
 } // namespace
