@@ -38,18 +38,28 @@ void CVarnelColorSubstItem::Reset()
     m_number = 0;
     delete m_evaluator;
     m_evaluator = nullptr;
-    try {
-        m_evaluator = new mu::Parser();
-        m_evaluator->ClearFun();
-    } catch (const mu::ParserError& error) {
-        (void)error.GetMsg();
-    }
+    m_released = false;
 }
 
 void CVarnelColorSubstItem::Release()
 {
     delete m_evaluator;
     m_evaluator = nullptr;
+    m_released = true;
+}
+
+mu::Parser* CVarnelColorSubstItem::Evaluator() const
+{
+    if (m_evaluator != nullptr || m_released)
+        return m_evaluator;
+    try {
+        std::unique_ptr<mu::Parser> made(new mu::Parser());
+        made->ClearFun();
+        m_evaluator = made.release();
+    } catch (const mu::ParserError& error) {
+        (void)error.GetMsg();
+    }
+    return m_evaluator;
 }
 
 void CVarnelColorSubstItem::BuildTableA(int32_t a)
@@ -73,12 +83,13 @@ void CVarnelColorSubstItem::SetExpression(const std::string& expression)
 {
     if (expression.empty())
         return;
-    if (m_evaluator == nullptr)
+    mu::Parser* evaluator = Evaluator();
+    if (evaluator == nullptr)
         throw VARNEL_STATUS_FAILED;
-    m_evaluator->SetExpr(expression);
+    evaluator->SetExpr(expression);
 }
 
-mu::Parser* CVarnelColorSubstItem::GetParser() const { return m_evaluator; }
+mu::Parser* CVarnelColorSubstItem::GetParser() const { return Evaluator(); }
 uint16_t CVarnelColorSubstItem::LookupB(uint16_t v) const { return m_tableB[v]; }
 uint16_t CVarnelColorSubstItem::LookupA(uint16_t v) const { return m_tableA[v]; }
 void CVarnelColorSubstItem::SetGray(int32_t gray) { m_gray = gray; }
@@ -86,9 +97,10 @@ int32_t CVarnelColorSubstItem::IsGray() const { return m_gray; }
 
 void CVarnelColorSubstItem::DefineVar(const std::string& name, double* value)
 {
-    if (m_evaluator == nullptr)
+    mu::Parser* evaluator = Evaluator();
+    if (evaluator == nullptr)
         throw VARNEL_STATUS_FAILED;
-    m_evaluator->DefineVar(name, value);
+    evaluator->DefineVar(name, value);
 }
 
 bool CVarnelColorSubstItem::HasExpression() const

@@ -27,8 +27,8 @@ public:
 
     void Initialize() override;  // does nothing
     // Number 0 and a fresh evaluator without functions: expressions may use
-    // only operators, constants, numbers and the bound variables. A parser
-    // error raised here is swallowed; the tables stay.
+    // only operators, constants, numbers and the bound variables. The
+    // evaluator is made when first needed (see Evaluator). The tables stay.
     void Reset() override;
     // Deletes the evaluator; the item then has none.
     void Release() override;
@@ -48,7 +48,7 @@ public:
     // expression the item has. Parser errors propagate (a load fails on
     // them); without an evaluator a non-empty text raises the integer -1.
     virtual void SetExpression(const std::string& expression);
-    // The evaluator, or null after Release.
+    // The evaluator, or null after Release or when it cannot be made.
     virtual mu::Parser* GetParser() const;
     virtual uint16_t LookupB(uint16_t v) const;
     virtual uint16_t LookupA(uint16_t v) const;
@@ -62,11 +62,19 @@ public:
     bool HasExpression() const;
 
 private:
+    // The evaluator, made on first use: most items have no expression, and
+    // making one costs a few hundred allocations, for every item of every
+    // load. A parser error raised while making it is swallowed (null). An
+    // item that holds an expression has its evaluator already, so threads
+    // that share a loaded item never make one.
+    mu::Parser* Evaluator() const;
+
     uint16_t m_factor0 = 0;
     uint16_t m_factor1 = 0;
     uint16_t m_factor2 = 0;
     int32_t m_gray = 0;
-    mu::Parser* m_evaluator = nullptr;
+    mutable mu::Parser* m_evaluator = nullptr;
+    bool m_released = false;  // Release was called: no evaluator until Reset
 };
 
 class CVarnelColorSubstContainer : public CVarnelContainer {
