@@ -82,15 +82,16 @@ bool IsDirectory(const KFile& file)
 }
 
 // digest = SHA-256(previous digest, length, text): one digest names a
-// sequence of texts, with their boundaries.
-void ChainDigest(std::string& digest, const char* text, long length)
+// sequence of texts, with their boundaries. text is what was kept of the
+// text given (nothing of a null text or a length below 1).
+void ChainDigest(std::string& digest, const std::string& text, long length)
 {
     Poco::SHA2Engine engine(Poco::SHA2Engine::SHA_256);
     engine.update(digest);
     const std::string size = ":" + std::to_string(length) + ":";
     engine.update(size);
-    if (text != nullptr && length > 0)
-        engine.update(text, static_cast<std::size_t>(length));
+    if (!text.empty())
+        engine.update(text);
     digest = Poco::DigestEngine::digestToHex(engine.digest());
 }
 
@@ -128,8 +129,11 @@ int CVarnel::Reserved1()
 int CVarnel::ParseText(const char* text, long length)
 {
     try {
-        ChainDigest(m_sourceDigest, text, length);
+        // The room for the length first: once the text is kept, its length
+        // is kept without a failure, and the two lists stay in step.
+        m_sourceLengths.reserve(m_sourceLengths.size() + 1);
         m_sourceTexts.emplace_back(text, text && length > 0 ? size_t(length) : 0);
+        m_sourceLengths.push_back(length);
         // Only the first text defines variables: a caller's extra text
         // applied over a preset must not redefine what the preset uses.
         if (!m_varsLoaded) {
@@ -160,6 +164,14 @@ int CVarnel::ParseText(const char* text, long length)
     } catch (...) {
         return VARNEL_STATUS_FAILED;
     }
+}
+
+std::string CVarnel::GetSourceDigest() const
+{
+    std::string digest;
+    for (size_t i = 0; i < m_sourceTexts.size(); ++i)
+        ChainDigest(digest, m_sourceTexts[i], m_sourceLengths[i]);
+    return digest;
 }
 
 int CVarnel::LoadFile(const KFile& path)

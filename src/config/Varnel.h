@@ -106,7 +106,9 @@ public:
     // SHA-256 (hex) chained over every text given to ParseText, in order:
     // the configuration is a function of these texts alone, so equal
     // digests mean equal configurations. Empty before the first text.
-    const std::string& GetSourceDigest() const { return m_sourceDigest; }
+    // Computed when asked: only a cached load asks, and checks and the
+    // search for a faulty statement parse many texts.
+    std::string GetSourceDigest() const;
     // Every text given to ParseText, in order (a preset's text or a file's
     // bytes first, then an extra text).
     const std::vector<std::string>& GetSourceTexts() const { return m_sourceTexts; }
@@ -140,6 +142,6 @@ private:
     CVarnelColorAdditionContainer* m_colorAddition = nullptr;
     CVarnelChannelsContactContainer* m_channelsContact = nullptr;
     CVarnelVarContainer* m_vars = nullptr;
-    std::string m_sourceDigest;
     std::vector<std::string> m_sourceTexts;
+    std::vector<long> m_sourceLengths;  // each text's length as given, which the digest names
 };
