@@ -15,6 +15,7 @@
 #include "stages/VarnelStageLoading.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -29,6 +30,9 @@ namespace {
 struct KnownKey {
     const VarnelStatementRule* rule;
     int number;
+    // What the loaders search for: "KEY=", and "*KEY=" that switches it off.
+    std::string assignment;
+    std::string switchedOff;
 };
 
 // Every key the loaders read ("HUEMASK04", "MAXINK"), in table order.
@@ -37,8 +41,10 @@ const std::vector<std::pair<std::string, KnownKey>>& KnownKeys()
     static const std::vector<std::pair<std::string, KnownKey>> keys = [] {
         std::vector<std::pair<std::string, KnownKey>> all;
         for (const VarnelStatementRule& rule : VarnelStatementRules())
-            for (int n = 0; n <= (rule.numbered ? kLastStatementNumber : 0); ++n)
-                all.push_back({VarnelRuleKey(rule, n), KnownKey{&rule, n}});
+            for (int n = 0; n <= (rule.numbered ? kLastStatementNumber : 0); ++n) {
+                const std::string key = VarnelRuleKey(rule, n);
+                all.push_back({key, KnownKey{&rule, n, key + "=", "*" + key + "="}});
+            }
         return all;
     }();
     return keys;
@@ -58,29 +64,38 @@ std::string Upper(std::string text)
     return text;
 }
 
-size_t EditDistance(const std::string& a, const std::string& b)
+// No key is longer than 20 letters; a longer text is no mistyped key.
+constexpr size_t kLongestTypo = 32;
+
+// The edit distance from a to b (b at most kLongestTypo letters), or limit
+// when it is limit or more: once every entry of a row has reached limit,
+// the distance can only be larger.
+size_t EditDistance(const std::string& a, const std::string& b, size_t limit)
 {
-    std::vector<size_t> row(b.size() + 1);
+    std::array<size_t, kLongestTypo + 1> row;
     for (size_t j = 0; j <= b.size(); ++j)
         row[j] = j;
     for (size_t i = 1; i <= a.size(); ++i) {
         size_t diagonal = row[0];
         row[0] = i;
+        size_t smallest = row[0];
         for (size_t j = 1; j <= b.size(); ++j) {
             const size_t above = row[j];
             row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
             diagonal = above;
+            smallest = std::min(smallest, row[j]);
         }
+        if (smallest >= limit)
+            return limit;
     }
-    return row[b.size()];
+    return std::min(row[b.size()], limit);
 }
 
 // The known key nearest to a mistyped one, or "" when none is near: at
 // most two edits, and fewer than a third of the key's letters.
 std::string NearestKey(const std::string& key)
 {
-    // No key is longer than 20 letters; a long text is no mistyped key.
-    if (key.size() > 32)
+    if (key.size() > kLongestTypo)
         return std::string();
     const std::string upper = Upper(key);
     std::string best;
@@ -91,7 +106,7 @@ std::string NearestKey(const std::string& key)
         const size_t lengths = std::max(upper.size(), entry.first.size()) - std::min(upper.size(), entry.first.size());
         if (lengths >= bestDistance)
             continue;
-        const size_t distance = EditDistance(upper, entry.first);
+        const size_t distance = EditDistance(entry.first, upper, bestDistance);
         if (distance < bestDistance) {
             best = entry.first;
             bestDistance = distance;
@@ -221,7 +236,7 @@ void CVarnelConfigCheck::CheckKeys(TextState& state)
 {
     const char* text = state.written.c_str();
     for (const auto& entry : KnownKeys()) {
-        const std::string key = entry.first + "=";
+        const std::string& key = entry.second.assignment;
         const long offset = FindKeyOffset(text, key.c_str());
         const int index = offset < 0 ? -1 : state.list.IndexAt(size_t(offset));
         if (index < 0)
@@ -230,7 +245,7 @@ void CVarnelConfigCheck::CheckKeys(TextState& state)
         state.firsts[entry.first] = size_t(index);
         const CVarnelStatementList::Statement& statement = state.At(size_t(index));
         const bool own = statement.key == entry.first;
-        if (FindKeyOffset(text, ("*" + key).c_str()) >= 0) {
+        if (FindKeyOffset(text, entry.second.switchedOff.c_str()) >= 0) {
             if (own && !statement.starred)
                 Add(VARNEL_FINDING_WARNING, state, size_t(index),
                     "switched off: \"*" + key + "\" stands in the same text, so this statement is not read");

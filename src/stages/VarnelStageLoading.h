@@ -37,9 +37,15 @@ template <typename Container, typename Read>
 int ForEachNumberedStatement(const Container& container, const char* text, long length, const char* name,
                              Read read)
 {
+    static_assert(kLastStatementNumber < 100, "statement numbers have two digits");
     std::string value;
+    // The key of statement 00; each turn writes its own two digits over
+    // those (one key built per walk rather than one per number).
+    std::string key = NumberedKey(name, 0);
+    const size_t digits = key.size() - 3;
     for (long n = 0; n <= kLastStatementNumber; ++n) {
-        const std::string key = NumberedKey(name, n);
+        key[digits] = char('0' + n / 10);
+        key[digits + 1] = char('0' + n % 10);
         if (!FindKey(text, length, key.c_str(), value) || !container.IsKeyActive(text, length, KString(key)))
             continue;
         if (const int result = read(n, value); result != 0)
