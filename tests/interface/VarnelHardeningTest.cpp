@@ -2,9 +2,11 @@
 // arguments to every exported call, hostile names and files, and cache
 // files that are damaged or built by two processes at once.
 #include "engine/VarnelCache.h"
+#include "interface/VarnelLoader.h"
 #include "varnel/VarnelDll.h"
 #include "varnel/varnel.h"
 #include "support/LibraryTestHelpers.h"
+#include "support/ReadableName.h"
 #include "support/ScratchFolder.h"
 
 #include <Poco/File.h>
@@ -83,7 +85,6 @@ INSTANTIATE_TEST_SUITE_P(
         CallCase{"SetPreferencesNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_SetPreferences(nullptr, nullptr, nullptr); }, 0},
         CallCase{"SetFlagsZero", [](VarnelHandle h, CVarnelDll&) { return kal_SetFlags(h, 0); }, 0},
         CallCase{"SetFlagsNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_SetFlags(nullptr, VARNEL_FLAG_CACHE); }, 0},
-        CallCase{"SetPreferencesNullHandleWithName", [](VarnelHandle, CVarnelDll&) { return kal_SetPreferences(nullptr, Text("HUE_PARAM_CMYK"), nullptr); }, 0},
         CallCase{"ChannelsNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_GetChannels(nullptr); }, 0},
         CallCase{"ConvertNullIn", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, nullptr, g_out16, 1); }, VARNEL_STATUS_FAILED},
         CallCase{"ConvertNullOut", [](VarnelHandle h, CVarnelDll&) { return kal_RGB2Multichannel(h, g_in16, nullptr, 1); }, VARNEL_STATUS_FAILED},
@@ -119,6 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         CallCase{"CacheNameNullOut", [](VarnelHandle, CVarnelDll&) { return long(CVarnelDll::GetCacheFileName(Text("A"), nullptr, nullptr, 64)); }, 0},
         CallCase{"CacheNameZeroSize", [](VarnelHandle, CVarnelDll&) { char b[4] = "abc"; return long(CVarnelDll::GetCacheFileName(Text("A"), nullptr, b, 0)) + long(b[0] != 'a'); }, 0},
         CallCase{"CacheNameNegativeSize", [](VarnelHandle, CVarnelDll&) { char b[4] = "abc"; return long(CVarnelDll::GetCacheFileName(Text("A"), Text(""), b, LONG_MIN)); }, 0}),
+
     [](const ::testing::TestParamInfo<CallCase>& info) { return std::string(info.param.name); });
 
 // ---- hostile names and configuration files ----
@@ -143,25 +145,6 @@ TEST(HostileNames, MarkBytesInFrontOfANameStayInsideIt)
     }
 }
 
-// Names are bytes: a file and a folder stored under decomposed UTF-8
-// ("e" + U+0301) are reached under that name, not under its composed form.
-TEST(HostileNames, DecomposedNamesReachTheirFiles)
-{
-    ScratchFolder folder;
-    const std::string decomposed = folder.Path() + "e\xCC\x81";
-    Poco::File(decomposed + "/").createDirectories();
-    std::ofstream(decomposed + "/mine.cfg") << "CHANNELS=5;HUEMASK00=60,120,240,300;";
-    CVarnelDll dll;
-    ASSERT_EQ(0, Load(dll, decomposed + "/mine.cfg"));
-    EXPECT_EQ(5, dll.GetChannels());
-
-    dll.SetTemporaryFolder(Text(decomposed + "/"));
-    dll.SetFlags(VARNEL_FLAG_CACHE);
-    ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYK"));
-    EXPECT_TRUE(std::filesystem::exists(decomposed + "/" + CacheNameOf("HUE_PARAM_CMYK")));
-    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "\xC3\xA9"));
-}
-
 // Configuration files that are no text, or no file: a text ends at its
 // first zero byte, marks of any encoding are bytes like others, size is no
 // limit (one large file).
@@ -180,9 +163,8 @@ TEST(HostileFiles, LoadAsTheirTextUpToTheFirstZero)
         long result;
         long channels;
     };
-    for (const Case& c : {Case{"folder.cfg", "", VARNEL_STATUS_FAILED, 0}, Case{"folder.cfg/", "", VARNEL_STATUS_FAILED, 0},
-                          Case{"missing.cfg", "", VARNEL_STATUS_FAILED, 0}, Case{"empty.cfg", "", 0, 0},
-                          Case{"bytes.cfg", everyByte, 0, 0}, Case{"binary.cfg", "CHANNELS=6;" + everyByte, 0, 6},
+    for (const Case& c : {Case{"folder.cfg", "", VARNEL_STATUS_FAILED, 0}, Case{"missing.cfg", "", VARNEL_STATUS_FAILED, 0},
+                          Case{"empty.cfg", "", 0, 0}, Case{"binary.cfg", "CHANNELS=6;" + everyByte, 0, 6},
                           Case{"utf16.cfg", "\xFF\xFE" "CHANNELS=6;\xFF\xFE", 0, 6},
                           Case{"utf8.cfg", "\xEF\xBB\xBF" "CHANNELS=7;", 0, 7},
                           Case{"marks.cfg", std::string(5000, '\xFF') + "CHANNELS=5;", 0, 5},
@@ -197,60 +179,35 @@ TEST(HostileFiles, LoadAsTheirTextUpToTheFirstZero)
 
 // ---- channel counts the engine cannot compute ----
 
-// More channels than the engine computes (16), given by an extra text over a
-// preset or by a file, through either interface: the load fails, the count
-// is 0 and a conversion writes nothing. 16 channels still load.
-struct ChannelLimitCase {
-    const char* name;
-    const char* statement;
-    long channels;
-};
-
-class ChannelLimit : public ::testing::TestWithParam<ChannelLimitCase> {};
-
-TEST_P(ChannelLimit, EveryPathAgrees)
+// More channels than the engine computes (16), through either interface,
+// over a loaded configuration: the load fails, the count is 0 and a
+// conversion writes nothing. 16 channels still load; CHANNELS=-1 reads as
+// 4294967295.
+TEST(ChannelLimit, EveryInterfaceAgrees)
 {
-    ScratchFolder folder;
-    const std::string file = folder.Path() + "limit.cfg";
-    std::ofstream(file) << "HUEMASK00=60,120,240,300;" << GetParam().statement;
-    const long expected = GetParam().channels;
-    const long status = expected == 0 ? VARNEL_STATUS_FAILED : VARNEL_STATUS_OK;
-
-    CVarnelDll dll;
-    EXPECT_EQ(status, Load(dll, "HUE_PARAM_CMYK", GetParam().statement));
-    EXPECT_EQ(expected, dll.GetChannels());
-    EXPECT_EQ(status, Load(dll, file));
-    EXPECT_EQ(expected, dll.GetChannels());
-    std::vector<unsigned char> out8(64, 0xA5);
-    const unsigned char in8[3] = {10, 20, 30};
-    // With nothing loaded the 8-bit call answers 0 and writes nothing.
-    EXPECT_EQ(0, dll.RGB8ToMultichannel(const_cast<unsigned char*>(in8), out8.data(), 1));
-    if (expected == 0) {
-        EXPECT_EQ(std::vector<unsigned char>(64, 0xA5), out8);
-    }
-
-    for (const std::string& name : {std::string("HUE_PARAM_CMYK"), file}) {
+    for (const auto& [statement, expected] :
+         {std::pair<const char*, long>{"CHANNELS=16;", 16}, {"CHANNELS=17;", 0}, {"CHANNELS=-1;", 0}}) {
+        CVarnelDll dll;
+        ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYK"));
+        EXPECT_EQ(expected ? VARNEL_STATUS_OK : VARNEL_STATUS_FAILED, Load(dll, "HUE_PARAM_CMYK", statement));
+        EXPECT_EQ(expected, dll.GetChannels()) << statement;
         VarnelHandle handle = kal_InitVarnel();
-        EXPECT_EQ(0, kal_SetPreferences(handle, Text(name), name == file ? nullptr : Text(GetParam().statement)));
-        EXPECT_EQ(expected, kal_GetChannels(handle)) << name;
-        std::vector<unsigned short> out16(64, 0xA5A5);
-        unsigned short in16[3] = {1000, 2000, 3000};
-        const long converted = kal_RGB2Multichannel(handle, in16, out16.data(), 1);
+        kal_SetPreferences(handle, Text("HUE_PARAM_CMYK"), nullptr);
+        kal_SetPreferences(handle, Text("HUE_PARAM_CMYK"), Text(statement));
+        EXPECT_EQ(expected, kal_GetChannels(handle)) << statement;
         if (expected == 0) {
-            EXPECT_EQ(VARNEL_STATUS_FAILED, converted);
-            EXPECT_EQ(std::vector<unsigned short>(64, 0xA5A5), out16);
+            unsigned char in8[3] = {10, 20, 30};
+            unsigned short in16[3] = {1000, 2000, 3000};
+            std::vector<unsigned char> out8(64, 0xA5);
+            std::vector<unsigned short> out16(64, 0xA5A5);
+            EXPECT_EQ(0, dll.RGB8ToMultichannel(in8, out8.data(), 1));
+            EXPECT_EQ(VARNEL_STATUS_FAILED, kal_RGB2Multichannel(handle, in16, out16.data(), 1));
+            EXPECT_EQ(std::vector<unsigned char>(64, 0xA5), out8) << statement;
+            EXPECT_EQ(std::vector<unsigned short>(64, 0xA5A5), out16) << statement;
         }
         kal_EndVarnel(handle);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Counts, ChannelLimit,
-    ::testing::Values(ChannelLimitCase{"Sixteen", "CHANNELS=16;", 16},
-                      ChannelLimitCase{"Seventeen", "CHANNELS=17;", 0},
-                      ChannelLimitCase{"Huge", "CHANNELS=99999;", 0},
-                      ChannelLimitCase{"MinusOne", "CHANNELS=-1;", 0}),
-    [](const ::testing::TestParamInfo<ChannelLimitCase>& info) { return std::string(info.param.name); });
 
 // ---- input and output in one buffer ----
 
@@ -332,21 +289,19 @@ int CountCalls(double, long long)
     return 0;
 }
 
-// The table every configuration's cache must hold: all 8-bit colours
-// converted without a cache.
-std::string ExpectedTable(const char* preset, long channels)
+// An instance that caches in folder, loaded; *built tells whether the table
+// was computed (the progress callback runs only then).
+std::unique_ptr<CVarnelDll> LoadCached(const std::string& folder, const std::string& name, bool* built,
+                                       const char* extra = nullptr, long flags = VARNEL_FLAG_CACHE)
 {
-    std::vector<unsigned char> colours(3 * size_t(kCacheColours));
-    for (uint32_t k = 0; k < kCacheColours; ++k)
-        CacheColourOfEntry(k, colours[3 * size_t(k)], colours[3 * size_t(k) + 1], colours[3 * size_t(k) + 2]);
-    std::string table(size_t(channels) * kCacheColours, '\0');
-    CVarnelDll plain;
-    EXPECT_EQ(0, Load(plain, preset));
-    EXPECT_EQ(0, plain.RGB8ToMultichannel(colours.data(), &table[0], kCacheColours));
-    return table;
+    auto dll = std::make_unique<CVarnelDll>();
+    dll->SetTemporaryFolder(Text(folder));
+    dll->SetFlags(flags);
+    g_progressCalls = 0;
+    EXPECT_EQ(0, Load(*dll, name, extra, CountCalls)) << name;
+    *built = g_progressCalls > 0;
+    return dll;
 }
-
-// ---- cache files that must not be trusted ----
 
 // Inks of a fixed set of colours, by the instance as loaded.
 std::vector<unsigned char> Separate(CVarnelDll& dll)
@@ -360,26 +315,74 @@ std::vector<unsigned char> Separate(CVarnelDll& dll)
     return out;
 }
 
-// Loads with the cache from folder; *built tells whether the table was
-// computed (the progress callback runs only then).
-std::vector<unsigned char> SeparateCached(const std::string& folder, const std::string& name,
-                                          bool* built)
+std::vector<unsigned char> SeparateCached(const std::string& folder, const std::string& name, bool* built)
+{
+    return Separate(*LoadCached(folder, name, built));
+}
+
+std::vector<unsigned char> SeparatePlain(const std::string& name, const char* extra = nullptr)
 {
     CVarnelDll dll;
-    dll.SetTemporaryFolder(Text(folder));
-    dll.SetFlags(VARNEL_FLAG_CACHE);
-    g_progressCalls = 0;
-    EXPECT_EQ(0, Load(dll, name, nullptr, CountCalls)) << name;
-    *built = g_progressCalls > 0;
+    EXPECT_EQ(0, Load(dll, name, extra)) << name;
     return Separate(dll);
 }
 
-std::vector<unsigned char> SeparatePlain(const std::string& name)
+// The table every configuration's cache must hold: all 8-bit colours, in
+// the order the loader generates them, converted without a cache.
+std::string ExpectedTable(const char* preset, const char* extra = nullptr)
 {
-    CVarnelDll dll;
-    EXPECT_EQ(0, Load(dll, name)) << name;
-    return Separate(dll);
+    unsigned long size = 0;
+    EXPECT_TRUE(CVarnelLoader::GenerateCacheData(&size, nullptr));
+    EXPECT_EQ(3 * size_t(kCacheColours), size);
+    std::vector<char> colours(size);
+    EXPECT_TRUE(CVarnelLoader::GenerateCacheData(&size, colours.data()));
+    CVarnelDll plain;
+    EXPECT_EQ(0, Load(plain, preset, extra));
+    std::string table(size_t(plain.GetChannels()) * kCacheColours, '\0');
+    EXPECT_EQ(0, plain.RGB8ToMultichannel(colours.data(), &table[0], kCacheColours));
+    return table;
 }
+
+struct RoundTripCase {
+    const char* preset;
+    const char* extra;
+    long flags;
+};
+
+class CacheRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+// Built on worker threads or on the calling thread alone, reporting every
+// percentage (once more at each chunk boundary), the file holds every
+// colour's inks; a second load reads it and separates as without a cache.
+TEST_P(CacheRoundTrip, BuildLoadAndEveryColour)
+{
+    ScratchFolder folder;
+    const RoundTripCase& c = GetParam();
+    bool built = false;
+    LoadCached(folder.Path(), c.preset, &built, c.extra, c.flags);
+    EXPECT_GE(g_progressCalls, 100);
+    const std::string name = c.extra ? std::string(c.preset) + "+" + c.extra : c.preset;
+    EXPECT_TRUE(ReadAll(folder.Path() + CacheNameOf(name)) == ExpectedTable(c.preset, c.extra));
+    const auto loaded = LoadCached(folder.Path(), c.preset, &built, c.extra);
+    EXPECT_FALSE(built);
+    EXPECT_TRUE(Separate(*loaded) == SeparatePlain(c.preset, c.extra));
+}
+
+// The third configuration uses every refinement stage.
+INSTANTIATE_TEST_SUITE_P(
+    Configurations, CacheRoundTrip,
+    ::testing::Values(RoundTripCase{"HUE_PARAM_CMYK", nullptr, VARNEL_FLAG_CACHE},
+                      RoundTripCase{"HUE_PARAM_CMYKRODG", nullptr, VARNEL_FLAG_CACHE | VARNEL_FLAG_NO_THREADS},
+                      RoundTripCase{"HUE_PARAM_CMYKRODG",
+                                    "HUEMASK_LIGHT00=6,50,66,Y;SECOND_COLOR01=5,50,25,Y;"
+                                    "GRAY_SUBST=40,10,10,10,Y,25*3;COLOR_SUBST04=30,0,20,10,Y;"
+                                    "COLOR_ADD02=40,10,20,Y;BLACK_ADD=20,5,5,5,Y;MAXINK=250;",
+                                    VARNEL_FLAG_CACHE}),
+    [](const ::testing::TestParamInfo<RoundTripCase>& info) {
+        return ReadableName(std::to_string(info.index) + " " + info.param.preset);
+    });
+
+// ---- cache files that must not be trusted ----
 
 struct TamperCase {
     const char* name;
@@ -390,25 +393,21 @@ struct TamperCase {
 class UntrustedCacheFile : public ::testing::TestWithParam<TamperCase> {};
 
 // Whatever was done to the files, the next load builds its own table and
-// separates exactly as without a cache.
+// separates exactly as without a cache; the rebuilt pair is trusted again.
 TEST_P(UntrustedCacheFile, IsRebuilt)
 {
     ScratchFolder folder;
     const char* preset = "HUE_PARAM_CMYK";
     const std::string table = folder.Path() + CacheNameOf(preset);
-    bool built = false;
     const std::vector<unsigned char> expected = SeparatePlain(preset);
-    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == expected);
-    EXPECT_TRUE(built);
-    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == expected);
-    EXPECT_FALSE(built);
-
+    bool built = false;
+    SeparateCached(folder.Path(), preset, &built);
+    ASSERT_TRUE(built);
     GetParam().tamper(table, table + ".key");
-    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == expected);
-    EXPECT_TRUE(built);
-    // The rebuilt pair is trusted again.
-    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == expected);
-    EXPECT_FALSE(built);
+    for (bool rebuilt : {true, false}) {
+        EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == expected);
+        EXPECT_EQ(rebuilt, built);
+    }
 }
 
 // Replaces a file by a renamed copy of a new content: another inode.
@@ -429,8 +428,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TamperCase{"RecordMissing", [](const std::string&, const std::string& r) { std::filesystem::remove(r); }},
         TamperCase{"OlderResults", [](const std::string&, const std::string& r) { Replace(r, Edited(ReadAll(r), "results ", "results 0")); }},
-        TamperCase{"OtherConfiguration", [](const std::string&, const std::string& r) { Replace(r, Edited(ReadAll(r), "configuration ", "configuration 0")); }},
         TamperCase{"TableReplaced", [](const std::string& t, const std::string&) { Replace(t, std::string(4 * size_t(kCacheColours), '\0')); }},
+        TamperCase{"TableCutShort", [](const std::string& t, const std::string&) { std::filesystem::resize_file(t, 4 * size_t(kCacheColours) - 1); }},
         TamperCase{"TableWritableByOthers", [](const std::string& t, const std::string&) { std::filesystem::permissions(t, std::filesystem::perms::others_write, std::filesystem::perm_options::add); }},
         TamperCase{"RecordWritableByGroup", [](const std::string&, const std::string& r) { std::filesystem::permissions(r, std::filesystem::perms::group_write, std::filesystem::perm_options::add); }},
         TamperCase{"TableIsALink", [](const std::string& t, const std::string&) {
@@ -442,6 +441,49 @@ INSTANTIATE_TEST_SUITE_P(
             if (chown(t.c_str(), getuid() + 1, getgid()) != 0)
                 Replace(t, std::string(4 * size_t(kCacheColours), '\1')); }}),
     [](const ::testing::TestParamInfo<TamperCase>& info) { return std::string(info.param.name); });
+
+// A link planted at the table's name is replaced by the new table, never
+// written through: the file it points to stays as it was.
+TEST(UntrustedCacheFiles, APlantedLinkIsNotWrittenThrough)
+{
+    ScratchFolder folder;
+    const char* preset = "HUE_PARAM_CMYK";
+    const std::string victim = folder.Path() + "victim";
+    std::ofstream(victim) << "keep me";
+    std::filesystem::create_symlink(victim, folder.Path() + CacheNameOf(preset));
+    bool built = false;
+    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == SeparatePlain(preset));
+    EXPECT_TRUE(built);
+    EXPECT_EQ("keep me", ReadAll(victim));
+    EXPECT_FALSE(std::filesystem::is_symlink(folder.Path() + CacheNameOf(preset)));
+}
+
+// Configurations that share a cache file's name but not its content: an
+// edited file, two files of one base name in two folders, a file named like
+// a preset. Each separates as it does without a cache.
+TEST(UntrustedCacheFiles, ConfigurationsSharingACacheName)
+{
+    ScratchFolder folder;
+    Poco::File(folder.Path() + "a/").createDirectories();
+    Poco::File(folder.Path() + "b/").createDirectories();
+    const std::string mine = folder.Path() + "a/mine.cfg";
+    const std::string steps[][2] = {
+        {mine, "CHANNELS=4;HUEMASK00=60,120,240,300;BLACKMASK=3;"},
+        {mine, "CHANNELS=4;HUEMASK00=50,120,240,300;BLACKMASK=3;"},
+        {folder.Path() + "b/mine.cfg", "CHANNELS=4;HUEMASK01=180,240,0,60;BLACKMASK=3;"},
+        {"HUE_PARAM_CMYK", ""},
+        {folder.Path() + "a/HUE_PARAM_CMYK.cfg", "CHANNELS=4;HUEMASK02=300,0,120,180;BLACKMASK=3;"},
+    };
+    for (const auto& step : steps) {
+        if (!step[1].empty())
+            std::ofstream(step[0]) << step[1];
+        bool built = false;
+        EXPECT_TRUE(SeparateCached(folder.Path() + "cache/", step[0], &built) == SeparatePlain(step[0])) << step[1];
+        EXPECT_TRUE(built) << step[0] << step[1];
+    }
+}
+
+// ---- cache folders ----
 
 struct FolderCase {
     const char* name;
@@ -482,8 +524,9 @@ INSTANTIATE_TEST_SUITE_P(
         FolderCase{"NotWritable", [](const std::string& p) { std::filesystem::permissions(p, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove); return geteuid() != 0; }}),
     [](const ::testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.name); });
 
-// A missing folder is made for the user alone; by default an instance's
-// folder is the user's own inside the system's temporary folder.
+// A missing folder is made for the user alone, a folder that cannot be made
+// leaves the load without a cache; by default an instance's folder is the
+// user's own inside the system's temporary folder.
 TEST(CacheFolder, MadeForItsUserAlone)
 {
     ScratchFolder scratch;
@@ -494,6 +537,10 @@ TEST(CacheFolder, MadeForItsUserAlone)
     EXPECT_EQ(std::filesystem::perms::owner_all,
               std::filesystem::status(path).permissions() & std::filesystem::perms::all);
     EXPECT_TRUE(std::filesystem::exists(path + CacheNameOf("HUE_PARAM_CMYK")));
+
+    std::ofstream(scratch.Path() + "file") << "x";
+    EXPECT_EQ(4, LoadCached(scratch.Path() + "file/sub/", "HUE_PARAM_CMYK", &built, "MAXINK=250")->GetChannels());
+    EXPECT_FALSE(built);
 
     CVarnelDll dll;
     char folder[300];
@@ -525,20 +572,37 @@ TEST(CacheFolder, LeftoversOfDeadWritersAreRemoved)
     EXPECT_TRUE(std::filesystem::exists(other));
 }
 
-// A link planted at the table's name is replaced by the new table, never
-// written through: the file it points to stays as it was.
-TEST(UntrustedCacheFiles, APlantedLinkIsNotWrittenThrough)
+// A folder text of 259 characters is the longest an instance keeps; its
+// cache path is longer still and works. A text of 260 or more is ignored,
+// so the folder set before stays in use.
+TEST(CacheFolder, LongestFolderTextAndOneTooLong)
 {
     ScratchFolder folder;
+    std::string longest = folder.Path();
+    while (longest.size() < 259) {
+        const size_t room = 259 - longest.size();
+        longest += room > 1 ? std::string(std::min<size_t>(room - 1, 50), 'd') + "/" : "/";
+    }
+    Poco::File(longest).createDirectories();
     const char* preset = "HUE_PARAM_CMYK";
-    const std::string victim = folder.Path() + "victim";
-    std::ofstream(victim) << "keep me";
-    std::filesystem::create_symlink(victim, folder.Path() + CacheNameOf(preset));
+    const char* extra = "MAXINK=250;";
     bool built = false;
-    EXPECT_TRUE(SeparateCached(folder.Path(), preset, &built) == SeparatePlain(preset));
+    const auto dll = LoadCached(longest, preset, &built, extra);
     EXPECT_TRUE(built);
-    EXPECT_EQ("keep me", ReadAll(victim));
-    EXPECT_FALSE(std::filesystem::is_symlink(folder.Path() + CacheNameOf(preset)));
+    char kept[300];
+    ASSERT_TRUE(dll->GetTemporaryFolder(kept, sizeof kept));
+    EXPECT_EQ(longest, kept);
+    EXPECT_EQ(uint64_t(4) * kCacheColours,
+              Poco::File(longest + CacheNameOf(std::string(preset) + "+" + extra)).getSize());
+
+    const std::string tooLong = longest + "x/";
+    dll->SetTemporaryFolder(Text(tooLong));
+    g_progressCalls = 0;
+    ASSERT_EQ(0, Load(*dll, preset, extra, CountCalls));
+    EXPECT_EQ(0, g_progressCalls);  // read from the folder kept before
+    EXPECT_FALSE(Poco::File(tooLong).exists());
+    ASSERT_TRUE(dll->GetTemporaryFolder(kept, sizeof kept));
+    EXPECT_EQ(longest, kept);
 }
 
 // Instances of one process that use the same cache file hold one read-only
@@ -546,8 +610,7 @@ TEST(UntrustedCacheFiles, APlantedLinkIsNotWrittenThrough)
 TEST(CacheSharing, InstancesOfAProcessMapTheFileOnce)
 {
     ScratchFolder folder;
-    const char* preset = "HUE_PARAM_CMYK";
-    const std::string table = folder.Path() + CacheNameOf(preset);
+    const std::string table = folder.Path() + CacheNameOf("HUE_PARAM_CMYK");
     auto mappings = [&table] {
         std::ifstream maps("/proc/self/maps");
         int count = 0;
@@ -558,56 +621,23 @@ TEST(CacheSharing, InstancesOfAProcessMapTheFileOnce)
     {
         bool built = false;
         std::vector<std::unique_ptr<CVarnelDll>> instances;
-        for (int i = 0; i < 3; ++i) {
-            instances.emplace_back(new CVarnelDll());
-            instances.back()->SetTemporaryFolder(Text(folder.Path()));
-            instances.back()->SetFlags(VARNEL_FLAG_CACHE);
-            g_progressCalls = 0;
-            ASSERT_EQ(0, Load(*instances.back(), preset, nullptr, CountCalls));
-            built = built || g_progressCalls > 0;
+        for (bool expectBuilt : {true, false, false}) {
+            instances.push_back(LoadCached(folder.Path(), "HUE_PARAM_CMYK", &built));
+            EXPECT_EQ(expectBuilt, built);
         }
-        EXPECT_TRUE(built);
         EXPECT_EQ(1, mappings());
         EXPECT_TRUE(Separate(*instances[0]) == Separate(*instances[2]));
     }
     EXPECT_EQ(0, mappings());
 }
 
-// Configurations that share a cache file's name but not its content: an
-// edited file, two files of one base name in two folders, a file named like
-// a preset. Each separates as it does without a cache.
-TEST(UntrustedCacheFiles, ConfigurationsSharingACacheName)
-{
-    ScratchFolder folder;
-    Poco::File(folder.Path() + "a/").createDirectories();
-    Poco::File(folder.Path() + "b/").createDirectories();
-    const std::string cache = folder.Path() + "cache/";
-    const std::string mine = folder.Path() + "a/mine.cfg";
-    const std::string steps[][2] = {
-        {mine, "CHANNELS=4;HUEMASK00=60,120,240,300;BLACKMASK=3;"},
-        {mine, "CHANNELS=4;HUEMASK00=50,120,240,300;BLACKMASK=3;"},
-        {folder.Path() + "b/mine.cfg", "CHANNELS=4;HUEMASK01=180,240,0,60;BLACKMASK=3;"},
-        {"HUE_PARAM_CMYK", ""},
-        {folder.Path() + "a/HUE_PARAM_CMYK.cfg", "CHANNELS=4;HUEMASK02=300,0,120,180;BLACKMASK=3;"},
-    };
-    for (const auto& step : steps) {
-        if (!step[1].empty())
-            std::ofstream(step[0]) << step[1];
-        bool built = false;
-        EXPECT_TRUE(SeparateCached(cache, step[0], &built) == SeparatePlain(step[0])) << step[0] << step[1];
-        EXPECT_TRUE(built) << step[0] << step[1];
-    }
-}
-
 // Two processes build the same cache file at the same moment: both loads
 // succeed and one complete, correct file remains, with no scraps of the
-// other writer. A file cut short by one byte is then rebuilt, identical.
-TEST(CacheFaults, ConcurrentBuildsThenATruncatedFile)
+// other writer.
+TEST(CacheFaults, ConcurrentBuildsByTwoProcesses)
 {
     ScratchFolder folder;
     const char* preset = "HUE_PARAM_CMYK";
-    const std::string path = folder.Path() + CacheNameOf(preset);
-
     int go[2];
     ASSERT_EQ(0, pipe(go));
     pid_t children[2];
@@ -619,11 +649,8 @@ TEST(CacheFaults, ConcurrentBuildsThenATruncatedFile)
             close(go[1]);
             if (read(go[0], &start, 1) != 1)
                 _exit(3);
-            CVarnelDll dll;
-            dll.SetTemporaryFolder(Text(folder.Path()));
-            dll.SetFlags(VARNEL_FLAG_CACHE);
-            const bool loaded = Load(dll, preset) == 0 && dll.GetChannels() == 4;
-            _exit(loaded ? 0 : 1);
+            bool built = false;
+            _exit(LoadCached(folder.Path(), preset, &built)->GetChannels() == 4 ? 0 : 1);
         }
     }
     close(go[0]);
@@ -632,63 +659,23 @@ TEST(CacheFaults, ConcurrentBuildsThenATruncatedFile)
     for (pid_t child : children) {
         int status = 0;
         ASSERT_EQ(child, waitpid(child, &status, 0));
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(0, WEXITSTATUS(status));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
         files.push_back(entry.path().filename().string());
     std::sort(files.begin(), files.end());
     EXPECT_EQ((std::vector<std::string>{CacheNameOf(preset), CacheNameOf(preset) + ".key"}), files);
-    const std::string expected = ExpectedTable(preset, 4);
-    ASSERT_TRUE(ReadAll(path) == expected);
-
-    std::filesystem::resize_file(path, expected.size() - 1);
-    g_progressCalls = 0;
-    CVarnelDll dll;
-    dll.SetTemporaryFolder(Text(folder.Path()));
-    dll.SetFlags(VARNEL_FLAG_CACHE);
-    ASSERT_EQ(0, Load(dll, preset, nullptr, CountCalls));
-    EXPECT_GT(g_progressCalls, 0);
-    EXPECT_TRUE(ReadAll(path) == expected);
-    // The rebuilt table serves the conversion.
+    const std::string expected = ExpectedTable(preset);
+    ASSERT_TRUE(ReadAll(folder.Path() + CacheNameOf(preset)) == expected);
+    // The table serves the conversion at the entry of its colour.
+    bool built = false;
+    const auto dll = LoadCached(folder.Path(), preset, &built);
+    EXPECT_FALSE(built);
     unsigned char colour[3] = {10, 200, 30}, out[4];
-    ASSERT_EQ(0, dll.RGB8ToMultichannel(colour, out, 1));
+    ASSERT_EQ(0, dll->RGB8ToMultichannel(colour, out, 1));
     const size_t entry = (size_t(30 >> 4) << 20) + (size_t(200) << 12) + (size_t(30 & 15) << 8) + 10;
     EXPECT_EQ(0, std::memcmp(out, &expected[4 * entry], 4));
-}
-
-// A folder text of 259 characters is the longest an instance keeps; its
-// cache path is longer still and works. A text of 260 or more is ignored,
-// so the folder set before stays in use.
-TEST(CacheFaults, LongestFolderTextAndOneTooLong)
-{
-    ScratchFolder folder;
-    std::string longest = folder.Path();
-    while (longest.size() < 259) {
-        const size_t room = 259 - longest.size();
-        longest += room > 1 ? std::string(std::min<size_t>(room - 1, 50), 'd') + "/" : "/";
-    }
-    ASSERT_EQ(259u, longest.size());
-    ASSERT_EQ('/', longest.back());
-    Poco::File(longest).createDirectories();
-
-    const char* preset = "HUE_PARAM_CMYK";
-    const char* extra = "MAXINK=250;";
-    CVarnelDll dll;
-    dll.SetTemporaryFolder(Text(longest));
-    dll.SetFlags(VARNEL_FLAG_CACHE);
-    ASSERT_EQ(0, Load(dll, preset, extra));
-    const std::string path = longest + CacheNameOf(std::string(preset) + "+" + extra);
-    ASSERT_TRUE(Poco::File(path).exists());
-    EXPECT_EQ(uint64_t(4) * kCacheColours, Poco::File(path).getSize());
-
-    const std::string tooLong = longest + "x/";
-    dll.SetTemporaryFolder(Text(tooLong));
-    g_progressCalls = 0;
-    ASSERT_EQ(0, Load(dll, preset, extra, CountCalls));
-    EXPECT_EQ(0, g_progressCalls);  // read from the folder kept before
-    EXPECT_FALSE(Poco::File(tooLong).exists());
 }
 
 } // namespace
