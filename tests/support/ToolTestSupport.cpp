@@ -205,34 +205,6 @@ Image readPng(const std::string& path) {
     return image;
 }
 
-void writeTiff(const std::string& path, const Image& image) {
-    TIFF* tiff = TIFFOpen(path.c_str(), "w");
-    if (tiff == nullptr) fail("cannot create " + path);
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, image.width);
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, image.height);
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, image.channels);
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, image.bits);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, image.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 3);
-    if (image.channels == 2 || image.channels == 4) {
-        uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
-        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &alpha);
-    }
-    std::vector<uint8_t> row(static_cast<size_t>(image.width) * image.channels * (image.bits / 8));
-    for (uint32_t y = 0; y < image.height; ++y) {
-        const uint16_t* in = image.samples.data() + y * static_cast<size_t>(image.width) * image.channels;
-        if (image.bits == 8) {
-            for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(in[i]);
-        } else {
-            std::copy(in, in + row.size() / 2, reinterpret_cast<uint16_t*>(row.data()));
-        }
-        TIFFWriteScanline(tiff, row.data(), y, 0);
-    }
-    TIFFClose(tiff);
-}
-
 uint16_t paletteColour(uint32_t index, int component) {
     return static_cast<uint16_t>((index * 40503u + static_cast<uint32_t>(component) * 21845u) & 0xFFFFu);
 }
@@ -325,6 +297,15 @@ void writeTiffLayout(const std::string& path, const Image& image, const TiffLayo
             }
     }
     TIFFClose(tiff);
+}
+
+void writeTiff(const std::string& path, const Image& image) {
+    TiffLayout layout;
+    layout.bits = image.bits;
+    layout.photometric = image.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    layout.compression = COMPRESSION_LZW;
+    layout.alpha = image.channels == 2 || image.channels == 4;
+    writeTiffLayout(path, image, layout);
 }
 
 void writeJpeg(const std::string& path, const Image& image, const std::string& iccProfile, unsigned dotsPerInch,

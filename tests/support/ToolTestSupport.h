@@ -76,6 +76,7 @@ uint16_t paletteColour(uint32_t index, int component);
 // and EXIF data (a JPEG APP1 marker, "Exif\0\0" included).
 void writePng(const std::string& path, const Image& image, const std::string& iccProfile = "",
               uint32_t pixelsPerMetre = 0);
+// LZW in strips of three rows; two or four channels end in alpha.
 void writeTiff(const std::string& path, const Image& image);
 // Four channels make a CMYK JPEG.
 void writeJpeg(const std::string& path, const Image& image, const std::string& iccProfile = "",
