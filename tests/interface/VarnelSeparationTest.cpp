@@ -110,8 +110,9 @@ TEST_P(EveryPreset, ConvertsAsTheInstanceClass)
 }
 
 // The letters after HUE_PARAM_ name the channels in order, except where a
-// preset's masks put the inks in another order.
-TEST_P(EveryPreset, NamesItsInksAfterItsLetters)
+// preset's masks put the inks in another order; white and black separate to
+// no ink and to black alone.
+TEST_P(EveryPreset, InksFollowItsLetters)
 {
     static const std::map<char, std::string> kNames = {
         {'C', "Cyan"}, {'M', "Magenta"}, {'Y', "Yellow"}, {'K', "Black"}, {'R', "Red"},
@@ -122,8 +123,15 @@ TEST_P(EveryPreset, NamesItsInksAfterItsLetters)
     const std::string letters = reordered != kReordered.end() ? reordered->second : GetParam().substr(10);
     const Separation separation = Load(GetParam().c_str());
     ASSERT_EQ(varnel_channels(separation.get()), letters.size());
-    for (size_t channel = 0; channel < letters.size(); ++channel)
+    // White is no ink anywhere; black is full black ink alone.
+    const uint16_t rgb[6] = {65535, 65535, 65535, 0, 0, 0};
+    std::vector<uint16_t> out(2 * letters.size());
+    ASSERT_EQ(varnel_convert16(separation.get(), rgb, 0, out.data(), 0, 2, 1, nullptr, nullptr), VARNEL_OK);
+    for (size_t channel = 0; channel < letters.size(); ++channel) {
         EXPECT_EQ(varnel_ink_name(separation.get(), channel), kNames.at(letters[channel])) << channel;
+        EXPECT_EQ(out[channel], 65535) << channel;
+        EXPECT_EQ(out[letters.size() + channel], letters[channel] == 'K' ? 0 : 65535) << channel;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Presets, EveryPreset, testing::ValuesIn(PresetNames()),
