@@ -148,11 +148,11 @@ TEST(KLineTest, CachedAngleAndNorm)
     }
 
     KLine line;
-    line.SetCoefficients(3, 4, 0);
-    EXPECT_EQ(line.DistanceToPoint(3, 4), 0.0);
+    line.SetCoefficients(3, 4, -25);
+    EXPECT_EQ(line.DistanceToPoint(-3, -4), 0.0);
     line.ComputeNorm();
     EXPECT_EQ(line.GetNorm(), 5.0);
-    EXPECT_EQ(line.DistanceToPoint(-3, -4), 5.0);
+    EXPECT_EQ(line.DistanceToPoint(-3, -4), 10.0);
 }
 
 TEST(KLineTest, IntersectCodes)
