@@ -75,6 +75,7 @@ TEST(IndexedContainer, NumbersAndOwnership)
         EXPECT_EQ(map.GetItem(0), nullptr);
         EXPECT_EQ(map.GetCount(), 2);
         EXPECT_EQ(map.GetItems().begin()->first, 1);  // ascending numbers
+        EXPECT_EQ(map.Load("X=1", 3), 0);
     }
     EXPECT_EQ(CountedItem::live, 0);
 }

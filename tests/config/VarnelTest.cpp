@@ -191,9 +191,11 @@ TEST(Varnel, ResetContainersKeepsMasksAndSettings)
     EXPECT_EQ(config.GetChannels(), 4u);
 }
 
-TEST(Varnel, ConfigurationAndContainersCarryTheirTypeCodes)
+TEST(Varnel, FreshConfigurationHasNoStagesAndCarriesTheTypeCodes)
 {
     CVarnel config;
+    EXPECT_TRUE(config.IsMasksEmpty() && config.IsSecondColorsEmpty() && config.IsLightMasksEmpty() &&
+                config.IsColorSubstEmpty() && config.IsColorAdditionEmpty() && config.IsChannelsContactEmpty());
     EXPECT_EQ(config.GetTypeTag(), 0x564C2020u);
     EXPECT_EQ(config.GetMasks()->GetTypeCode(), 0x5649434Eu);
     EXPECT_EQ(config.GetLightMasks()->GetTypeCode(), 0x564D4B4Cu);

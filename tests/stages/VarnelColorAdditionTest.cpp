@@ -45,13 +45,15 @@ TEST_F(ColorAdditionTest, SampleStatements)
     EXPECT_EQ(two->GetChannelValue(0), 6553);
     EXPECT_EQ(two->GetChannelValue(1), 13107);
     EXPECT_EQ(two->GetChannelValue(2), 0);
-    // A and B break at the reshaped strength (70 %), C at the plain one.
-    EXPECT_EQ(two->GetTableAValue(19660), 65533);
-    EXPECT_EQ(two->GetTableAValue(19661), 65535);
-    EXPECT_EQ(two->GetTableBValue(19660), 2);
-    EXPECT_EQ(two->GetTableBValue(19661), 0);
+    // A and B break at the reshaped strength (70 %), C at the plain one,
+    // and stay flat to the end.
+    for (uint16_t i : {19660, 19661, 65535}) {
+        EXPECT_EQ(two->GetTableAValue(i), i < 19661 ? 65533 : 65535) << i;
+        EXPECT_EQ(two->GetTableBValue(i), i < 19661 ? 2 : 0) << i;
+    }
     EXPECT_EQ(two->GetTableC()[39320], 65534);
     EXPECT_EQ(two->GetTableC()[39321], 65535);
+    EXPECT_EQ(two->GetTableC()[65535], 65535);
 }
 
 TEST_F(ColorAdditionTest, AmountListIsCarriedBetweenNumberedStatements)
