@@ -76,6 +76,8 @@ TEST(Split, TokensNeedATerminator)
     EXPECT_EQ(SplitAll("a\rb\r", ','), (V{"a", "b"}));  // CR always ends a token
     EXPECT_TRUE(SplitAll(" \r\n", ',').empty());
     EXPECT_TRUE(SplitAll("", ',').empty());
+    char text[] = "1,2\r";
+    EXPECT_EQ(CVarnelParser().Split(text, nullptr, 4, ','), 0);
 }
 
 // The three readings of an integer field side by side: they agree on

@@ -197,6 +197,7 @@ TEST(Varnel, FreshConfigurationHasNoStagesAndCarriesTheTypeCodes)
     EXPECT_TRUE(config.IsMasksEmpty() && config.IsSecondColorsEmpty() && config.IsLightMasksEmpty() &&
                 config.IsColorSubstEmpty() && config.IsColorAdditionEmpty() && config.IsChannelsContactEmpty());
     EXPECT_EQ(config.GetTypeTag(), 0x564C2020u);
+    EXPECT_EQ(config.Reserved2(), 0);
     EXPECT_EQ(config.GetMasks()->GetTypeCode(), 0x5649434Eu);
     EXPECT_EQ(config.GetLightMasks()->GetTypeCode(), 0x564D4B4Cu);
     EXPECT_EQ(config.GetColorSubst()->GetTypeCode(), 0x56435355u);

@@ -22,10 +22,7 @@ CVarnelMaskItem* Mask(CVarnelMasksContainer& masks, int number)
 std::array<int32_t, 4> Hues(const CVarnelMaskItem& item)
 {
     std::array<MaskPoint, 4> p;
-    item.GetPoint1(p[0]);
-    item.GetPoint2(p[1]);
-    item.GetPoint3(p[2]);
-    item.GetPoint4(p[3]);
+    EXPECT_EQ(item.GetPoint1(p[0]) | item.GetPoint2(p[1]) | item.GetPoint3(p[2]) | item.GetPoint4(p[3]), 0);
     return {p[0].hue, p[1].hue, p[2].hue, p[3].hue};
 }
 
@@ -59,6 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WrapCase{"180,240,0,60", {180, 240, 360, 420}},
                       WrapCase{"300,0,120,180", {300, 360, 480, 540}},
                       WrapCase{"60,60,240,300", {60, 60, 240, 300}},  // equal: no turn
+                      WrapCase{"60,120,120,300", {60, 120, 120, 300}},
                       // Hue fields are read like atol: prefix digits, else 0.
                       WrapCase{" 10x,_A,30,40,99", {10, 360, 390, 400}},
                       WrapCase{"-10,+20,30,40", {-10, 20, 30, 40}}),

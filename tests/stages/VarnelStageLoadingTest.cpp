@@ -134,8 +134,13 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"SecondFlagN", "SECOND_COLOR02=5,0,0,N;", 0, 1, false},
         RuleCase{"LightFlagMissing", "HUEMASK_LIGHT00=6,50,66;", -1, 0, false},
         RuleCase{"SecondFlagMissing", "SECOND_COLOR02=5,0,0;", -1, 0, false},
-        RuleCase{"SubstFlagTooLong", "COLOR_SUBST01=50,20,30,40," + std::string(16, 'Y') + ";", -1, 0, false},
-        RuleCase{"AdditionFlagTooLong", "COLOR_ADD01=50," + std::string(16, 'N') + ";", -1, 0, false},
+        RuleCase{"SubstFlagOf15FitsOf16Not",
+                 "COLOR_SUBST00=50,20,30,40," + std::string(15, 'Y') + ";COLOR_SUBST01=50,20,30,40," +
+                     std::string(16, 'Y') + ";",
+                 -1, 1, true},
+        RuleCase{"AdditionFlagOf15FitsOf16Not",
+                 "COLOR_ADD00=50," + std::string(15, 'N') + ";COLOR_ADD01=50," + std::string(16, 'N') + ";", -1, 1,
+                 true},
         // A failing statement ends the load; the items before it stay, and
         // a failing GRAY_SUBST or BLACK_ADD leaves the numbered ones unread.
         RuleCase{"LightFailureKeepsEarlierItems", "HUEMASK_LIGHT01=6,50,66,Y;HUEMASK_LIGHT02=6,50;", -1, 1, true},
