@@ -80,20 +80,9 @@ std::string captureName(const char* kind) {
 
 } // namespace
 
-ScratchFolder::ScratchFolder() {
-    char pattern[] = "/tmp/varnel-tooltest-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) fail("mkdtemp failed");
-    m_path = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
-}
-
-std::vector<std::string> ScratchFolder::entries() const {
+std::vector<std::string> ToolFolder::entries() const {
     std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(m_path))
+    for (const fs::directory_entry& entry : fs::directory_iterator(Path()))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -300,16 +289,13 @@ void writeTiffLayout(const std::string& path, const Image& image, const TiffLayo
 }
 
 void writeTiff(const std::string& path, const Image& image) {
-    TiffLayout layout;
-    layout.bits = image.bits;
-    layout.photometric = image.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
-    layout.compression = COMPRESSION_LZW;
-    layout.alpha = image.channels == 2 || image.channels == 4;
-    writeTiffLayout(path, image, layout);
+    writeTiffLayout(path, image,
+                    TiffLayout{image.bits, image.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK, "", false,
+                               0, COMPRESSION_LZW, image.channels == 2 || image.channels == 4});
 }
 
 void writeJpeg(const std::string& path, const Image& image, const std::string& iccProfile, unsigned dotsPerInch,
-               const std::string& exif) {
+               const std::string& exif, bool progressive) {
     FILE* file = openFile(path, "wb");
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -325,6 +311,7 @@ void writeJpeg(const std::string& path, const Image& image, const std::string& i
         info.density_unit = 1;
         info.X_density = info.Y_density = static_cast<UINT16>(dotsPerInch);
     }
+    if (progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     if (!exif.empty()) {
         jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()),
@@ -406,6 +393,19 @@ SeparatedTiff readSeparatedTiff(const std::string& path) {
     }
     TIFFClose(tiff);
     return result;
+}
+
+void expectInvertedValues(const Image& tiff, const std::vector<uint16_t>& library, int bits) {
+    const uint16_t max = bits == 8 ? 255 : 65535;
+    ASSERT_EQ(tiff.bits, bits);
+    ASSERT_EQ(tiff.samples.size(), library.size());
+    size_t mismatches = 0;
+    for (size_t i = 0; i < library.size(); ++i) {
+        if (tiff.samples[i] != max - library[i] && mismatches++ < 5) {
+            ADD_FAILURE() << "sample " << i << ": TIFF " << tiff.samples[i] << ", library " << library[i];
+        }
+    }
+    EXPECT_EQ(mismatches, 0u);
 }
 
 std::string readFile(const std::string& path) {

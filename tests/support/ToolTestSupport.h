@@ -3,6 +3,8 @@
 #ifndef VARNEL_TESTS_TOOLTESTSUPPORT_H
 #define VARNEL_TESTS_TOOLTESTSUPPORT_H
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,17 +14,13 @@
 
 namespace tooltest {
 
-// A fresh folder, removed with everything in it at the end of the test.
-class ScratchFolder {
+// The shared scratch folder, with the path joining and listing the tool
+// tests use.
+class ToolFolder : public ScratchFolder {
 public:
-    ScratchFolder();
-    ~ScratchFolder();
-    std::string path(const std::string& name) const { return m_path + "/" + name; }
+    std::string path(const std::string& name) const { return Path() + name; }
     // Every entry of the folder, hidden ones included, sorted.
     std::vector<std::string> entries() const;
-
-private:
-    std::string m_path;
 };
 
 struct ToolResult {
@@ -55,17 +53,18 @@ struct Image {
 Image makeTestImage(uint32_t width, uint32_t height, int channels, int bits);
 
 // How writeTiffLayout stores an image; the image's samples are the stored
-// values (palette indices for a palette image) at layout.bits.
+// values (palette indices for a palette image) at layout.bits. The fields
+// stand in the order that brace initialisation fills them.
 struct TiffLayout {
     int bits = 8;              // 1 to 16, or 32
     int photometric = 2;       // a TIFF PHOTOMETRIC_* value (2: RGB)
+    std::string iccProfile;    // embedded when not empty
     bool planar = false;       // one plane per sample
     uint32_t tileSize = 0;     // square tiles of this size; 0: strips
-    uint32_t rowsPerStrip = 3;
     int compression = 1;       // a TIFF COMPRESSION_* value (1: none)
-    int sampleFormat = 1;      // a TIFF SAMPLEFORMAT_* value (1: unsigned)
     bool alpha = false;        // the last sample is unassociated alpha
-    std::string iccProfile;    // embedded when not empty
+    uint32_t rowsPerStrip = 3;
+    int sampleFormat = 1;      // a TIFF SAMPLEFORMAT_* value (1: unsigned)
 };
 void writeTiffLayout(const std::string& path, const Image& image, const TiffLayout& layout);
 // The colour map writeTiffLayout gives a palette image: index i is R, G, B.
@@ -80,7 +79,7 @@ void writePng(const std::string& path, const Image& image, const std::string& ic
 void writeTiff(const std::string& path, const Image& image);
 // Four channels make a CMYK JPEG.
 void writeJpeg(const std::string& path, const Image& image, const std::string& iccProfile = "",
-               unsigned dotsPerInch = 0, const std::string& exif = "");
+               unsigned dotsPerInch = 0, const std::string& exif = "", bool progressive = false);
 Image readPng(const std::string& path);
 // Decodes a JPEG with libjpeg's defaults, as the tool does.
 Image readJpeg(const std::string& path);
@@ -91,6 +90,8 @@ struct SeparatedTiff {
     std::vector<std::string> inkNames;
 };
 SeparatedTiff readSeparatedTiff(const std::string& path);
+// The TIFF's samples hold every library value inverted (TIFF: 0 = no ink).
+void expectInvertedValues(const Image& tiff, const std::vector<uint16_t>& library, int bits);
 
 std::string readFile(const std::string& path);
 // The unsigned big-endian number of `bytes` bytes at `at`.
@@ -118,7 +119,7 @@ struct FailureCase {
     std::vector<std::string> args;
     int status;
     const char* message;
-    std::function<void(const ScratchFolder&)> prepare = nullptr;
+    std::function<void(const ToolFolder&)> prepare = nullptr;
 };
 
 class SeparateFailure : public ::testing::TestWithParam<FailureCase> {};

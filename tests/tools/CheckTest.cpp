@@ -12,7 +12,7 @@ namespace {
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(CheckCommand, ListsFindingsLikeACompiler) {
-    ScratchFolder folder;
+    ToolFolder folder;
     const std::string file = folder.path("mine.cfg");
     writeFile(file, "CHANNELS=1;HUEMASK00=0,0,360,360;\nMAXINKK=200;\n");
     struct {
@@ -36,7 +36,7 @@ TEST(CheckCommand, ListsFindingsLikeACompiler) {
 }
 
 TEST(SeparateCheck, RefusesErrorsUnlessForcedAndShowsWarningsUnlessQuiet) {
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("in.png"), makeTestImage(4, 4, 3, 8));
     const std::vector<std::string> base = {"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYK",
                                            "-o", folder.path("out.tif")};

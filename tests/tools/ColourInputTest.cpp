@@ -118,7 +118,7 @@ struct Prepared {
 
 struct ColourCase {
     const char* name;
-    std::function<Prepared(const ScratchFolder&)> prepare;
+    std::function<Prepared(const ToolFolder&)> prepare;
     std::vector<std::string> options;
     const char* summary;
 };
@@ -127,7 +127,7 @@ class ColourInputTest : public ::testing::TestWithParam<ColourCase> {};
 
 TEST_P(ColourInputTest, SeparatesTheConvertedPixels) {
     const ColourCase& param = GetParam();
-    ScratchFolder folder;
+    ToolFolder folder;
     const Prepared prepared = param.prepare(folder);
     std::vector<std::string> args = {"separate", folder.path(prepared.input), "-c", "HUE_PARAM_CMYKOG", "-o",
                                      folder.path("out.tif"), "--depth", "16"};
@@ -137,50 +137,34 @@ TEST_P(ColourInputTest, SeparatesTheConvertedPixels) {
     EXPECT_NE(run.out.find(std::string("  colour: ") + param.summary + "\n"), std::string::npos) << run.out;
     int channels = 0;
     const std::vector<uint16_t> library = librarySeparation("HUE_PARAM_CMYKOG", prepared.expectedRgb, 16, channels);
-    const Image out = readSeparatedTiff(folder.path("out.tif")).image;
-    ASSERT_EQ(out.samples.size(), library.size());
-    size_t mismatches = 0;
-    for (size_t i = 0; i < library.size(); ++i) {
-        if (out.samples[i] != 65535 - library[i] && mismatches++ < 5) {
-            ADD_FAILURE() << "sample " << i << ": TIFF " << out.samples[i] << ", library " << library[i];
-        }
-    }
-    EXPECT_EQ(mismatches, 0u);
+    expectInvertedValues(readSeparatedTiff(folder.path("out.tif")).image, library, 16);
 }
 
 const uint32_t kWidth = 23, kHeight = 7;
 
-Prepared widePng(const ScratchFolder& folder, const std::string& embedded, const Profile& meant, int bits) {
+Prepared widePng(const ToolFolder& folder, const std::string& embedded, const Profile& meant, int bits) {
     const Image image = makeTestImage(kWidth, kHeight, 3, bits);
     writePng(folder.path("in.png"), image, embedded);
     return {"in.png", toSrgb(meant.get(), bits == 8 ? TYPE_RGB_8 : TYPE_RGB_16, image.samples, INTENT_PERCEPTUAL, 0)};
-}
-
-TiffLayout tiffLayout(int photometric, int bits, const std::string& profile) {
-    TiffLayout layout;
-    layout.photometric = photometric;
-    layout.bits = bits;
-    layout.iccProfile = profile;
-    return layout;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, ColourInputTest,
     ::testing::Values(
         ColourCase{"EmbeddedInPng",
-                   [](const ScratchFolder& f) { return widePng(f, bytesOf(wideRgbProfile().get()), wideRgbProfile(), 8); },
+                   [](const ToolFolder& f) { return widePng(f, bytesOf(wideRgbProfile().get()), wideRgbProfile(), 8); },
                    {}, "converted from Wide RGB test, perceptual"},
         ColourCase{"EmbeddedInTiff16Relative",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        const Image image = makeTestImage(kWidth, kHeight, 3, 16);
-                       writeTiffLayout(f.path("in.tif"), image, tiffLayout(PHOTOMETRIC_RGB, 16, bytesOf(wideRgbProfile().get())));
+                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{16, PHOTOMETRIC_RGB, bytesOf(wideRgbProfile().get())});
                        return Prepared{"in.tif", toSrgb(wideRgbProfile().get(), TYPE_RGB_16, image.samples,
                                                         INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_BLACKPOINTCOMPENSATION)};
                    },
                    {"--intent", "relative"}, "converted from Wide RGB test, relative colorimetric with black-point compensation"},
         // Some 120 KB of profile: two APP2 markers.
         ColourCase{"EmbeddedInJpegOverSeveralMarkers",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        const Profile profile = wideRgbProfile(20000);
                        writeJpeg(f.path("in.jpg"), makeTestImage(kWidth, kHeight, 3, 8), bytesOf(profile.get()));
                        return Prepared{"in.jpg", toSrgb(profile.get(), TYPE_RGB_8, readJpeg(f.path("in.jpg")).samples,
@@ -188,35 +172,35 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    {}, "converted from Wide RGB test, perceptual"},
         ColourCase{"AssignedToUntagged",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        writeFile(f.path("wide.icc"), bytesOf(wideRgbProfile().get()));
                        return widePng(f, "", wideRgbProfile(), 16);
                    },
                    {"--input-profile", "@wide.icc"}, "converted from Wide RGB test, perceptual"},
         ColourCase{"AssignedOverridesEmbedded",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        writeFile(f.path("wide.icc"), bytesOf(wideRgbProfile().get()));
                        const Profile srgb(cmsCreate_sRGBProfile());
                        return widePng(f, bytesOf(srgb.get()), wideRgbProfile(), 8);
                    },
                    {"--input-profile", "@wide.icc"}, "converted from Wide RGB test, perceptual"},
         ColourCase{"NotManaged",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        const Image image = makeTestImage(kWidth, kHeight, 3, 16);
                        writePng(f.path("in.png"), image, bytesOf(wideRgbProfile().get()));
                        return Prepared{"in.png", image.samples};
                    },
                    {"--no-color-management"}, "colour management off: values taken as sRGB"},
         ColourCase{"CmykTiffWithProfile",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        const Image image = makeTestImage(kWidth, kHeight, 4, 8);
-                       writeTiffLayout(f.path("in.tif"), image, tiffLayout(PHOTOMETRIC_SEPARATED, 8, bytesOf(cmykProfile().get())));
+                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{8, PHOTOMETRIC_SEPARATED, bytesOf(cmykProfile().get())});
                        return Prepared{"in.tif", toSrgb(cmykProfile().get(), TYPE_CMYK_8, image.samples, INTENT_ABSOLUTE_COLORIMETRIC, 0)};
                    },
                    {"--intent", "absolute"}, "converted from Plain CMYK test, absolute colorimetric"},
         // As image editors write them: 255 is no ink, said by an Adobe marker.
         ColourCase{"InvertedCmykJpegWithProfile",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        Image image = makeTestImage(kWidth, kHeight, 4, 8);
                        writeJpeg(f.path("in.jpg"), image, bytesOf(cmykProfile().get()));
                        const Image decoded = readJpeg(f.path("in.jpg"));
@@ -226,15 +210,15 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    {}, "converted from Plain CMYK test, perceptual"},
         ColourCase{"CmykTiffAssigned16",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        const Image image = makeTestImage(kWidth, kHeight, 4, 16);
                        writeFile(f.path("cmyk.icc"), bytesOf(cmykProfile().get()));
-                       writeTiffLayout(f.path("in.tif"), image, tiffLayout(PHOTOMETRIC_SEPARATED, 16, ""));
+                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{16, PHOTOMETRIC_SEPARATED, ""});
                        return Prepared{"in.tif", toSrgb(cmykProfile().get(), TYPE_CMYK_16, image.samples, INTENT_PERCEPTUAL, 0)};
                    },
                    {"--input-profile", "@cmyk.icc"}, "converted from Plain CMYK test, perceptual"},
         ColourCase{"GreyPngWithGreyProfile",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        cmsToneCurve* curve = cmsBuildGamma(nullptr, 1.8);
                        const Profile grey(cmsCreateGrayProfile(cmsD50_xyY(), curve));
                        cmsFreeToneCurve(curve);
@@ -246,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {}, "converted from Grey 1.8 test, perceptual"},
         // Through an RGB profile, grey is R = G = B.
         ColourCase{"GreyJpegWithRgbProfile",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        writeJpeg(f.path("in.jpg"), makeTestImage(kWidth, kHeight, 1, 8), bytesOf(wideRgbProfile().get()));
                        std::vector<uint16_t> rgb;
                        for (uint16_t v : readJpeg(f.path("in.jpg")).samples) rgb.insert(rgb.end(), {v, v, v});
@@ -255,9 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--intent", "saturation"}, "converted from Wide RGB test, saturation"},
         // CIELAB stores a and b signed; Lab's ICC encoding offsets them by 128.
         ColourCase{"LabTiff",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        const Image image = makeTestImage(kWidth, kHeight, 3, 8);
-                       writeTiffLayout(f.path("in.tif"), image, tiffLayout(PHOTOMETRIC_CIELAB, 8, ""));
+                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{8, PHOTOMETRIC_CIELAB, ""});
                        std::vector<uint16_t> encoded = image.samples;
                        for (size_t i = 0; i < encoded.size(); ++i) encoded[i] = i % 3 == 0 ? encoded[i] : encoded[i] ^ 0x80;
                        const Profile lab(cmsCreateLab4Profile(nullptr));
@@ -267,12 +251,12 @@ INSTANTIATE_TEST_SUITE_P(
         // 16-bit CIELAB: a and b signed in 1/256. With whole a and b (low
         // bytes 0) the ICC version 4 value is exactly (a + 128) * 257.
         ColourCase{"LabTiff16",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        Image image = makeTestImage(kWidth, kHeight, 3, 16);
                        for (size_t i = 0; i < image.samples.size(); ++i) {
                            if (i % 3 != 0) image.samples[i] &= 0xFF00;
                        }
-                       writeTiffLayout(f.path("in.tif"), image, tiffLayout(PHOTOMETRIC_CIELAB, 16, ""));
+                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{16, PHOTOMETRIC_CIELAB, ""});
                        std::vector<uint16_t> encoded = image.samples;
                        for (size_t i = 0; i < encoded.size(); ++i) {
                            if (i % 3 != 0) encoded[i] = static_cast<uint16_t>(((encoded[i] ^ 0x8000) >> 8) * 257);
@@ -284,9 +268,9 @@ INSTANTIATE_TEST_SUITE_P(
         // ICCLAB stores the ICC encoding: at 8 bits as version 4 has it, at
         // 16 bits in version 2's.
         ColourCase{"IccLabTiff8",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        const Image image = makeTestImage(kWidth, kHeight, 3, 8);
-                       writeTiffLayout(f.path("in.tif"), image, tiffLayout(PHOTOMETRIC_ICCLAB, 8, ""));
+                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{8, PHOTOMETRIC_ICCLAB, ""});
                        const Profile lab(cmsCreateLab4Profile(nullptr));
                        return Prepared{"in.tif", toSrgb(lab.get(), TYPE_Lab_8, image.samples, INTENT_PERCEPTUAL, 0)};
                    },
@@ -294,10 +278,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Version 2 scales every sample by 256 where version 4 scales by
         // 257: with low bytes 0 the version 4 value is exact.
         ColourCase{"IccLabTiff16",
-                   [](const ScratchFolder& f) {
+                   [](const ToolFolder& f) {
                        Image image = makeTestImage(kWidth, kHeight, 3, 16);
                        for (uint16_t& sample : image.samples) sample &= 0xFF00;
-                       writeTiffLayout(f.path("in.tif"), image, tiffLayout(PHOTOMETRIC_ICCLAB, 16, ""));
+                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{16, PHOTOMETRIC_ICCLAB, ""});
                        std::vector<uint16_t> encoded;
                        for (uint16_t sample : image.samples) encoded.push_back(static_cast<uint16_t>((sample >> 8) * 257));
                        const Profile lab(cmsCreateLab4Profile(nullptr));
@@ -308,19 +292,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A colour-managed input that cannot be separated: prepare writes in.tif
 // and perhaps a profile.
-FailureCase colourFailure(const char* name, std::function<void(const ScratchFolder&)> prepare,
+FailureCase colourFailure(const char* name, std::function<void(const ToolFolder&)> prepare,
                           std::vector<std::string> options, int status, const char* message) {
     std::vector<std::string> args = {"@in.tif", "-c", "HUE_PARAM_CMYK", "-o", "@out.tif"};
     args.insert(args.end(), options.begin(), options.end());
     return {name, args, status, message, prepare};
 }
 
-void writeRgbTiff(const ScratchFolder& f, const std::string& profile) {
-    writeTiffLayout(f.path("in.tif"), makeTestImage(5, 4, 3, 8), tiffLayout(PHOTOMETRIC_RGB, 8, profile));
+void writeRgbTiff(const ToolFolder& f, const std::string& profile) {
+    writeTiffLayout(f.path("in.tif"), makeTestImage(5, 4, 3, 8), TiffLayout{8, PHOTOMETRIC_RGB, profile});
 }
 
-void writeCmykTiff(const ScratchFolder& f) {
-    writeTiffLayout(f.path("in.tif"), makeTestImage(5, 4, 4, 8), tiffLayout(PHOTOMETRIC_SEPARATED, 8, ""));
+void writeCmykTiff(const ToolFolder& f) {
+    writeTiffLayout(f.path("in.tif"), makeTestImage(5, 4, 4, 8), TiffLayout{8, PHOTOMETRIC_SEPARATED, ""});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -328,24 +312,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         colourFailure("CmykWithoutProfile", writeCmykTiff, {}, 1, "CMYK without an ICC profile: give the profile of its press with --input-profile"),
         colourFailure("CmykNotManaged", writeCmykTiff, {"--no-color-management"}, 1, "needs colour management"),
-        colourFailure("CorruptEmbeddedProfile", [](const ScratchFolder& f) { writeRgbTiff(f, std::string(200, 'x')); }, {}, 1,
+        colourFailure("CorruptEmbeddedProfile", [](const ToolFolder& f) { writeRgbTiff(f, std::string(200, 'x')); }, {}, 1,
                         "the ICC profile embedded in"),
         colourFailure("UnreadableProfileFile",
-                        [](const ScratchFolder& f) {
+                        [](const ToolFolder& f) {
                             writeRgbTiff(f, "");
                             writeFile(f.path("note.icc"), "not a profile\n");
                         },
                         {"--input-profile", "@note.icc"}, 1, "note.icc' cannot be read as an ICC profile"),
-        colourFailure("MissingProfileFile", [](const ScratchFolder& f) { writeRgbTiff(f, ""); }, {"--input-profile", "@none.icc"}, 1,
+        colourFailure("MissingProfileFile", [](const ToolFolder& f) { writeRgbTiff(f, ""); }, {"--input-profile", "@none.icc"}, 1,
                         "cannot open ICC profile"),
         colourFailure("ProfileOfAnotherSpace",
-                        [](const ScratchFolder& f) {
+                        [](const ToolFolder& f) {
                             writeRgbTiff(f, "");
                             writeFile(f.path("cmyk.icc"), bytesOf(cmykProfile().get()));
                         },
                         {"--input-profile", "@cmyk.icc"}, 1, "is a CMYK profile, but"),
-        colourFailure("UnknownIntent", [](const ScratchFolder& f) { writeRgbTiff(f, ""); }, {"--intent", "vivid"}, 2, "--intent must be"),
-        colourFailure("IntentWithoutManagement", [](const ScratchFolder& f) { writeRgbTiff(f, ""); },
+        colourFailure("UnknownIntent", [](const ToolFolder& f) { writeRgbTiff(f, ""); }, {"--intent", "vivid"}, 2, "--intent must be"),
+        colourFailure("IntentWithoutManagement", [](const ToolFolder& f) { writeRgbTiff(f, ""); },
                         {"--intent", "relative", "--no-color-management"}, 2, "--no-color-management excludes")),
     failureName);
 

@@ -41,7 +41,7 @@ TEST(ShowCommand, PrintsOneStatementPerLine) {
 }
 
 TEST(ShowCommand, SavedTextLoadsAsThePresetItself) {
-    ScratchFolder folder;
+    ToolFolder folder;
     const Image input = makeTestImage(24, 16, 3, 16);
     const ToolResult presets = runTool({"presets"});
     ASSERT_EQ(presets.status, 0) << presets.err;
@@ -85,7 +85,7 @@ TEST(PixelCommand, PrintsCoverageAndLibraryValues) {
 }
 
 TEST(ChartCommands, DrawTheChartAndTheTestChart) {
-    ScratchFolder folder;
+    ToolFolder folder;
     ToolResult run = runTool({"chart", "-c", "HUE_PARAM_CMYKRODB", "-o", folder.path("chart.png")});
     ASSERT_EQ(run.status, 0) << run.err;
     const Image chart = readPng(folder.path("chart.png"));

@@ -74,7 +74,7 @@ class CoverageTest : public ::testing::TestWithParam<CoverageCase> {};
 
 TEST_P(CoverageTest, FiguresMatchTheWrittenTiff) {
     const CoverageCase& param = GetParam();
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("in.png"), makeTestImage(64, 300, 3, param.bits));
     const uint32_t limit = 150;
     const ToolResult run = runTool({"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYKOG", "-o",

@@ -17,7 +17,7 @@ namespace {
 
 // Each entry of the folder with what it is: a regular file's content, a
 // link's target, or the kind of a FIFO.
-std::vector<std::string> snapshot(const ScratchFolder& folder) {
+std::vector<std::string> snapshot(const ToolFolder& folder) {
     std::vector<std::string> result;
     for (const std::string& name : folder.entries()) {
         const std::filesystem::path path = folder.path(name);
@@ -35,7 +35,7 @@ std::vector<std::string> snapshot(const ScratchFolder& folder) {
 
 TEST_P(SeparateFailure, FailsCleanlyWithOneLine) {
     const FailureCase& param = GetParam();
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("in.png"), makeTestImage(8, 8, 3, 8));
     writeFile(folder.path("note.txt"), "not an image\n");
     writeFile(folder.path("bad.cfg"), "CHANNELS=4;COLORWITHBLACK=;HUEMASK00=60,120,240,300;");
@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"MissingInput", {"@none.png", "-c", kCmyk}, 1, "cannot open"},
         // A failed run keeps the file it would have replaced.
         FailureCase{"MissingInputKeepsTheEarlierOutput", {"@none.png", "-c", kCmyk, "-o", "@out.tif"}, 1, "cannot open",
-                    [](const ScratchFolder& f) { writeFile(f.path("out.tif"), "earlier result"); }},
+                    [](const ToolFolder& f) { writeFile(f.path("out.tif"), "earlier result"); }},
         FailureCase{"InputIsFolder", {"@.", "-c", kCmyk}, 1, "cannot read"},
         FailureCase{"UnsupportedFormat", {"@note.txt", "-c", kCmyk}, 1, "is not a PNG, TIFF or JPEG image"},
         FailureCase{"TruncatedInput", {"@cut.png", "-c", kCmyk}, 1, "cannot read"},
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
     failureName);
 
 TEST(SeparateInterrupt, LeavesNoFileBehind) {
-    ScratchFolder folder;
+    ToolFolder folder;
     // Large enough that the run is still going when the signal arrives.
     const ToolResult chart = runTool({"testchart", "-o", folder.path("in.tif"), "--width", "3000", "--height",
                                       "2000", "--noise", "3"});
@@ -157,7 +157,7 @@ TEST(SeparateInterrupt, LeavesNoFileBehind) {
 }
 
 TEST(FullDisk, TheMessageGivesTheSystemsReasonAndTheOutputsName) {
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("in.png"), makeTestImage(200, 200, 3, 8));
     const std::vector<std::string> before = folder.entries();
     const ToolResult run = runTool({"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYK", "-o",

@@ -5,7 +5,6 @@
 #include "support/ToolTestSupport.h"
 
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 #include <tiffio.h>
 #include <zlib.h>
 
@@ -42,34 +41,6 @@ std::string claimingPng(uint32_t width, uint32_t height, bool interlaced) {
            pngChunk("IEND", "");
 }
 
-std::string jpegBytes(const Image& image, bool progressive) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = image.width;
-    info.image_height = image.height;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    if (progressive) jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<JSAMPLE> row(static_cast<size_t>(image.width) * 3);
-    for (uint32_t y = 0; y < image.height; ++y) {
-        for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<JSAMPLE>(image.samples[y * row.size() + i]);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::string bytes(reinterpret_cast<const char*>(buffer), size);
-    jpeg_destroy_compress(&info);
-    free(buffer);
-    return bytes;
-}
-
 // Samples of a test image reduced to bits.
 Image imageOfBits(uint32_t width, uint32_t height, int channels, int bits) {
     Image image = makeTestImage(width, height, channels, 16);
@@ -82,21 +53,29 @@ std::string cut(const std::string& bytes) {
     return bytes.substr(0, bytes.size() / 2);
 }
 
+// An 8-bit RGB TIFF of a square side, strips of rowsPerStrip rows, each
+// strip written raw as `bytes` bytes whatever the size it is due.
+void rawRgbTiff(const std::string& path, uint32_t side, uint32_t rowsPerStrip, uint32_t strips, size_t bytes) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, side);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, side);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    const std::string strip(bytes, '\x40');
+    for (uint32_t s = 0; s < strips; ++s)
+        TIFFWriteRawStrip(tiff, s, const_cast<char*>(strip.data()), static_cast<tmsize_t>(strip.size()));
+    TIFFClose(tiff);
+}
+
 // ---------------------------------------------------------------------------
 
 // An input file that the reader refuses, made by make under file.
 FailureCase hostile(const char* name, const char* file,
-                    std::function<void(const ScratchFolder&, const std::string& path)> make, const char* message) {
+                    std::function<void(const ToolFolder&, const std::string& path)> make, const char* message) {
     return {name, {std::string("@") + file, "-c", "HUE_PARAM_CMYK"}, 1, message,
-            [file, make](const ScratchFolder& f) { make(f, f.path(file)); }};
-}
-
-TiffLayout layoutOf(int bits, int photometric, int sampleFormat = SAMPLEFORMAT_UINT) {
-    TiffLayout layout;
-    layout.bits = bits;
-    layout.photometric = photometric;
-    layout.sampleFormat = sampleFormat;
-    return layout;
+            [file, make](const ToolFolder& f) { make(f, f.path(file)); }};
 }
 
 const Image kSmall = makeTestImage(19, 11, 3, 8);
@@ -105,80 +84,62 @@ INSTANTIATE_TEST_SUITE_P(
     Images, SeparateFailure,
     ::testing::Values(
         hostile("TruncatedTiff", "in.tif",
-                    [](const ScratchFolder& f, const std::string& path) {
+                    [](const ToolFolder& f, const std::string& path) {
                         writeTiff(f.path("whole.tif"), kSmall);
                         writeFile(path, cut(readFile(f.path("whole.tif"))));
                     },
                     "TIFF"),
         hostile("TruncatedJpeg", "in.jpg",
-                    [](const ScratchFolder&, const std::string& path) { writeFile(path, cut(jpegBytes(kSmall, false))); },
+                    [](const ToolFolder&, const std::string& path) {
+                        writeJpeg(path, kSmall);
+                        writeFile(path, cut(readFile(path)));
+                    },
                     "Premature end of JPEG file"),
         // Rows are streamed: the claim alone allocates nothing, the data
         // ends after a few rows.
         hostile("GigapixelPng", "in.png",
-                    [](const ScratchFolder&, const std::string& path) { writeFile(path, claimingPng(100000, 100000, false)); },
+                    [](const ToolFolder&, const std::string& path) { writeFile(path, claimingPng(100000, 100000, false)); },
                     "Not enough image data"),
         hostile("GigapixelInterlacedPng", "in.png",
-                    [](const ScratchFolder&, const std::string& path) { writeFile(path, claimingPng(100000, 100000, true)); },
+                    [](const ToolFolder&, const std::string& path) { writeFile(path, claimingPng(100000, 100000, true)); },
                     "interlaced and needs 28610 MiB at once"),
         hostile("TooWidePng", "in.png",
-                    [](const ScratchFolder&, const std::string& path) { writeFile(path, claimingPng(2000000, 1, false)); },
+                    [](const ToolFolder&, const std::string& path) { writeFile(path, claimingPng(2000000, 1, false)); },
                     "2000000 pixels wide"),
         hostile("GigapixelProgressiveJpeg", "in.jpg",
-                    [](const ScratchFolder&, const std::string& path) {
-                        std::string bytes = jpegBytes(kSmall, true);
+                    [](const ToolFolder&, const std::string& path) {
+                        writeJpeg(path, kSmall, "", 0, "", true);
+                        std::string bytes = readFile(path);
                         const size_t sof = bytes.find("\xFF\xC2");
                         bytes.replace(sof + 5, 4, "\xFD\xE8\xFD\xE8");  // 65000 x 65000
                         writeFile(path, bytes);
                     },
                     "progressive and needs"),
         hostile("GigapixelTiff", "in.tif",
-                    [](const ScratchFolder&, const std::string& path) {
-                        TIFF* tiff = TIFFOpen(path.c_str(), "w");
-                        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 100000);
-                        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 100000);
-                        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-                        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-                        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-                        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 100000);
-                        const std::string row(300000, '\x7f');
-                        TIFFWriteRawStrip(tiff, 0, const_cast<char*>(row.data()), static_cast<tmsize_t>(row.size()));
-                        TIFFClose(tiff);
-                    },
+                    [](const ToolFolder&, const std::string& path) { rawRgbTiff(path, 100000, 100000, 1, 300000); },
                     "Read error"),
-        hostile("WrongStripSize", "in.tif",
-                    [](const ScratchFolder&, const std::string& path) {
-                        TIFF* tiff = TIFFOpen(path.c_str(), "w");
-                        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 20);
-                        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 20);
-                        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-                        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-                        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-                        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 10);
-                        const std::string strip(100, '\x40');  // 600 bytes are due
-                        for (uint32_t s = 0; s < 2; ++s)
-                            TIFFWriteRawStrip(tiff, s, const_cast<char*>(strip.data()), static_cast<tmsize_t>(strip.size()));
-                        TIFFClose(tiff);
-                    },
+        hostile("WrongStripSize", "in.tif",  // 600 bytes are due
+                    [](const ToolFolder&, const std::string& path) { rawRgbTiff(path, 20, 10, 2, 100); },
                     "got 328 bytes, expected 600"),
         hostile("Bits32Tiff", "in.tif",
-                    [](const ScratchFolder&, const std::string& path) {
-                        writeTiffLayout(path, imageOfBits(5, 4, 3, 16), layoutOf(32, PHOTOMETRIC_RGB));
+                    [](const ToolFolder&, const std::string& path) {
+                        writeTiffLayout(path, imageOfBits(5, 4, 3, 16), TiffLayout{32, PHOTOMETRIC_RGB, ""});
                     },
                     "32-bit samples are not supported"),
         hostile("FloatTiff", "in.tif",
-                    [](const ScratchFolder&, const std::string& path) {
-                        writeTiffLayout(path, imageOfBits(5, 4, 3, 16), layoutOf(32, PHOTOMETRIC_RGB, SAMPLEFORMAT_IEEEFP));
+                    [](const ToolFolder&, const std::string& path) {
+                        writeTiffLayout(path, imageOfBits(5, 4, 3, 16), TiffLayout{32, PHOTOMETRIC_RGB, "", false, 0, 1, false, 3, SAMPLEFORMAT_IEEEFP});
                     },
                     "floating-point samples are not supported"),
         hostile("YCbCr16Bit", "in.tif",
-                    [](const ScratchFolder&, const std::string& path) {
-                        writeTiffLayout(path, imageOfBits(16, 16, 3, 16), layoutOf(16, PHOTOMETRIC_YCBCR));
+                    [](const ToolFolder&, const std::string& path) {
+                        writeTiffLayout(path, imageOfBits(16, 16, 3, 16), TiffLayout{16, PHOTOMETRIC_YCBCR, ""});
                     },
                     "YCbCr is supported with 8 bits only"),
         hostile("JpegBadMarkerLength", "in.jpg",
-                    [](const ScratchFolder&, const std::string& path) {
-                        std::string bytes = jpegBytes(kSmall, false);
+                    [](const ToolFolder&, const std::string& path) {
+                        writeJpeg(path, kSmall);
+                        std::string bytes = readFile(path);
                         const size_t quantisation = bytes.find("\xFF\xDB");
                         bytes.replace(quantisation + 2, 2, "\x00\x01", 2);
                         writeFile(path, bytes);
@@ -236,7 +197,7 @@ class TiffLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(TiffLayoutTest, SeparatesLikeThePlainImage) {
     const LayoutCase& param = GetParam();
-    ScratchFolder folder;
+    ToolFolder folder;
     // Odd sizes: partial strips and tiles at the right and bottom edges.
     const Image stored = imageOfBits(37, 35, param.channels, param.layout.bits);
     writeTiffLayout(folder.path("in.tif"), stored, param.layout);
@@ -254,35 +215,25 @@ TEST_P(TiffLayoutTest, SeparatesLikeThePlainImage) {
     EXPECT_TRUE(fromTiff.samples == fromPng.samples);
 }
 
-TiffLayout layoutWith(int bits, int photometric, bool planar, uint32_t tileSize, int compression, bool alpha = false) {
-    TiffLayout layout = layoutOf(bits, photometric);
-    layout.planar = planar;
-    layout.tileSize = tileSize;
-    layout.compression = compression;
-    layout.alpha = alpha;
-    layout.rowsPerStrip = compression == COMPRESSION_JPEG ? 16 : 3;
-    return layout;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Layouts, TiffLayoutTest,
     ::testing::Values(
-        LayoutCase{"Grey1Bit", 1, layoutWith(1, PHOTOMETRIC_MINISBLACK, false, 0, COMPRESSION_PACKBITS)},
-        LayoutCase{"MinIsWhite1Bit", 1, layoutWith(1, PHOTOMETRIC_MINISWHITE, false, 0, COMPRESSION_NONE)},
-        LayoutCase{"Grey2Bit", 1, layoutWith(2, PHOTOMETRIC_MINISBLACK, false, 0, COMPRESSION_LZW)},
-        LayoutCase{"Grey4BitTiled", 1, layoutWith(4, PHOTOMETRIC_MINISBLACK, false, 16, COMPRESSION_NONE)},
-        LayoutCase{"Rgb12Bit", 3, layoutWith(12, PHOTOMETRIC_RGB, false, 0, COMPRESSION_NONE)},
-        LayoutCase{"Palette4Bit", 1, layoutWith(4, PHOTOMETRIC_PALETTE, false, 0, COMPRESSION_NONE)},
-        LayoutCase{"Palette8BitTiled", 1, layoutWith(8, PHOTOMETRIC_PALETTE, false, 16, COMPRESSION_ADOBE_DEFLATE)},
-        LayoutCase{"PlanarStrips", 3, layoutWith(8, PHOTOMETRIC_RGB, true, 0, COMPRESSION_ADOBE_DEFLATE)},
-        LayoutCase{"PlanarStripsAlpha16", 4, layoutWith(16, PHOTOMETRIC_RGB, true, 0, COMPRESSION_LZW, true)},
-        LayoutCase{"TiledRgb", 3, layoutWith(8, PHOTOMETRIC_RGB, false, 16, COMPRESSION_LZW)},
-        LayoutCase{"TiledPlanar16", 3, layoutWith(16, PHOTOMETRIC_RGB, true, 32, COMPRESSION_ADOBE_DEFLATE)},
-        LayoutCase{"YCbCrJpegStrips", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 0, COMPRESSION_JPEG)},
-        LayoutCase{"YCbCrJpegTiles", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 16, COMPRESSION_JPEG)},
+        LayoutCase{"Grey1Bit", 1, TiffLayout{1, PHOTOMETRIC_MINISBLACK, "", false, 0, COMPRESSION_PACKBITS}},
+        LayoutCase{"MinIsWhite1Bit", 1, TiffLayout{1, PHOTOMETRIC_MINISWHITE, "", false, 0, COMPRESSION_NONE}},
+        LayoutCase{"Grey2Bit", 1, TiffLayout{2, PHOTOMETRIC_MINISBLACK, "", false, 0, COMPRESSION_LZW}},
+        LayoutCase{"Grey4BitTiled", 1, TiffLayout{4, PHOTOMETRIC_MINISBLACK, "", false, 16, COMPRESSION_NONE}},
+        LayoutCase{"Rgb12Bit", 3, TiffLayout{12, PHOTOMETRIC_RGB, "", false, 0, COMPRESSION_NONE}},
+        LayoutCase{"Palette4Bit", 1, TiffLayout{4, PHOTOMETRIC_PALETTE, "", false, 0, COMPRESSION_NONE}},
+        LayoutCase{"Palette8BitTiled", 1, TiffLayout{8, PHOTOMETRIC_PALETTE, "", false, 16, COMPRESSION_ADOBE_DEFLATE}},
+        LayoutCase{"PlanarStrips", 3, TiffLayout{8, PHOTOMETRIC_RGB, "", true, 0, COMPRESSION_ADOBE_DEFLATE}},
+        LayoutCase{"PlanarStripsAlpha16", 4, TiffLayout{16, PHOTOMETRIC_RGB, "", true, 0, COMPRESSION_LZW, true}},
+        LayoutCase{"TiledRgb", 3, TiffLayout{8, PHOTOMETRIC_RGB, "", false, 16, COMPRESSION_LZW}},
+        LayoutCase{"TiledPlanar16", 3, TiffLayout{16, PHOTOMETRIC_RGB, "", true, 32, COMPRESSION_ADOBE_DEFLATE}},
+        LayoutCase{"YCbCrJpegStrips", 3, TiffLayout{8, PHOTOMETRIC_YCBCR, "", false, 0, COMPRESSION_JPEG, false, 16}},
+        LayoutCase{"YCbCrJpegTiles", 3, TiffLayout{8, PHOTOMETRIC_YCBCR, "", false, 16, COMPRESSION_JPEG, false, 16}},
         // Strips of 3 rows: the last one is partial.
-        LayoutCase{"YCbCrLzwStrips", 3, layoutWith(8, PHOTOMETRIC_YCBCR, false, 0, COMPRESSION_LZW)},
-        LayoutCase{"YCbCrPlanarTiles", 3, layoutWith(8, PHOTOMETRIC_YCBCR, true, 16, COMPRESSION_ADOBE_DEFLATE)}),
+        LayoutCase{"YCbCrLzwStrips", 3, TiffLayout{8, PHOTOMETRIC_YCBCR, "", false, 0, COMPRESSION_LZW}},
+        LayoutCase{"YCbCrPlanarTiles", 3, TiffLayout{8, PHOTOMETRIC_YCBCR, "", true, 16, COMPRESSION_ADOBE_DEFLATE}}),
     [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
 
 } // namespace

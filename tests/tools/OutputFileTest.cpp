@@ -13,7 +13,7 @@ using namespace tooltest;
 namespace {
 
 TEST(OutputFile, ALinkKeepsPointingAtTheReplacedFile) {
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("in.png"), makeTestImage(9, 5, 3, 8));
     writeFile(folder.path("earlier.tif"), "earlier result");
     ASSERT_EQ(symlink("earlier.tif", folder.path("out.tif").c_str()), 0);
@@ -27,7 +27,7 @@ TEST(OutputFile, ALinkKeepsPointingAtTheReplacedFile) {
 }
 
 TEST(OutputFile, ADeviceIsWrittenIntoNotReplaced) {
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("in.png"), makeTestImage(9, 5, 3, 8));
     // Two outputs may share a device: /dev/null takes both.
     const ToolResult run = runTool({"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYK", "-o",
@@ -43,7 +43,7 @@ TEST(OutputFile, ADeviceIsWrittenIntoNotReplaced) {
 // files; the next run in the folder removes those of processes that no
 // longer run, and only those.
 TEST(OutputFile, TemporariesOfDeadProcessesAreRemoved) {
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("in.png"), makeTestImage(9, 5, 3, 8));
     const pid_t dead = fork();
     if (dead == 0) _exit(0);

@@ -46,25 +46,11 @@ std::vector<uint16_t> narrow(const std::vector<uint16_t>& values) {
 }
 
 // "separate" on a file of the folder into its out.tif, then `more`.
-ToolResult separate(const ScratchFolder& folder, const std::string& input, const std::string& config,
+ToolResult separate(const ToolFolder& folder, const std::string& input, const std::string& config,
                     const std::vector<std::string>& more) {
     std::vector<std::string> args = {"separate", folder.path(input), "-c", config, "-o", folder.path("out.tif")};
     args.insert(args.end(), more.begin(), more.end());
     return runTool(args);
-}
-
-// The TIFF holds every library value inverted (TIFF: 0 = no ink).
-void expectInvertedValues(const SeparatedTiff& tiff, const std::vector<uint16_t>& library, int bits) {
-    const uint16_t max = bits == 8 ? 255 : 65535;
-    ASSERT_EQ(tiff.image.bits, bits);
-    ASSERT_EQ(tiff.image.samples.size(), library.size());
-    size_t mismatches = 0;
-    for (size_t i = 0; i < library.size(); ++i) {
-        if (tiff.image.samples[i] != max - library[i] && mismatches++ < 5) {
-            ADD_FAILURE() << "sample " << i << ": TIFF " << tiff.image.samples[i] << ", library " << library[i];
-        }
-    }
-    EXPECT_EQ(mismatches, 0u);
 }
 
 struct PresetCase {
@@ -79,7 +65,7 @@ class SeparatePresetTest : public ::testing::TestWithParam<PresetCase> {};
 
 TEST_P(SeparatePresetTest, WritesSeparatedTiffWithInvertedLibraryValues) {
     const PresetCase& param = GetParam();
-    ScratchFolder folder;
+    ToolFolder folder;
     const Image input = makeTestImage(29, 13, 3, 8);
     writePng(folder.path("in.png"), input);
     std::vector<std::string> options = param.options;
@@ -102,7 +88,7 @@ TEST_P(SeparatePresetTest, WritesSeparatedTiffWithInvertedLibraryValues) {
     int channels = 0;
     const std::vector<uint16_t> library = librarySeparation(param.preset, input.samples, 8, channels);
     ASSERT_EQ(channels, inks);
-    expectInvertedValues(tiff, library, 8);
+    expectInvertedValues(tiff.image, library, 8);
 
     // libtiff's own tools read the file without a single warning.
     EXPECT_EQ(commandErrors("tiffinfo -D " + folder.path("out.tif")), "");
@@ -138,7 +124,7 @@ class SeparateInputTest : public ::testing::TestWithParam<InputCase> {};
 
 TEST_P(SeparateInputTest, ConvertsEveryFormatAtTheLibrarysPrecision) {
     const InputCase& param = GetParam();
-    ScratchFolder folder;
+    ToolFolder folder;
     Image input = makeTestImage(13, 9, param.channels, param.bits);
     const std::string path = folder.path(param.file);
     const std::string extension = path.substr(path.rfind('.') + 1);
@@ -162,7 +148,7 @@ TEST_P(SeparateInputTest, ConvertsEveryFormatAtTheLibrarysPrecision) {
     } else {
         expected = narrow(librarySeparation("HUE_PARAM_CMYKOG", rgb, 16, channels));
     }
-    expectInvertedValues(readSeparatedTiff(folder.path("out.tif")), expected, param.outputBits);
+    expectInvertedValues(readSeparatedTiff(folder.path("out.tif")).image, expected, param.outputBits);
     // Plates carry the output depth and the library's sense (white paper).
     const Image plate = readPng(folder.path("plates/in-Orange.png"));
     EXPECT_EQ(plate.bits, param.outputBits);
@@ -187,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, SeparateInputTest,
                          [](const ::testing::TestParamInfo<InputCase>& info) { return info.param.name; });
 
 TEST(SeparateOutputs, PlatesAndProofMatchTheImage) {
-    ScratchFolder folder;
+    ToolFolder folder;
     const Image input = makeTestImage(21, 10, 3, 8);  // pixel 0 white, pixel 1 black
     writePng(folder.path("in.png"), input);
     const ToolResult run = separate(folder, "in.png", "HUE_PARAM_CMYKOG",
@@ -232,7 +218,7 @@ class SeparateCompressionTest : public ::testing::TestWithParam<CompressionCase>
 
 TEST_P(SeparateCompressionTest, ReadsBackAsTheLibraryValues) {
     const CompressionCase& param = GetParam();
-    ScratchFolder folder;
+    ToolFolder folder;
     const Image input = makeTestImage(37, 300, 3, param.bits);  // several strips
     writePng(folder.path("in.png"), input);
     std::vector<std::string> options = param.options;
@@ -242,7 +228,8 @@ TEST_P(SeparateCompressionTest, ReadsBackAsTheLibraryValues) {
     const SeparatedTiff tiff = readSeparatedTiff(folder.path("out.tif"));
     EXPECT_EQ(tiff.compression, param.scheme);
     int channels = 0;
-    expectInvertedValues(tiff, librarySeparation("HUE_PARAM_CMYKOG", input.samples, param.bits, channels), param.bits);
+    expectInvertedValues(tiff.image, librarySeparation("HUE_PARAM_CMYKOG", input.samples, param.bits, channels),
+                         param.bits);
     EXPECT_EQ(commandErrors("tiffinfo -D " + folder.path("out.tif")), "");
 }
 
@@ -261,7 +248,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Many RIPs open only classic TIFFs: a BigTIFF only when asked for (or,
 // with auto, when the file outgrows 4 GiB).
 TEST(SeparateBigTiff, OnlyWhenAskedFor) {
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("in.png"), makeTestImage(20, 10, 3, 8));
     for (const auto& [choice, version] : {std::pair<std::string, int>{"auto", 42}, {"no", 42}, {"yes", 43}}) {
         const ToolResult run = separate(folder, "in.png", "HUE_PARAM_CMYK", {"--bigtiff", choice, "--quiet"});
@@ -272,7 +259,7 @@ TEST(SeparateBigTiff, OnlyWhenAskedFor) {
 }
 
 TEST(SeparateBatch, OneBadFileDoesNotStopTheOthers) {
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("a.png"), makeTestImage(20, 10, 3, 8));
     writeTiff(folder.path("b.tif"), makeTestImage(15, 7, 3, 16));
     writeFile(folder.path("bad.png"), "not an image\n");
@@ -314,7 +301,7 @@ class SeparateThreadTest : public ::testing::TestWithParam<ThreadCase> {};
 
 TEST_P(SeparateThreadTest, OutputDoesNotDependOnTheThreadCount) {
     const ThreadCase& param = GetParam();
-    ScratchFolder folder;
+    ToolFolder folder;
     const Image input = makeTestImage(64, 700, 3, param.bits);  // several bands
     writePng(folder.path("in.png"), input);
     std::vector<std::string> common = {"-c", "HUE_PARAM_CMYK", "--depth", std::to_string(param.bits), "--quiet"};
@@ -361,7 +348,7 @@ class SeparateCacheNoteTest : public ::testing::TestWithParam<CacheNoteCase> {};
 
 TEST_P(SeparateCacheNoteTest, SaysWhatTheCacheCannotDo) {
     const CacheNoteCase& param = GetParam();
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("in.png"), makeTestImage(8, 4, 3, 8));
     const ToolResult run = separate(folder, "in.png", "HUE_PARAM_CMYK",
                                     {"--depth", std::to_string(param.bits), "--cache", "--cache-dir",

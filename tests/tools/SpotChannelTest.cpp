@@ -64,7 +64,7 @@ std::vector<Spot> spotsOf(const std::string& blocks) {
 }
 
 TEST(SpotChannels, TiffNamesItsExtraInksWithTheirColours) {
-    ScratchFolder folder;
+    ToolFolder folder;
     writePng(folder.path("in.png"), makeTestImage(9, 5, 3, 8));
     const ToolResult run = runTool({"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYKOG", "-o",
                                     folder.path("out.tif"), "--ink-colors",
@@ -103,7 +103,7 @@ class PsdTest : public ::testing::TestWithParam<PsdCase> {};
 
 TEST_P(PsdTest, ReadsBackWithOneSpotChannelPerInk) {
     const PsdCase& param = GetParam();
-    ScratchFolder folder;
+    ToolFolder folder;
     const Image input = makeTestImage(param.width, param.height, 3, param.bits);
     writePng(folder.path("in.png"), input);
     const ToolResult run = runTool({"separate", folder.path("in.png"), "-c", "HUE_PARAM_CMYKOG", "-o",
