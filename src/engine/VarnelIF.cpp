@@ -482,8 +482,8 @@ unsigned CVarnelIF::WorkerThreads() const
 }
 
 template <typename Slice>
-void CVarnelIF::RunSlices(uint32_t count, unsigned threads, Slice slice, uint32_t total, uint32_t* processed,
-                          VarnelProgressProc callback, long long value)
+void CVarnelIF::RunSlices(uint32_t count, unsigned threads, Slice slice, VarnelProgressProc callback,
+                          long long value)
 {
     constexpr uint32_t kSlice = kSlicePixels;
     const uint32_t slices = (count + kSlice - 1) / kSlice;
@@ -508,7 +508,7 @@ void CVarnelIF::RunSlices(uint32_t count, unsigned threads, Slice slice, uint32_
     // The calling thread converts slices too, and after each one reports
     // the percentages reached by all threads (the percentage of the pixel
     // a single thread would be at).
-    Progress progress{callback, value, total, processed ? *processed : 0u};
+    Progress progress{callback, value, count, 0u};
     progress.Report(0);
     for (uint32_t s = next.fetch_add(1); s < slices; s = next.fetch_add(1)) {
         const uint32_t first = s * kSlice;
@@ -520,35 +520,12 @@ void CVarnelIF::RunSlices(uint32_t count, unsigned threads, Slice slice, uint32_
     for (std::thread& worker : workers)
         worker.join();
     progress.ReportUpTo(count - 1);
-    if (processed)
-        *processed += count;
-}
-
-int CVarnelIF::Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
-                                uint32_t* processed, VarnelProgressProc callback, long long value)
-{
-    if (!Prepare())
-        return VARNEL_STATUS_FAILED;
-    const unsigned threads = WorkerThreads();
-    if (threads < 2 || (m_cache && m_cache->IsUsable()) || !m_plan->AlwaysComputes() || count < 2 * kSlicePixels)
-        return Convert8(in, out, total, count, processed, callback, value);
-    auto slice = [&](unsigned, uint32_t first, uint32_t pixels) {
-        const uint8_t* pixel = in + 3 * uint64_t(first);
-        auto colourOf = [pixel](uint32_t i, uint16_t* rgb) {
-            for (int c = 0; c < 3; ++c)
-                rgb[c] = uint16_t(pixel[3 * uint64_t(i) + c] * 257u);
-        };
-        ComputeSlice8(colourOf, out + m_channels * first, pixels);
-    };
-    RunSlices(count, threads, slice, total, processed, callback, value);
-    return VARNEL_STATUS_OK;
 }
 
 int CVarnelIF::ConvertAllColours8(const SliceSink& sink, VarnelProgressProc callback, long long value)
 {
     if (!Prepare())
         return VARNEL_STATUS_FAILED;
-    uint32_t processed = 0;
     if ((m_cache && m_cache->IsUsable()) || !m_plan->AlwaysComputes()) {
         const size_t bytes = size_t(m_channels) * kCacheColours;
         std::unique_ptr<uint8_t[]> colours(new (std::nothrow) uint8_t[3 * size_t(kCacheColours)]);
@@ -557,6 +534,7 @@ int CVarnelIF::ConvertAllColours8(const SliceSink& sink, VarnelProgressProc call
             return VARNEL_STATUS_NO_MEMORY;
         for (uint32_t k = 0; k < kCacheColours; ++k)
             CacheColourOfEntry(k, colours[3 * size_t(k)], colours[3 * size_t(k) + 1], colours[3 * size_t(k) + 2]);
+        uint32_t processed = 0;
         const int status = Convert8(colours.get(), table.get(), kCacheColours, kCacheColours, &processed, callback, value);
         if (status == VARNEL_STATUS_OK)
             sink(0, table.get(), kCacheColours);
@@ -583,7 +561,7 @@ int CVarnelIF::ConvertAllColours8(const SliceSink& sink, VarnelProgressProc call
         ComputeSlice8(colourOf, blocks[thread].get(), pixels);
         sink(first, blocks[thread].get(), pixels);
     };
-    RunSlices(kCacheColours, threads, slice, kCacheColours, &processed, callback, value);
+    RunSlices(kCacheColours, threads, slice, callback, value);
     return VARNEL_STATUS_OK;
 }
 

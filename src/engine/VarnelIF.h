@@ -90,27 +90,21 @@ public:
     int Convert8(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
                  uint32_t* processed, VarnelProgressProc callback, long long value);
 
-    // Convert8 as one job shared by worker threads, with the same bytes:
-    // one thread per processor (up to kMaxWorkerThreads), the calling thread
-    // among them, each with its own scratch state on a plan they only read.
-    // Progress is reported on the calling thread, each whole percentage
-    // once. Without worker threads allowed, with a cache attached, for a
-    // configuration that cannot compute every pixel or for a short job,
-    // this is Convert8.
-    int Convert8Threaded(const uint8_t* in, uint8_t* out, uint32_t total, uint32_t count,
-                         uint32_t* processed, VarnelProgressProc callback, long long value);
     // Every 8-bit colour converted, in cache entry order, slice by slice:
     // the bytes Convert8 gives for the table of all colours (one entry of
     // the configuration's channel count per colour), computed by worker
-    // threads as in Convert8Threaded, each making the colours of its slice
-    // from their entries and handing the slice's entries to sink (from
-    // several threads at once). A configuration that cannot compute every
-    // pixel converts the table of all colours with Convert8, hands it over
-    // whole when that succeeds, and returns its status;
-    // VARNEL_STATUS_NO_MEMORY when memory is short.
+    // threads: one per processor (up to kMaxWorkerThreads), the calling
+    // thread among them, each with its own scratch state on a plan they
+    // only read, each making the colours of its slice from their entries
+    // and handing the slice's entries to sink (from several threads at
+    // once). Progress is reported on the calling thread, each whole
+    // percentage once. A configuration that cannot compute every pixel
+    // converts the table of all colours with Convert8, hands it over whole
+    // when that succeeds, and returns its status; VARNEL_STATUS_NO_MEMORY
+    // when memory is short.
     typedef std::function<void(uint32_t firstEntry, const uint8_t* entries, uint32_t count)> SliceSink;
     int ConvertAllColours8(const SliceSink& sink, VarnelProgressProc callback, long long value);
-    // Whether Convert8Threaded may start threads (by default it may).
+    // Whether ConvertAllColours8 may start threads (by default it may).
     void AllowWorkerThreads(bool allowed) { m_workerThreadsAllowed = allowed; }
 
     static constexpr unsigned kMaxWorkerThreads = 16;
@@ -159,8 +153,7 @@ private:
     // `threads` threads (numbered from 0, the calling thread among them),
     // and reports the progress.
     template <typename Slice>
-    void RunSlices(uint32_t count, unsigned threads, Slice slice, uint32_t total, uint32_t* processed,
-                   VarnelProgressProc callback, long long value);
+    void RunSlices(uint32_t count, unsigned threads, Slice slice, VarnelProgressProc callback, long long value);
     unsigned WorkerThreads() const;
 
     std::unique_ptr<KLine> m_line;

@@ -113,5 +113,3 @@ void VarnelRunEightLanes(const VarnelKernelPlan& plan, const uint16_t* rgb,
 // One pixel, by the one-lane kernel.
 void VarnelRunOnePixel(const VarnelKernelPlan& plan, const uint16_t* rgb,
                        uint16_t* work);
-// The ramp level of one mask at a hue in degrees, by the kernel's walk.
-double VarnelRampLevel(const VarnelMaskPlan& mask, double degrees);

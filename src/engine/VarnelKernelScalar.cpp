@@ -14,11 +14,6 @@ void VarnelRunOneLane(const VarnelKernelPlan& plan, const uint16_t* rgb,
         LaneKernel<1>::Run(plan, rgb + 3 * p, work + p);
 }
 
-double VarnelRampLevel(const VarnelMaskPlan& mask, double degrees)
-{
-    return LaneKernel<1>::RampLevel(mask, LaneKernel<1>::All(degrees))[0];
-}
-
 bool VarnelKernelRuns(VarnelKernel kernel)
 {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && defined(VARNEL_LANE_KERNELS)

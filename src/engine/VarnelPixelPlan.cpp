@@ -206,14 +206,6 @@ void CVarnelPixelPlan::BuildSegmentChoices()
     }
 }
 
-double CVarnelPixelPlan::MaskLevel(unsigned channel, double degrees) const
-{
-    for (const VarnelMaskPlan& mask : m_masks)
-        if (mask.channel == channel)
-            return VarnelRampLevel(mask, degrees);
-    return 0.0;
-}
-
 int CVarnelPixelPlan::Compute(uint32_t r, uint32_t g, uint32_t b, uint16_t* work) const
 {
     if (!Complete())

@@ -47,9 +47,6 @@ public:
     // are 0). Returns VARNEL_STATUS_OK, or VARNEL_STATUS_FAILED when a stage
     // container is missing.
     int Compute(uint32_t r, uint32_t g, uint32_t b, uint16_t* work) const;
-    // The ramp level (0 to 65535) of the active mask that drives `channel`
-    // at a hue in degrees; 0 when no mask drives it.
-    double MaskLevel(unsigned channel, double degrees) const;
 
     // Separates kBatch pixels (3 values each) into work[pixel][0..15]; the
     // same values as Compute for each pixel, and the same statuses.

@@ -1,6 +1,7 @@
 /* A host written from separation.h alone: 8 threads convert with one shared
  * separation, and 8 threads each with a separation of their own; every
- * thread's bytes must agree, 8-bit and 16-bit. Run under ThreadSanitizer and
+ * thread's bytes must agree, 8-bit and 16-bit. The extra text brings in every
+ * refinement stage, an expression among them. Run under ThreadSanitizer and
  * valgrind too. Exit status 0 when all agree. */
 #include <varnel/separation.h>
 
@@ -51,6 +52,8 @@ static int run(struct job *jobs)
 int main(int argc, char **argv)
 {
     const char *preset = argc > 1 ? argv[1] : "HUE_PARAM_CMYKRODG";
+    const char *extra = "COLOR_SUBST01=50,20,30,40,Y,2*3;HUEMASK_LIGHT00=0,40,20,Y;GRAY_SUBST=30,10,10,10,Y;"
+                        "BLACK_ADD=20,5,5,5,5,Y;SECOND_COLOR00=4,20,50,Y;COLOR_ADD02=40,10,20,30,40,Y;";
     static uint8_t in8[PIXELS * 3];
     static uint16_t in16[PIXELS * 3];
     static struct job shared[THREADS], own[THREADS];
@@ -66,12 +69,12 @@ int main(int argc, char **argv)
         in8[i] = (uint8_t)(seed >> 16);
         in16[i] = (uint16_t)(seed >> 8);
     }
-    if (varnel_load(preset, NULL, NULL, &one, message, sizeof message) != VARNEL_OK) {
+    if (varnel_load(preset, extra, NULL, &one, message, sizeof message) != VARNEL_OK) {
         fprintf(stderr, "%s\n", message);
         return 1;
     }
     for (t = 0; t < THREADS; ++t) {
-        if (varnel_load(preset, NULL, NULL, &each[t], message, sizeof message) != VARNEL_OK) {
+        if (varnel_load(preset, extra, NULL, &each[t], message, sizeof message) != VARNEL_OK) {
             fprintf(stderr, "%s\n", message);
             return 1;
         }

@@ -81,7 +81,7 @@ class OutOfRangeValues : public ::testing::TestWithParam<RangeCase> {};
 // Percentages outside 0..100, negative and huge numbers, expressions that
 // fail: the load succeeds and the conversion completes without undefined
 // behaviour (checked by the sanitizer build). Channel counts the engine
-// cannot compute do not load at all (ChannelLimit in the interface tests).
+// cannot compute do not load at all (DllLoading in the interface tests).
 TEST_P(OutOfRangeValues, LoadAndConvertEveryPixel)
 {
     const RangeCase& c = GetParam();

@@ -290,35 +290,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  "CHANNELS=20;HUEMASK15=60,120,240,300;CHANNEL_CONTACT15=3,19;", 2}),
     [](const ::testing::TestParamInfo<MemoryCase>& info) { return std::string(info.param.name); });
 
-struct RampCase {
-    unsigned channel;
-    double degrees;
-    double level;
-};
-
-class RampLevels : public ::testing::TestWithParam<RampCase> {};
-
-TEST_P(RampLevels, AtSampleHues)
-{
-    // 00: full from 120 to 240; 01 runs over 360 (stored 180, 240, 360,
-    // 420); 02 is stored 300, 360, 480, 540; 03 has a vertical first
-    // segment at 60 degrees, whose crossing is degenerate.
-    auto config = Configure("", "CHANNELS=4;HUEMASK00=60,120,240,300;HUEMASK01=180,240,0,60;"
-                                "HUEMASK02=300,0,120,180;HUEMASK03=60,60,240,300;");
-    CVarnelPixelPlan plan(*config);
-    EXPECT_EQ(GetParam().level, plan.MaskLevel(GetParam().channel, GetParam().degrees));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Samples, RampLevels,
-    ::testing::Values(RampCase{0, 30, 0}, RampCase{0, 90, 32767.5}, RampCase{0, 120, 65535},
-                      RampCase{0, 240, 65535}, RampCase{0, 270, 32767.5}, RampCase{0, 330, 0},
-                      RampCase{1, 30, 32767.5}, RampCase{1, 0, 65535}, RampCase{1, 120, 0},
-                      RampCase{2, 60, 65535}, RampCase{3, 60, 0}, RampCase{3, 61, 65535}),
-    [](const ::testing::TestParamInfo<RampCase>& info) {
-        return "Mask" + std::to_string(info.param.channel) + "At" + std::to_string(int(info.param.degrees));
-    });
-
 // A cached 16-bit call serves a repeat of the previous call's last pixel
 // as computed in full, and reads the table for the rest: the input
 // narrowed to 8 bits (128 to 0, 129 to 1), the entry widened by 257.

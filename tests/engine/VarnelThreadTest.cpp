@@ -1,14 +1,12 @@
 // Separate instances on separate threads at once, as the library promises:
 // loading, converting, building one cache file and reporting errors. Run
 // under ThreadSanitizer by `scripts/test --tsan`; in the other builds the
-// results are checked against a run on one thread.
+// results are checked against a run on one thread. Threads that share one
+// separation: tests/abi/host_threads.c.
 #include "base/KErrorHandler.h"
 #include "base/KException.h"
-#include "config/Varnel.h"
 #include "engine/VarnelCache.h"
-#include "engine/VarnelIF.h"
 #include "varnel/VarnelDll.h"
-#include "varnel/separation.h"
 #include "varnel/varnel.h"
 
 #include <Poco/File.h>
@@ -83,48 +81,6 @@ Result RunJob(const Job& job)
         result.out16.clear();
     kal_EndVarnel(handle);
     return result;
-}
-
-// Threads that share one loaded separation, each converting its own part
-// of the colours in pieces of its own size, give the bytes of the
-// instances above.
-TEST(Threads, OneSeparationSharedByThreads)
-{
-    static const std::vector<unsigned char> rgb8 = Colours();
-    std::vector<unsigned short> rgb16(rgb8.begin(), rgb8.end());
-    for (auto& v : rgb16)
-        v = static_cast<unsigned short>(v * 257);
-    const size_t count = rgb8.size() / 3;
-    for (const Job& job : kJobs) {
-        const Result expected = RunJob(job);
-        varnel_separation* separation = nullptr;
-        ASSERT_EQ(varnel_load(job.preset, job.extra, nullptr, &separation, nullptr, 0), VARNEL_OK);
-        const size_t channels = varnel_channels(separation);
-        Result shared;
-        shared.out8.assign(channels * count, 0);
-        shared.out16.assign(channels * count, 0);
-        constexpr size_t kThreads = 4;
-        std::vector<std::thread> threads;
-        std::atomic<int> failures{0};
-        for (size_t t = 0; t < kThreads; ++t) {
-            threads.emplace_back([&, t] {
-                const size_t first = count * t / kThreads, last = count * (t + 1) / kThreads;
-                const size_t piece = 97 * (t + 1);
-                for (size_t i = first; i < last; i += piece) {
-                    const size_t n = std::min(piece, last - i);
-                    failures += varnel_convert8(separation, &rgb8[3 * i], 0, &shared.out8[channels * i], 0, n, 1,
-                                                nullptr, nullptr) != VARNEL_OK;
-                    failures += varnel_convert16(separation, &rgb16[3 * i], 0, &shared.out16[channels * i], 0, n,
-                                                 1, nullptr, nullptr) != VARNEL_OK;
-                }
-            });
-        }
-        for (std::thread& thread : threads)
-            thread.join();
-        varnel_free(separation);
-        EXPECT_EQ(failures, 0);
-        EXPECT_TRUE(shared == expected) << job.preset;
-    }
 }
 
 TEST(Threads, SeparateInstancesLoadAndConvertAtOnce)
@@ -235,39 +191,6 @@ TEST(Threads, TwoInstancesBuildOneCacheFile)
     EXPECT_EQ(files[0] + ".key", files[1]);
     EXPECT_EQ(uint64_t(4) * kCacheColours, Poco::File(folder + files[0]).getSize());
     Poco::File(folder).remove(true);
-}
-
-// One conversion shared by worker threads gives the bytes of one thread, on
-// a job whose last slice ends in a short batch, with a refinement stage that
-// has an expression; each percentage is reported once, in order.
-TEST(Threads, OneConversionSharedByWorkerThreadsGivesTheBytesOfOneThread)
-{
-    const std::string text = "CHANNELS=6;HUEMASK00=60,120,240,300;HUEMASK01=180,240,0,60;HUEMASK04=0,30,90,120;"
-                             "CHANNEL_CONTACT00=1,4;MAXINK=250;#_A=30;COLOR_SUBST01=_A,10,20,30,Y,_A+5;";
-    CVarnel config;
-    ASSERT_EQ(0, config.ParseText(text.c_str(), long(text.size())));
-    std::vector<unsigned char> rgb(3 * (2 * 65536 + 13));
-    std::mt19937 random(9);
-    for (auto& v : rgb)
-        v = static_cast<unsigned char>(random());
-    const uint32_t count = uint32_t(rgb.size() / 3);
-    static std::vector<double> reports;
-    auto progress = [](double percent, long long) { reports.push_back(percent); return 0; };
-    std::vector<unsigned char> out[2];
-    for (int threaded = 0; threaded < 2; ++threaded) {
-        CVarnelIF engine;
-        engine.SetConfig(&config);
-        engine.AllowWorkerThreads(threaded == 1);
-        out[threaded].assign(size_t(count) * 6, 0);
-        reports.clear();
-        uint32_t processed = 0;
-        ASSERT_EQ(0, engine.Convert8Threaded(rgb.data(), out[threaded].data(), count, count, &processed, progress, 0));
-        EXPECT_EQ(count, processed);
-        ASSERT_EQ(100u, reports.size());
-        for (int p = 0; p < 100; ++p)
-            EXPECT_EQ(p, reports[size_t(p)]);
-    }
-    EXPECT_TRUE(out[0] == out[1]);
 }
 
 } // namespace
