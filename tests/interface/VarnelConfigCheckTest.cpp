@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         CheckCase{"Clean", kClean, nullptr, {}},
         CheckCase{"VariableOnItsOwnLine", kVariables, nullptr, {}},
-        CheckCase{"MisspeltKey", kClean, "MAXINKK=200", {{"Ex1", "did you mean MAXINK?"}}},
+        CheckCase{"MisspeltKey", kClean, "MAXIK=200", {{"Ex1", "did you mean MAXINK?"}}},
         CheckCase{"MisspeltNumberedKey", kClean, "HUEMSK04=1,2,3,4", {{"Ex1", "did you mean HUEMASK04?"}}},
         CheckCase{"LowerCaseKey", kClean, "maxink=200", {{"Ex1", "keys are upper case"}}},
         CheckCase{"NumberPast15", kClean, "HUEMASK16=1,2,3,4", {{"Ex1", "from 00 to 15"}}},

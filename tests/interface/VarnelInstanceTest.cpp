@@ -15,7 +15,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -29,24 +30,6 @@ long LoadDll(CVarnelDll& dll, const char* name, const char* text = nullptr,
     return dll.SetPreferences(Text(name), Text(text), nullptr, 0, 0, progress, 0);
 }
 
-// Nothing loaded: no channels; the C++ class answers 0 and writes nothing,
-// the C function refuses (null arguments: NullAndZeroArguments).
-TEST(Instance, FreshInstancesAreEmpty)
-{
-    CVarnelDll dll;
-    EXPECT_EQ(0, dll.GetChannels());
-    unsigned char in[3] = {1, 2, 3}, out[8] = {7, 7, 7, 7, 7, 7, 7, 7};
-    EXPECT_EQ(VARNEL_STATUS_OK, dll.RGB8ToMultichannel(in, out, 1));
-    EXPECT_EQ(7, out[0]);
-
-    VarnelHandle handle = kal_InitVarnel();
-    ASSERT_NE(nullptr, handle);
-    unsigned short in16[3] = {1, 2, 3}, out16[8] = {};
-    EXPECT_EQ(VARNEL_STATUS_FAILED, kal_RGB2Multichannel(handle, in16, out16, 1));
-    EXPECT_EQ(0, kal_GetChannels(handle));
-    kal_EndVarnel(handle);
-}
-
 struct LoadCase {
     const char* name;
     const char* text;
@@ -56,6 +39,9 @@ struct LoadCase {
 
 class DllLoading : public ::testing::TestWithParam<LoadCase> {};
 
+// Over a loaded configuration, through either interface. An instance left
+// without one (as a fresh instance) converts nothing: the C++ class answers
+// 0 and the C function refuses.
 TEST_P(DllLoading, ResultAndChannels)
 {
     const LoadCase& c = GetParam();
@@ -63,17 +49,31 @@ TEST_P(DllLoading, ResultAndChannels)
     ASSERT_EQ(0, LoadDll(dll, "HUE_PARAM_CMYKOG"));
     EXPECT_EQ(c.result, LoadDll(dll, c.name, c.text));
     EXPECT_EQ(c.channels, dll.GetChannels());
-
     VarnelHandle handle = kal_InitVarnel();
+    kal_SetPreferences(handle, Text("HUE_PARAM_CMYKOG"), nullptr);
     EXPECT_EQ(0, kal_SetPreferences(handle, Text(c.name), Text(c.text)));
     EXPECT_EQ(c.channels, kal_GetChannels(handle));
+    if (c.result != 0) {
+        unsigned char in8[3] = {10, 20, 30};
+        unsigned short in16[3] = {1000, 2000, 3000};
+        std::vector<unsigned char> out8(64, 0xA5);
+        std::vector<unsigned short> out16(64, 0xA5A5);
+        EXPECT_EQ(0, dll.RGB8ToMultichannel(in8, out8.data(), 1));
+        EXPECT_EQ(VARNEL_STATUS_FAILED, kal_RGB2Multichannel(handle, in16, out16.data(), 1));
+        EXPECT_EQ(std::vector<unsigned char>(64, 0xA5), out8);
+        EXPECT_EQ(std::vector<unsigned short>(64, 0xA5A5), out16);
+    }
     kal_EndVarnel(handle);
 }
 
+// The engine computes at most 16 channels; CHANNELS=-1 reads as 4294967295.
 INSTANTIATE_TEST_SUITE_P(
     Cases, DllLoading,
     ::testing::Values(LoadCase{"HUE_PARAM_CMYK", nullptr, 0, 4},
                       LoadCase{"HUE_PARAM_CMYK", "CHANNELS=5", 0, 5},
+                      LoadCase{"HUE_PARAM_CMYK", "CHANNELS=16", 0, 16},
+                      LoadCase{"HUE_PARAM_CMYK", "CHANNELS=17", VARNEL_STATUS_FAILED, 0},
+                      LoadCase{"HUE_PARAM_CMYK", "CHANNELS=-1", VARNEL_STATUS_FAILED, 0},
                       LoadCase{"/some/folder/HUE_PARAM_CMYKRODG", nullptr, 0, 8},
                       LoadCase{"HUE_PARAM_NOPE", nullptr, VARNEL_STATUS_FAILED, 0},
                       LoadCase{"hue_param_cmyk", nullptr, VARNEL_STATUS_FAILED, 0},
@@ -166,24 +166,33 @@ TEST(Instance, CopiesStartEmptyAndKeepTheSettings)
     EXPECT_EQ(4, dll.GetChannels());
 }
 
+// The key is the name, followed by "+" and the text when there is one; a
+// name that does not fit is not written at all.
 TEST(Instance, CacheFileNames)
 {
+    const struct {
+        const char* name;
+        const char* text;
+        long size;
+        std::string expected;  // empty: false, and nothing written
+    } cases[] = {
+        {"HUE_PARAM_CMYK", nullptr, 64, CacheNameOf("HUE_PARAM_CMYK")},
+        {"HUE_PARAM_CMYK", "", 64, CacheNameOf("HUE_PARAM_CMYK+")},
+        {"A", "MAXINK=250", 64, CacheNameOf("A+MAXINK=250")},
+        // CRC-32 of "123456789" is 0xCBF43926: negative as a signed number.
+        {"123456789", nullptr, 15, "-873187034.dat"},
+        {"123456789", nullptr, 14, ""},
+        {"A", nullptr, 0, ""},
+        {"A", "", LONG_MIN, ""},
+        {nullptr, nullptr, 64, ""},
+    };
+    for (const auto& c : cases) {
+        char out[64] = "keep";
+        EXPECT_EQ(!c.expected.empty(), CVarnelDll::GetCacheFileName(Text(c.name), Text(c.text), out, c.size));
+        EXPECT_EQ(c.expected.empty() ? "keep" : c.expected, std::string(out)) << c.size;
+    }
+    EXPECT_FALSE(CVarnelDll::GetCacheFileName(Text("A"), nullptr, nullptr, 64));
     char out[64];
-    ASSERT_TRUE(CVarnelDll::GetCacheFileName(Text("HUE_PARAM_CMYK"), nullptr, out, sizeof out));
-    EXPECT_EQ(CacheNameOf("HUE_PARAM_CMYK"), out);
-    const long length = long(std::strlen(out));
-    char untouched[64] = "keep";
-    EXPECT_FALSE(CVarnelDll::GetCacheFileName(Text("HUE_PARAM_CMYK"), nullptr, untouched, length));
-    EXPECT_STREQ("keep", untouched);
-    EXPECT_TRUE(CVarnelDll::GetCacheFileName(Text("HUE_PARAM_CMYK"), nullptr, untouched, length + 1));
-
-    ASSERT_TRUE(CVarnelDll::GetCacheFileName(Text("HUE_PARAM_CMYK"), Text(""), out, sizeof out));
-    EXPECT_EQ(CacheNameOf("HUE_PARAM_CMYK+"), out);
-    ASSERT_TRUE(CVarnelDll::GetCacheFileName(Text("A"), Text("MAXINK=250"), out, sizeof out));
-    EXPECT_EQ(CacheNameOf("A+MAXINK=250"), out);
-    // CRC-32 of "123456789" is 0xCBF43926: negative as a signed number.
-    ASSERT_TRUE(CVarnelDll::GetCacheFileName(Text("123456789"), nullptr, out, sizeof out));
-    EXPECT_STREQ("-873187034.dat", out);
     CVarnelManager manager;
     ASSERT_TRUE(manager.GetCacheFileName(Text("123456789"), nullptr, out, sizeof out));
     EXPECT_STREQ("-873187034.dat", out);
@@ -211,6 +220,16 @@ TEST(Cache, EntryOrderOfTheColourTable)
     }
     container.SetStride(2);
     EXPECT_EQ(nullptr, container.Lookup(0, 0, 0));
+    // Detach forgets without freeing: the owner frees the table and the cache.
+    uint8_t* table = cache->GetData();
+    EXPECT_EQ(0, cache->Detach());
+    EXPECT_EQ(nullptr, cache->GetData());
+    EXPECT_EQ(0u, cache->GetSize());
+    std::free(table);
+    EXPECT_EQ(0, container.Detach());
+    EXPECT_EQ(0u, container.GetStride());
+    EXPECT_EQ(nullptr, container.Lookup(0, 0, 0));
+    delete cache;
 }
 
 TEST(Cache, ManagerKeysByTheArgumentAsPassedAndCreatesItsFolder)
