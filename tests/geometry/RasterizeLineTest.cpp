@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -47,18 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
         RasterCase{"backwards", 4, 2, 0, 0, {{4, 2}, {3, 1}, {2, 1}, {1, 0}, {0, 0}}},
         RasterCase{"diagonal down", 0, 3, 3, 0, {{0, 3}, {1, 2}, {2, 1}, {3, 0}}}),
     [](const ::testing::TestParamInfo<RasterCase>& info) { return ReadableName(info.param.what); });
-
-TEST(RasterizeLineEdges, FullTableRange)
-{
-    std::vector<LinePoint> points(65536);
-    ASSERT_EQ(RasterizeLine(points.data(), 65536, 0, 65535, 65535, 0), 65536);
-    EXPECT_EQ(points.back().x, 65535);
-    EXPECT_EQ(points.back().y, 0);
-    for (int i = 1; i < 65536; ++i) {
-        ASSERT_EQ(points[i].x - points[i - 1].x, 1);
-        ASSERT_LE(std::abs(points[i].y - points[i - 1].y), 1);
-    }
-}
 
 // One point of room fewer than needed writes nothing; extreme coordinates
 // need more points than any capacity holds.

@@ -47,9 +47,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ContactCase{"NumberOrder", "CHANNEL_CONTACT05=1,2;CHANNEL_CONTACT03=4,5", 0,
                     {{3, 4, 5}, {5, 1, 2}}},
-        ContactCase{"Starred", "*CHANNEL_CONTACT01=0,2;", 0, {}},
-        ContactCase{"StarredAnywhere", "CHANNEL_CONTACT01=0,2;*CHANNEL_CONTACT01=0,2;", 0, {}},
-        ContactCase{"SixteenNeverRead", "CHANNEL_CONTACT16=1,2;", 0, {}},
         ContactCase{"LowEightBits", "CHANNEL_CONTACT00=256,257;", 0, {{0, 0, 1}}},
         ContactCase{"MissingFields", "CHANNEL_CONTACT00=;CHANNEL_CONTACT01=7;", 0,
                     {{0, 0, 0}, {1, 7, 0}}},
