@@ -126,22 +126,6 @@ TEST(RefinementWorkTest, HasWorkOnlyWhenAStageWouldChangeAPixel)
     }
 }
 
-TEST(RefinementWorkTest, RepeatedPixelsGiveRepeatedResults)
-{
-    // The expression is evaluated again for every pixel from its parsed form.
-    const char* text = "CHANNELS=4;BLACKMASK=3;COLOR_SUBST01=50,20,30,40,Y,2*125;COLOR_SUBST02=50,1,1,1,Y,1+;";
-    CVarnel config;
-    ASSERT_EQ(config.ParseText(text, static_cast<long>(std::strlen(text))), 0);
-    CVarnelRefinement refinement(config, 4);
-    uint16_t first[4] = {40000, 20000, 50000, 30000};
-    ASSERT_EQ(refinement.Apply(first), 0);
-    for (int i = 0; i < 3; ++i) {
-        uint16_t again[4] = {40000, 20000, 50000, 30000};
-        ASSERT_EQ(refinement.Apply(again), 0);
-        EXPECT_TRUE(std::equal(again, again + 4, first));
-    }
-}
-
 TEST(RefinementWorkTest, MissingContainerFailsBeforeTouchingThePixel)
 {
     const char* text = "CHANNELS=4;SECOND_COLOR01=2,0,0,;";

@@ -124,24 +124,6 @@ TEST(ConfigCheckPresets, EveryPresetHasNoErrorAndItsTwoKnownWarnings)
     }
 }
 
-TEST(ConfigCheckStatus, NothingToCheckIsReportedAsOneError)
-{
-    struct {
-        const char* config;
-        int status;
-        size_t errors;
-    } const cases[] = {
-        {"HUE_PARAM_NONE", VARNEL_ERROR_NOT_FOUND, 1},
-        {"/nonexistent/folder/x.cfg", VARNEL_ERROR_FILE, 1},
-        {nullptr, VARNEL_ERROR_ARGUMENT, 0},
-    };
-    for (const auto& c : cases) {
-        size_t errors = 99;
-        EXPECT_EQ(varnel_check(c.config, nullptr, nullptr, nullptr, &errors, nullptr), c.status);
-        EXPECT_EQ(errors, c.errors);
-    }
-}
-
 TEST(ConfigCheckWrapper, CollectsFindingsAndThrowsWhenThereIsNothingToCheck)
 {
     int status = 99;
@@ -158,6 +140,12 @@ TEST(ConfigCheckWrapper, CollectsFindingsAndThrowsWhenThereIsNothingToCheck)
         EXPECT_EQ(error.status(), VARNEL_ERROR_NOT_FOUND);
         EXPECT_NE(std::string(error.what()).find("HUE_PARAM_NONE"), std::string::npos);
     }
+    // Nothing to check is one error, but for no configuration at all.
+    size_t errors = 99;
+    EXPECT_EQ(varnel_check("/nonexistent/folder/x.cfg", nullptr, nullptr, nullptr, &errors, nullptr), VARNEL_ERROR_FILE);
+    EXPECT_EQ(errors, 1u);
+    EXPECT_EQ(varnel_check(nullptr, nullptr, nullptr, nullptr, &errors, nullptr), VARNEL_ERROR_ARGUMENT);
+    EXPECT_EQ(errors, 0u);
 }
 
 } // namespace

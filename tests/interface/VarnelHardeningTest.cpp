@@ -81,7 +81,6 @@ unsigned char g_out8[8];
 INSTANTIATE_TEST_SUITE_P(
     Calls, NullAndZeroArguments,
     ::testing::Values(
-        CallCase{"SetPreferencesNullName", [](VarnelHandle h, CVarnelDll&) { return kal_SetPreferences(h, nullptr, nullptr); }, 0},
         CallCase{"SetPreferencesNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_SetPreferences(nullptr, nullptr, nullptr); }, 0},
         CallCase{"SetFlagsZero", [](VarnelHandle h, CVarnelDll&) { return kal_SetFlags(h, 0); }, 0},
         CallCase{"SetFlagsNullHandle", [](VarnelHandle, CVarnelDll&) { return kal_SetFlags(nullptr, VARNEL_FLAG_CACHE); }, 0},
@@ -99,12 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
         CallCase{"Dll16NullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(g_in16, nullptr, 1); }, VARNEL_STATUS_FAILED},
         CallCase{"Dll16ZeroCount", [](VarnelHandle, CVarnelDll& d) { return d.RGB16ToMultichannel(g_in16, g_out16, 0); }, VARNEL_STATUS_FAILED},
         CallCase{"DllOneColourNullOut", [](VarnelHandle, CVarnelDll& d) { return d.RGB2Multichannel(0, 0, 0, nullptr); }, VARNEL_STATUS_FAILED},
-        CallCase{"DllNullFolderIgnored", [](VarnelHandle, CVarnelDll& d) {
-            char before[300], after[300];
-            d.GetTemporaryFolder(before, sizeof before);
-            d.SetTemporaryFolder(nullptr);
-            d.GetTemporaryFolder(after, sizeof after);
-            return long(std::strcmp(before, after)); }, 0},
         CallCase{"DllFolderNullBuffer", [](VarnelHandle, CVarnelDll& d) { return long(d.GetTemporaryFolder(nullptr, 300)); }, 0},
         CallCase{"DllFolderZeroSize", [](VarnelHandle, CVarnelDll& d) { char b[4] = "abc"; return long(d.GetTemporaryFolder(b, 0)) + long(b[0] != 'a'); }, 0},
         CallCase{"DllFolderNegativeSize", [](VarnelHandle, CVarnelDll& d) { char b[4] = "abc"; return long(d.GetTemporaryFolder(b, -5)); }, 0}),
@@ -167,74 +160,38 @@ TEST(HostileFiles, LoadAsTheirTextUpToTheFirstZero)
 
 // ---- input and output in one buffer ----
 
-struct OverlapCase {
-    const char* name;
-    bool eightBit;
-    bool cached;
-    long inOffset;   // in values from the buffer's start
-    long outOffset;
-};
-
-class OverlappingBuffers : public ::testing::TestWithParam<OverlapCase> {};
-
-// In place, or shifted either way: the same inks as separate buffers, on the
-// 8-bit, 16-bit and cached paths and through the C function.
-TEST_P(OverlappingBuffers, GiveTheSameInksAsSeparateBuffers)
+// In place, or shifted either way: the same inks as separate buffers, 8-bit
+// through the C++ class and 16-bit through the C function. Runs of equal
+// pixels reach the remembered pixel too.
+TEST(OverlappingBuffers, GiveTheSameInksAsSeparateBuffers)
 {
-    const OverlapCase& c = GetParam();
-    // One cache for every case, built once.
-    static const ScratchFolder folder;
     CVarnelDll dll;
-    dll.SetTemporaryFolder(Text(folder.Path()));
-    dll.SetFlags(c.cached ? VARNEL_FLAG_CACHE : 0);
     ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYKOG"));
     VarnelHandle handle = kal_InitVarnel();
     kal_SetPreferences(handle, Text("HUE_PARAM_CMYKOG"), nullptr);
-    const unsigned count = 3000;
-    const size_t channels = 6;
+    const unsigned count = 3000, channels = 6;
     std::mt19937 random(3);
     std::vector<unsigned short> rgb(3 * count);
     for (unsigned short& v : rgb)
-        v = static_cast<unsigned short>(random() % (c.eightBit ? 256 : 65536));
-    // Runs of equal pixels reach the remembered pixel too.
+        v = static_cast<unsigned short>(random());
     std::fill(rgb.begin() + 300, rgb.begin() + 600, rgb[300]);
-
-    const size_t room = channels * count + 16;
-    auto run = [&](auto* buffer, const auto* in, auto* out) {
-        using Value = std::remove_pointer_t<decltype(buffer)>;
-        if constexpr (sizeof(Value) == 1)
-            return dll.RGB8ToMultichannel(const_cast<Value*>(in), out, count);
-        else if (c.cached)
-            return dll.RGB16ToMultichannel(const_cast<Value*>(in), out, count);
-        else
-            return kal_RGB2Multichannel(handle, const_cast<Value*>(in), out, count);
+    auto check = [&](auto* value, auto convert, long inOffset, long outOffset) {
+        using Value = std::remove_pointer_t<decltype(value)>;
+        std::vector<Value> in(rgb.begin(), rgb.end()), expected(channels * count), buffer(channels * count + 16);
+        ASSERT_EQ(0, convert(in.data(), expected.data()));
+        std::copy(in.begin(), in.end(), buffer.begin() + inOffset);
+        ASSERT_EQ(0, convert(buffer.data() + inOffset, buffer.data() + outOffset));
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin() + outOffset))
+            << sizeof(Value) << " " << inOffset << " " << outOffset;
     };
-    auto check = [&](auto value) {
-        using Value = decltype(value);
-        std::vector<Value> in(rgb.begin(), rgb.end()), expected(channels * count);
-        ASSERT_EQ(0, run(in.data(), in.data(), expected.data()));
-        std::vector<Value> buffer(room);
-        std::copy(in.begin(), in.end(), buffer.begin() + c.inOffset);
-        ASSERT_EQ(0, run(buffer.data(), buffer.data() + c.inOffset, buffer.data() + c.outOffset));
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin() + c.outOffset));
-    };
-    if (c.eightBit)
-        check((unsigned char)0);
-    else
-        check((unsigned short)0);
+    for (const auto& [inOffset, outOffset] : {std::pair<long, long>{0, 0}, {7, 0}, {0, 5}}) {
+        check((unsigned char*)nullptr, [&](unsigned char* in, unsigned char* out) {
+            return dll.RGB8ToMultichannel(in, out, count); }, inOffset, outOffset);
+        check((unsigned short*)nullptr, [&](unsigned short* in, unsigned short* out) {
+            return kal_RGB2Multichannel(handle, in, out, count); }, inOffset, outOffset);
+    }
     kal_EndVarnel(handle);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, OverlappingBuffers,
-    ::testing::Values(OverlapCase{"InPlace16", false, false, 0, 0},
-                      OverlapCase{"InputAhead16", false, false, 7, 0},
-                      OverlapCase{"OutputAhead16", false, false, 0, 5},
-                      OverlapCase{"InPlace8", true, false, 0, 0},
-                      OverlapCase{"OutputAhead8", true, false, 0, 4},
-                      OverlapCase{"InPlace8Cached", true, true, 0, 0},
-                      OverlapCase{"InputAhead16Cached", false, true, 9, 0}),
-    [](const ::testing::TestParamInfo<OverlapCase>& info) { return std::string(info.param.name); });
 
 // ---- the cache ----
 
@@ -348,15 +305,14 @@ struct CachePaths {
     std::string folder, table, record, victim;
 };
 
-enum class Outcome { Rebuilt, NoCache };
-
 struct SpoilCase {
     const char* name;
-    bool afterBuild;  // a first load builds the pair before the spoiling
+    // The folder, before any load (it then gets no cache); else the pair a
+    // first load built (it is then rebuilt).
+    bool folder;
     // False when this run cannot arrange it (giving a file away needs
     // privileges, and root writes anywhere).
     std::function<bool(const CachePaths&)> spoil;
-    Outcome outcome;
 };
 
 class SpoiledCache : public ::testing::TestWithParam<SpoilCase> {};
@@ -376,7 +332,7 @@ TEST_P(SpoiledCache, IsRebuiltOrNotUsed)
     std::ofstream(paths.victim) << "keep me";
     const std::vector<unsigned char> expected = SeparatePlain(preset);
     bool built = false;
-    if (c.afterBuild) {
+    if (!c.folder) {
         SeparateCached(paths.folder + "/", preset, &built);
         ASSERT_TRUE(built);
     }
@@ -384,9 +340,9 @@ TEST_P(SpoiledCache, IsRebuiltOrNotUsed)
         GTEST_SKIP() << "cannot be arranged by this user";
     for (bool first : {true, false}) {
         EXPECT_TRUE(SeparateCached(paths.folder + "/", preset, &built) == expected);
-        EXPECT_EQ(first && c.outcome == Outcome::Rebuilt, built);
+        EXPECT_EQ(first && !c.folder, built);
     }
-    EXPECT_EQ(c.outcome == Outcome::Rebuilt, std::filesystem::exists(table));
+    EXPECT_EQ(!c.folder, std::filesystem::exists(table));
     EXPECT_FALSE(std::filesystem::is_symlink(table));
     EXPECT_EQ("keep me", ReadAll(paths.victim));
 }
@@ -414,34 +370,35 @@ bool Link(const std::string& path, const std::string& target)
 }
 
 using std::filesystem::perms;
+const bool kFolder = true, kPair = false;
 
 INSTANTIATE_TEST_SUITE_P(
     Spoilings, SpoiledCache,
     ::testing::Values(
-        SpoilCase{"RecordMissing", true, [](const CachePaths& p) { return std::filesystem::remove(p.record); }, Outcome::Rebuilt},
-        SpoilCase{"RecordOfOlderResults", true, [](const CachePaths& p) {
+        SpoilCase{"RecordMissing", kPair, [](const CachePaths& p) { return std::filesystem::remove(p.record); }},
+        SpoilCase{"RecordOfOlderResults", kPair, [](const CachePaths& p) {
             std::string record = ReadAll(p.record);
-            return Replace(p.record, record.insert(record.find("results ") + 8, "0")); }, Outcome::Rebuilt},
-        SpoilCase{"TableReplaced", true, [](const CachePaths& p) { return Replace(p.table, std::string(4 * size_t(kCacheColours), '\0')); }, Outcome::Rebuilt},
-        SpoilCase{"TableCutShort", true, [](const CachePaths& p) { std::filesystem::resize_file(p.table, 4 * size_t(kCacheColours) - 1); return true; }, Outcome::Rebuilt},
-        SpoilCase{"TableWritableByOthers", true, [](const CachePaths& p) { return AddPermission(p.table, perms::others_write); }, Outcome::Rebuilt},
-        SpoilCase{"RecordWritableByGroup", true, [](const CachePaths& p) { return AddPermission(p.record, perms::group_write); }, Outcome::Rebuilt},
-        SpoilCase{"TableIsALink", true, [](const CachePaths& p) { return Link(p.table, ""); }, Outcome::Rebuilt},
-        SpoilCase{"TableIsALinkToAnotherFile", true, [](const CachePaths& p) { return Link(p.table, p.victim); }, Outcome::Rebuilt},
-        SpoilCase{"TableOwnedByAnotherUser", true, [](const CachePaths& p) {
-            // Without privileges the table is replaced, which must be
-            // rebuilt just the same.
-            return chown(p.table.c_str(), getuid() + 1, getgid()) == 0 || Replace(p.table, std::string(4 * size_t(kCacheColours), '\1')); }, Outcome::Rebuilt},
-        SpoilCase{"FolderWritableByOthers", false, [](const CachePaths& p) { return AddPermission(p.folder, perms::others_write); }, Outcome::NoCache},
-        SpoilCase{"FolderWritableByGroup", false, [](const CachePaths& p) { return AddPermission(p.folder, perms::group_write); }, Outcome::NoCache},
-        SpoilCase{"FolderIsALink", false, [](const CachePaths& p) { return Link(p.folder, ""); }, Outcome::NoCache},
-        SpoilCase{"FolderOwnedByAnotherUser", false, [](const CachePaths& p) { return chown(p.folder.c_str(), getuid() + 1, getgid()) == 0; }, Outcome::NoCache},
-        SpoilCase{"FolderNotWritable", false, [](const CachePaths& p) {
+            return Replace(p.record, record.insert(record.find("results ") + 8, "0")); }},
+        SpoilCase{"TableReplaced", kPair, [](const CachePaths& p) { return Replace(p.table, std::string(4 * size_t(kCacheColours), '\0')); }},
+        SpoilCase{"TableCutShort", kPair, [](const CachePaths& p) { std::filesystem::resize_file(p.table, 4 * size_t(kCacheColours) - 1); return true; }},
+        SpoilCase{"TableWritableByOthers", kPair, [](const CachePaths& p) { return AddPermission(p.table, perms::others_write); }},
+        SpoilCase{"RecordWritableByGroup", kPair, [](const CachePaths& p) { return AddPermission(p.record, perms::group_write); }},
+        SpoilCase{"TableIsALink", kPair, [](const CachePaths& p) { return Link(p.table, ""); }},
+        SpoilCase{"TableIsALinkToAnotherFile", kPair, [](const CachePaths& p) { return Link(p.table, p.victim); }},
+        // Without privileges the table is replaced, which must be rebuilt
+        // just the same.
+        SpoilCase{"TableOwnedByAnotherUser", kPair, [](const CachePaths& p) {
+            return chown(p.table.c_str(), getuid() + 1, getgid()) == 0 || Replace(p.table, std::string(4 * size_t(kCacheColours), '\1')); }},
+        SpoilCase{"FolderWritableByOthers", kFolder, [](const CachePaths& p) { return AddPermission(p.folder, perms::others_write); }},
+        SpoilCase{"FolderWritableByGroup", kFolder, [](const CachePaths& p) { return AddPermission(p.folder, perms::group_write); }},
+        SpoilCase{"FolderIsALink", kFolder, [](const CachePaths& p) { return Link(p.folder, ""); }},
+        SpoilCase{"FolderOwnedByAnotherUser", kFolder, [](const CachePaths& p) { return chown(p.folder.c_str(), getuid() + 1, getgid()) == 0; }},
+        SpoilCase{"FolderNotWritable", kFolder, [](const CachePaths& p) {
             std::filesystem::permissions(p.folder, perms::owner_write, std::filesystem::perm_options::remove);
-            return geteuid() != 0; }, Outcome::NoCache},
-        SpoilCase{"FolderCannotBeMade", false, [](const CachePaths& p) {
+            return geteuid() != 0; }},
+        SpoilCase{"FolderCannotBeMade", kFolder, [](const CachePaths& p) {
             std::filesystem::remove(p.folder);
-            return bool(std::ofstream(p.folder) << "x"); }, Outcome::NoCache}),
+            return bool(std::ofstream(p.folder) << "x"); }}),
     [](const ::testing::TestParamInfo<SpoilCase>& info) { return std::string(info.param.name); });
 
 // Configurations that share a cache file's name but not its content: an
@@ -469,27 +426,6 @@ TEST(UntrustedCacheFiles, ConfigurationsSharingACacheName)
     }
 }
 
-// A missing folder is made for the user alone; by default an instance's
-// folder is the user's own inside the system's temporary folder.
-TEST(CacheFolder, MadeForItsUserAlone)
-{
-    ScratchFolder scratch;
-    const std::string path = scratch.Path() + "new/";
-    bool built = false;
-    SeparateCached(path, "HUE_PARAM_CMYK", &built);
-    EXPECT_TRUE(built);
-    EXPECT_EQ(std::filesystem::perms::owner_all,
-              std::filesystem::status(path).permissions() & std::filesystem::perms::all);
-    EXPECT_TRUE(std::filesystem::exists(path + CacheNameOf("HUE_PARAM_CMYK")));
-
-    CVarnelDll dll;
-    char folder[300];
-    ASSERT_TRUE(dll.GetTemporaryFolder(folder, sizeof folder));
-    const std::string own = "/varnel-" + std::to_string(geteuid()) + "/";
-    const std::string text = folder;
-    EXPECT_EQ(own, text.substr(text.size() - std::min(text.size(), own.size())));
-}
-
 // A build that was killed leaves its temporary file; the next load in the
 // folder removes it, and leaves those of running writers and of others.
 TEST(CacheFolder, LeftoversOfDeadWritersAreRemoved)
@@ -513,22 +449,24 @@ TEST(CacheFolder, LeftoversOfDeadWritersAreRemoved)
 }
 
 // A folder text of 259 characters is the longest an instance keeps; its
-// cache path is longer still and works. A text of 260 or more is ignored,
-// so the folder set before stays in use.
+// cache path is longer still and works, and a missing folder is made for
+// the user alone. A text of 260 or more is ignored, so the folder set
+// before stays in use.
 TEST(CacheFolder, LongestFolderTextAndOneTooLong)
 {
     ScratchFolder folder;
-    std::string longest = folder.Path();
-    while (longest.size() < 259) {
-        const size_t room = 259 - longest.size();
-        longest += room > 1 ? std::string(std::min<size_t>(room - 1, 50), 'd') + "/" : "/";
-    }
-    Poco::File(longest).createDirectories();
+    std::string parent = folder.Path();
+    while (parent.size() < 200)
+        parent += std::string(50, 'd') + "/";
+    Poco::File(parent).createDirectories();
+    const std::string longest = parent + std::string(258 - parent.size(), 'e') + "/";
     const char* preset = "HUE_PARAM_CMYK";
     const char* extra = "MAXINK=250;";
     bool built = false;
     const auto dll = LoadCached(longest, preset, &built, extra);
     EXPECT_TRUE(built);
+    EXPECT_EQ(std::filesystem::perms::owner_all,
+              std::filesystem::status(longest).permissions() & std::filesystem::perms::all);
     char kept[300];
     ASSERT_TRUE(dll->GetTemporaryFolder(kept, sizeof kept));
     EXPECT_EQ(longest, kept);

@@ -7,14 +7,16 @@
 #include "varnel/VarnelDll.h"
 #include "varnel/varnel.h"
 #include "support/LibraryTestHelpers.h"
+#include "support/ReadableName.h"
 #include "support/ScratchFolder.h"
 
 #include <Poco/File.h>
 
-#include "support/ReadableName.h"
-
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -39,9 +41,10 @@ struct LoadCase {
 
 class DllLoading : public ::testing::TestWithParam<LoadCase> {};
 
-// Over a loaded configuration, through either interface. An instance left
-// without one (as a fresh instance) converts nothing: the C++ class answers
-// 0 and the C function refuses.
+// Over a loaded configuration, through either interface (no name keeps
+// it). Without channels nothing is written; an instance left without a
+// configuration (as a fresh instance) answers 0 through the C++ class, and
+// the C function refuses.
 TEST_P(DllLoading, ResultAndChannels)
 {
     const LoadCase& c = GetParam();
@@ -53,13 +56,13 @@ TEST_P(DllLoading, ResultAndChannels)
     kal_SetPreferences(handle, Text("HUE_PARAM_CMYKOG"), nullptr);
     EXPECT_EQ(0, kal_SetPreferences(handle, Text(c.name), Text(c.text)));
     EXPECT_EQ(c.channels, kal_GetChannels(handle));
-    if (c.result != 0) {
+    if (c.channels == 0) {
         unsigned char in8[3] = {10, 20, 30};
         unsigned short in16[3] = {1000, 2000, 3000};
         std::vector<unsigned char> out8(64, 0xA5);
         std::vector<unsigned short> out16(64, 0xA5A5);
         EXPECT_EQ(0, dll.RGB8ToMultichannel(in8, out8.data(), 1));
-        EXPECT_EQ(VARNEL_STATUS_FAILED, kal_RGB2Multichannel(handle, in16, out16.data(), 1));
+        EXPECT_EQ(c.result ? VARNEL_STATUS_FAILED : 0, kal_RGB2Multichannel(handle, in16, out16.data(), 1));
         EXPECT_EQ(std::vector<unsigned char>(64, 0xA5), out8);
         EXPECT_EQ(std::vector<unsigned short>(64, 0xA5A5), out16);
     }
@@ -70,6 +73,7 @@ TEST_P(DllLoading, ResultAndChannels)
 INSTANTIATE_TEST_SUITE_P(
     Cases, DllLoading,
     ::testing::Values(LoadCase{"HUE_PARAM_CMYK", nullptr, 0, 4},
+                      LoadCase{nullptr, nullptr, VARNEL_STATUS_FAILED, 6},
                       LoadCase{"HUE_PARAM_CMYK", "CHANNELS=5", 0, 5},
                       LoadCase{"HUE_PARAM_CMYK", "CHANNELS=16", 0, 16},
                       LoadCase{"HUE_PARAM_CMYK", "CHANNELS=17", VARNEL_STATUS_FAILED, 0},
@@ -83,21 +87,9 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadCase{"HUE_PARAM_CMYK", "COLORWITHBLACK=", VARNEL_STATUS_FAILED, 0},
                       LoadCase{"HUE_PARAM_CMYK", "HUEMASK_LIGHT00=6,50,66", VARNEL_STATUS_FAILED, 0}),
     [](const ::testing::TestParamInfo<LoadCase>& info) {
-        return ReadableName(std::to_string(info.index) + " " + info.param.name + " " +
+        return ReadableName(std::to_string(info.index) + " " + (info.param.name ? info.param.name : "null") + " " +
                             (info.param.text ? info.param.text : ""));
     });
-
-TEST(Instance, NullNameKeepsTheLoadedConfiguration)
-{
-    CVarnelDll dll;
-    ASSERT_EQ(0, LoadDll(dll, "HUE_PARAM_CMYKOG"));
-    EXPECT_EQ(VARNEL_STATUS_FAILED, dll.SetPreferences(nullptr, nullptr, nullptr, 0, 0, nullptr, 0));
-    EXPECT_EQ(6, dll.GetChannels());
-    CVarnelManager manager;
-    ASSERT_EQ(0, manager.SetPreferences(Text("HUE_PARAM_CMYK"), nullptr, nullptr, 0));
-    EXPECT_EQ(VARNEL_STATUS_FAILED, manager.SetPreferences(nullptr, nullptr, nullptr, 0));
-    EXPECT_EQ(4, manager.GetChannels());
-}
 
 TEST(Instance, ConfigurationFileWithExtraText)
 {
@@ -130,15 +122,18 @@ TEST(Instance, OneColourEqualsTheBufferConversion)
     EXPECT_EQ(0, std::memcmp(single, buffer, 8));
 }
 
+// By default an instance's folder is the user's own inside the system's
+// temporary folder.
 TEST(Instance, TemporaryFolderRules)
 {
     CVarnelDll dll;
     char folder[300];
     ASSERT_TRUE(dll.GetTemporaryFolder(folder, sizeof folder));
-    ASSERT_GT(std::strlen(folder), 0u);
-    EXPECT_EQ('/', folder[std::strlen(folder) - 1]);
+    const std::string own = "/varnel-" + std::to_string(geteuid()) + "/", text = folder;
+    EXPECT_EQ(own, text.substr(text.size() - std::min(text.size(), own.size())));
 
     dll.SetTemporaryFolder(Text("/x/y/"));
+    dll.SetTemporaryFolder(nullptr);
     EXPECT_FALSE(dll.GetTemporaryFolder(folder, 5));
     EXPECT_TRUE(dll.GetTemporaryFolder(folder, 6));
     EXPECT_STREQ("/x/y/", folder);

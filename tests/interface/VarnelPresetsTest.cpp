@@ -1,4 +1,5 @@
 #include "interface/VarnelPresets.h"
+#include "varnel/separation.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@ int CountOf(const std::string& text, const std::string& what)
 // variable, ends with the switched-off light mask, and has as many channels
 // as its name has letters after HUE_PARAM_: one hue mask per colour channel
 // plus the light mask, one contact per colour channel. 22 distinct texts.
+// The separation interface serves the same table.
 TEST(VarnelPresetsTest, TableOrderAndTexts)
 {
     ASSERT_EQ(VarnelPresetCount(), 57);
@@ -38,8 +40,11 @@ TEST(VarnelPresetsTest, TableOrderAndTexts)
         EXPECT_EQ(text.rfind("#_MAXIMUMINK=300;", 0), 0u) << name;
         EXPECT_EQ(text.substr(text.size() - 25), "*HUEMASK_LIGHT00=6,50,66;") << name;
         texts.insert(text);
+        EXPECT_EQ(varnel_preset_name(size_t(i)), table[i].name);
+        EXPECT_EQ(varnel_preset_text(table[i].name), table[i].text);
     }
     EXPECT_EQ(texts.size(), 22u);
+    EXPECT_EQ(varnel_preset_name(57), nullptr);
 }
 
 int Collect(char* name, void* user)
@@ -97,11 +102,13 @@ TEST(VarnelPresetsTest, NamesMatchExactly)
         char buffer[4] = {'a', 'b', 'c', 'd'};
         EXPECT_FALSE(VarnelGetPresetText(name, &size, nullptr)) << name;
         EXPECT_FALSE(VarnelGetPresetText(name, &size, buffer)) << name;
+        EXPECT_EQ(varnel_preset_text(name), nullptr) << name;
         EXPECT_EQ(size, 1234);
         EXPECT_EQ(buffer[0], 'a');
     }
     long size = 0;
     EXPECT_FALSE(VarnelGetPresetText(nullptr, &size, nullptr));
+    EXPECT_EQ(varnel_preset_text(nullptr), nullptr);
     EXPECT_FALSE(VarnelGetPresetText("HUE_PARAM_CMYK", nullptr, nullptr));
 }
 

@@ -308,20 +308,4 @@ TEST(SeparationCache, ServesTheInstanceValuesFromItsFile)
     Poco::File(folder).remove(true);
 }
 
-// The enumeration is the instance class's, and each name gives its text.
-TEST(SeparationPresets, AreTheInstanceClassPresets)
-{
-    std::vector<std::string> enumerated;
-    CVarnelDll().EnumCfgs([](char* name, void* user) { return static_cast<std::vector<std::string>*>(user)->push_back(name), 0; },
-                          &enumerated);
-    EXPECT_EQ(PresetNames(), enumerated);
-    for (const std::string& name : enumerated) {
-        long size = 0;
-        ASSERT_TRUE(CVarnelDll().GetCfgByName(const_cast<char*>(name.c_str()), &size, nullptr));
-        ASSERT_NE(varnel_preset_text(name.c_str()), nullptr);
-        EXPECT_EQ(long(std::strlen(varnel_preset_text(name.c_str()))), size);
-    }
-    EXPECT_EQ(varnel_preset_text("hue_param_cmyk"), nullptr);
-}
-
 } // namespace
