@@ -4,6 +4,7 @@
 #include "base/KFileStream.h"
 #include "base/KPath.h"
 #include "base/KString.h"
+#include "config/VarnelLookupRecorder.h"
 #include "config/VarnelParser.h"
 #include "config/VarnelVarContainer.h"
 #include "stages/VarnelChannelsContact.h"
@@ -95,6 +96,22 @@ void ChainDigest(std::string& digest, const std::string& text, long length)
     digest = Poco::DigestEngine::digestToHex(engine.digest());
 }
 
+// The steps of ParseText, in order, and their functions.
+enum ParseStepIndex {
+    kRoundStep, kChannelsStep, kColorWithBlackStep, kChannelsContactStep, kMaxInkStep, kBlackMaskStep,
+    kMasksStep, kLightMasksStep, kSecondColorsStep, kColorSubstStep, kColorAdditionStep, kParseStepCount
+};
+using ParseStep = int (CVarnel::*)(const char*, long);
+const ParseStep kParseSteps[] = {
+    &CVarnel::ParseRound,      &CVarnel::ParseChannels,
+    &CVarnel::ParseColorWithBlack, &CVarnel::ParseChannelsContact,
+    &CVarnel::ParseMaxInk,     &CVarnel::ParseBlackMask,
+    &CVarnel::ParseMasks,      &CVarnel::ParseLightMasks,
+    &CVarnel::ParseSecondColors, &CVarnel::ParseColorSubst,
+    &CVarnel::ParseColorAddition,
+};
+static_assert(sizeof kParseSteps / sizeof kParseSteps[0] == kParseStepCount, "one function per step");
+
 bool IsAllDigits(const char* text)
 {
     for (; *text != '\0'; ++text) {
@@ -144,17 +161,9 @@ int CVarnel::ParseText(const char* text, long length)
         }
         SetAllEmptyFlags();
 
-        using Step = int (CVarnel::*)(const char*, long);
-        static const Step kSteps[] = {
-            &CVarnel::ParseRound,      &CVarnel::ParseChannels,
-            &CVarnel::ParseColorWithBlack, &CVarnel::ParseChannelsContact,
-            &CVarnel::ParseMaxInk,     &CVarnel::ParseBlackMask,
-            &CVarnel::ParseMasks,      &CVarnel::ParseLightMasks,
-            &CVarnel::ParseSecondColors, &CVarnel::ParseColorSubst,
-            &CVarnel::ParseColorAddition,
-        };
-        for (Step step : kSteps) {
-            const int result = (this->*step)(text, length);
+        for (int step = 0; step < kParseStepCount; ++step) {
+            CVarnelLookupRecorder::BeginStep(step);
+            const int result = (this->*kParseSteps[step])(text, length);
             if (result != 0)
                 return result;
         }
@@ -164,6 +173,19 @@ int CVarnel::ParseText(const char* text, long length)
     } catch (...) {
         return VARNEL_STATUS_FAILED;
     }
+}
+
+uint32_t CVarnel::StepsAffecting(int step)
+{
+    if (step < 0 || step >= kParseStepCount)
+        return ~uint32_t(0);
+    // Each step reads the text, the variables and its own stage; of what
+    // other steps do, only the black channel's mask that BLACKMASK files
+    // among the hue masks reaches another step.
+    uint32_t steps = uint32_t(1) << step;
+    if (step == kMasksStep)
+        steps |= uint32_t(1) << kBlackMaskStep;
+    return steps;
 }
 
 std::string CVarnel::GetSourceDigest() const

@@ -35,6 +35,11 @@ public:
     // Returns 0 or the code of the first statement that failed; never
     // throws.
     virtual int ParseText(const char* text, long length);
+    // ParseText runs its steps in a fixed order (each begins with
+    // CVarnelLookupRecorder::BeginStep and its index). The steps whose
+    // effects may change what step `step` does, a bit per index: every step
+    // for an index that names none.
+    static uint32_t StepsAffecting(int step);
     // Loads a file chosen by its extension: CFG is parsed, XML is accepted
     // without reading it, anything else gives -1. Never throws.
     virtual int LoadFile(const KFile& path);

@@ -2,22 +2,31 @@
 
 namespace {
 
-thread_local std::set<std::string>* t_keys = nullptr;
+thread_local CVarnelLookupRecorder::Lookups* t_lookups = nullptr;
 
 }  // namespace
 
-CVarnelLookupRecorder::CVarnelLookupRecorder(std::set<std::string>& keys) : m_outer(t_keys)
+CVarnelLookupRecorder::CVarnelLookupRecorder(Lookups& lookups) : m_outer(t_lookups)
 {
-    t_keys = &keys;
+    t_lookups = &lookups;
 }
 
 CVarnelLookupRecorder::~CVarnelLookupRecorder()
 {
-    t_keys = m_outer;
+    t_lookups = m_outer;
 }
 
 void CVarnelLookupRecorder::Note(const char* key)
 {
-    if (t_keys)
-        t_keys->insert(key);
+    if (t_lookups) {
+        // Before any step (outside ParseText) a lookup counts for every step.
+        const int step = t_lookups->lastStep;
+        t_lookups->keys[key] |= step < 0 ? ~uint32_t(0) : uint32_t(1) << step;
+    }
+}
+
+void CVarnelLookupRecorder::BeginStep(int step)
+{
+    if (t_lookups)
+        t_lookups->lastStep = step;
 }

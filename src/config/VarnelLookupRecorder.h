@@ -1,20 +1,29 @@
-// Records the keys that FindKeyOffset looks for on this thread while a
-// recorder lives: what a parse of a text asked of it.
+// Records, while a recorder lives on a thread, what the parses on that
+// thread look for: every key FindKeyOffset is asked for, with the steps of
+// CVarnel::ParseText that asked, and the step that began last.
 #pragma once
 
-#include <set>
+#include <cstdint>
+#include <map>
 #include <string>
 
 class CVarnelLookupRecorder {
 public:
-    explicit CVarnelLookupRecorder(std::set<std::string>& keys);
+    struct Lookups {
+        std::map<std::string, uint32_t> keys;  // key -> a bit per step that looked for it
+        int lastStep = -1;                     // the step that began last; -1 while none has
+    };
+
+    explicit CVarnelLookupRecorder(Lookups& lookups);
     ~CVarnelLookupRecorder();
     CVarnelLookupRecorder(const CVarnelLookupRecorder&) = delete;
     CVarnelLookupRecorder& operator=(const CVarnelLookupRecorder&) = delete;
 
     // Called by FindKeyOffset for every key it looks for.
     static void Note(const char* key);
+    // Called by CVarnel::ParseText as each of its steps begins.
+    static void BeginStep(int step);
 
 private:
-    std::set<std::string>* m_outer;  // the recorder that was active before this one
+    Lookups* m_outer;  // the recorder's lookups that were recorded before this one
 };

@@ -14,9 +14,10 @@ namespace {
 // reported as a whole.
 constexpr unsigned kMaxTries = 256;
 
-// True when last parses after the texts of earlier. With lookups, the keys
-// that the parse of last looked for are added to it.
-bool Loads(const std::vector<std::string>& earlier, const std::string& last, std::set<std::string>* lookups = nullptr)
+// True when last parses after the texts of earlier. With lookups, what the
+// parse of last looked for is recorded there.
+bool Loads(const std::vector<std::string>& earlier, const std::string& last,
+           CVarnelLookupRecorder::Lookups* lookups = nullptr)
 {
     const CVarnelCurvePause pause;
     std::unique_ptr<CVarnel> configuration(new CVarnel());
@@ -47,14 +48,18 @@ bool MayChangeDefinitions(const std::string& text, size_t offset)
 // "*KEY=", which switches KEY off, only in that form. A '*' put in front of
 // a statement, after a ';' or a blank, joins no text before it: what the
 // try reads differs only where the loaders look for "*KEY=" with the
-// statement's key, or in a definition. So, outside the places where
-// definitions are read, a statement is tried only when the failing text's
-// own parse looked for "*KEY=" with its key (before its failure it ran
-// exactly as the try would), and only once per key.
+// statement's key, or in a definition. The failing text's parse ran as the
+// try runs up to the first step that looked for "*KEY="; its last step, the
+// one that failed, fails again in the try unless that step, or a step whose
+// effects it reads, looked for "*KEY=". So, outside the places where
+// definitions are read, a statement is tried only when such a step of the
+// failing text's own parse looked for "*KEY=" with its key, and only once
+// per key.
 bool CVarnelFaultyStatement::Find(const std::vector<std::string>& earlier, const std::string& failing,
                                   Finding& finding)
 {
-    std::set<std::string> lookups;  // what the failing text's parse looked for
+    CVarnelLookupRecorder::Lookups lookups;  // what the failing text's parse looked for
+    uint32_t failedSteps = 0;       // the step that failed and the steps whose effects it reads
     bool recorded = false;
     bool failsAlone = true;         // as the caller says; else every statement is tried
     std::set<std::string> tried;    // keys switched off without a change of definitions
@@ -74,12 +79,15 @@ bool CVarnelFaultyStatement::Find(const std::vector<std::string>& earlier, const
                 return false;
             if (!recorded) {
                 failsAlone = !Loads(earlier, failing, &lookups);
+                failedSteps = CVarnel::StepsAffecting(lookups.lastStep);
                 recorded = true;
             }
             const std::string key = failing.substr(first, equals - first);
             const bool definitions = earlier.empty() && MayChangeDefinitions(failing, first);
-            const bool readsTheSame = failsAlone && !definitions &&
-                                      (!lookups.count("*" + key + "=") || tried.count(key));
+            const auto lookup = lookups.keys.find("*" + key + "=");
+            const bool readsTheSame =
+                failsAlone && !definitions &&
+                (lookup == lookups.keys.end() || !(lookup->second & failedSteps) || tried.count(key));
             if (!readsTheSame) {
                 std::string switchedOff = failing;
                 switchedOff.insert(first, 1, '*');
