@@ -1,10 +1,9 @@
 #include "config/VarnelTransformation.h"
 
 #include "config/VarnelCurvePause.h"
-#include "geometry/RasterizeLine.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstddef>
 
 CVarnelTransformation::CVarnelTransformation() = default;
 
@@ -44,46 +43,36 @@ inline void PutPoint(uint16_t* table, int64_t x, int64_t y)
         table[x] = static_cast<uint16_t>(y);
 }
 
-// A line whose y changes faster than its x visits each x many times and
-// only the last point at an x stays. The walk moves y at every step and x
-// at the steps whose error term is not negative; after i steps x has moved
-// floor((2|dx| i + |dy|) / (2|dy|)) times. So the last step at the k-th x
-// (k < |dx|) is ceil(|dy| (2k + 1) / (2|dx|)) - 1, and at the end point's
-// x the last step is the end point. Each x of the table is written once,
-// with the quotient carried from one x to the next.
-void DrawSteepLine(uint16_t* table, int x1, int y1, int x2, int y2)
+// Writes y1 + sy floor((a k + b) / d) (low 16 bits) to entry x1 + sx k for
+// each k from first to last, entries that all lie in the table; a, b >= 0
+// and d > 0. From one k to the next the quotient grows by a / d,
+// and by one more when the rest passes d: the value follows in 16-bit
+// arithmetic, which wraps to what the store keeps, and the index in
+// unsigned arithmetic, both by additions alone.
+void DrawRun(uint16_t* table, int64_t x1, int64_t y1, int64_t sx, int64_t sy, int64_t first, int64_t last,
+             int64_t a, int64_t b, int64_t d)
 {
-    const int64_t dx = static_cast<int64_t>(x2) - x1;
-    const int64_t dy = static_cast<int64_t>(y2) - y1;
-    const int64_t adx = dx < 0 ? -dx : dx;
-    const int64_t ady = dy < 0 ? -dy : dy;
-    const int64_t sy = dy < 0 ? -1 : 1;
-    if (adx == 0) {
-        PutPoint(table, x1, y2);
+    if (first > last)
         return;
-    }
-    // The k whose x = x1 + k sx lies in the table.
-    const int64_t sx = dx < 0 ? -1 : 1;
-    const int64_t first = std::max<int64_t>(0, sx > 0 ? -int64_t{x1} : int64_t{x1} - (kTableSize - 1));
-    const int64_t last = std::min<int64_t>(adx, sx > 0 ? (kTableSize - 1) - int64_t{x1} : int64_t{x1});
-    // Last step at the k-th x: floor((|dy| (2k + 1) - 1) / (2|dx|)).
-    const int64_t divisor = 2 * adx;
-    const int64_t numerator = ady * (2 * first + 1) - 1;
-    int64_t step = numerator / divisor;
-    int64_t rest = numerator % divisor;
-    const int64_t stepGain = (2 * ady) / divisor;
-    const int64_t restGain = (2 * ady) % divisor;
-    for (int64_t k = first; k <= last && k < adx; ++k) {
-        table[x1 + sx * k] = static_cast<uint16_t>(y1 + sy * step);
-        step += stepGain;
+    const uint64_t divisor = uint64_t(d);
+    const uint64_t restGain = uint64_t(a) % divisor;
+    const int64_t numerator = a * first + b;
+    uint64_t rest = uint64_t(numerator) % divisor;
+    const uint16_t valueGain = static_cast<uint16_t>(sy * (a / d));
+    const uint16_t carry = static_cast<uint16_t>(sy);
+    uint16_t value = static_cast<uint16_t>(y1 + sy * (numerator / d));
+    size_t index = static_cast<size_t>(x1 + sx * first);
+    const size_t indexGain = static_cast<size_t>(sx);
+    for (int64_t count = last - first + 1; count > 0; --count) {
+        table[index] = value;
+        index += indexGain;
+        value = static_cast<uint16_t>(value + valueGain);
         rest += restGain;
         if (rest >= divisor) {
             rest -= divisor;
-            ++step;
+            value = static_cast<uint16_t>(value + carry);
         }
     }
-    if (first <= last && last == adx)
-        table[x2] = static_cast<uint16_t>(y2);
 }
 
 }  // namespace
@@ -92,16 +81,14 @@ void DrawTableLine(uint16_t* table, int x1, int y1, int x2, int y2)
 {
     if (table == nullptr || CVarnelCurvePause::Active())
         return;
-    const int64_t adx = std::abs(static_cast<int64_t>(x2) - x1);
-    const int64_t ady = std::abs(static_cast<int64_t>(y2) - y1);
+    const int64_t dx = static_cast<int64_t>(x2) - x1;
+    const int64_t dy = static_cast<int64_t>(y2) - y1;
+    const int64_t adx = dx < 0 ? -dx : dx;
+    const int64_t ady = dy < 0 ? -dy : dy;
     // A line of more points than the table has entries has no meaningful
     // drawing: nothing is written.
     if (std::max(adx, ady) >= kTableSize)
         return;
-    if (ady > adx) {
-        DrawSteepLine(table, x1, y1, x2, y2);
-        return;
-    }
     if (ady == 0) {
         // A level line gives every entry it covers the same value: a fill
         // writes what the walk writes.
@@ -111,6 +98,31 @@ void DrawTableLine(uint16_t* table, int x1, int y1, int x2, int y2)
             std::fill(table + first, table + last + 1, static_cast<uint16_t>(y1));
         return;
     }
-    // Otherwise every point has an x of its own.
-    WalkLine(kTableSize, x1, y1, x2, y2, [table](const LinePoint& p) { PutPoint(table, p.x, p.y); });
+    if (adx == 0) {
+        // Every point at one x: the last, the end point, stays.
+        PutPoint(table, x1, y2);
+        return;
+    }
+    // The k whose x = x1 + k sx lies in the table.
+    const int64_t sx = dx < 0 ? -1 : 1;
+    const int64_t sy = dy < 0 ? -1 : 1;
+    const int64_t first = std::max<int64_t>(0, sx > 0 ? -int64_t{x1} : int64_t{x1} - (kTableSize - 1));
+    const int64_t last = std::min<int64_t>(adx, sx > 0 ? (kTableSize - 1) - int64_t{x1} : int64_t{x1});
+    if (ady <= adx) {
+        // Every point has an x of its own. The walk moves x at every step
+        // and y at the steps whose error term is not negative: at the k-th
+        // x, y has moved floor((2|dy| k + |dx|) / (2|dx|)) times.
+        DrawRun(table, x1, y1, sx, sy, first, last, 2 * ady, adx, 2 * adx);
+        return;
+    }
+    // A line whose y changes faster than its x visits each x many times and
+    // only the last point at an x stays. The walk moves y at every step and
+    // x at the steps whose error term is not negative; after i steps x has
+    // moved floor((2|dx| i + |dy|) / (2|dy|)) times. So the last step at the
+    // k-th x (k < |dx|) is ceil(|dy| (2k + 1) / (2|dx|)) - 1, that is
+    // floor((2|dy| k + |dy| - 1) / (2|dx|)), and at the end point's x the
+    // last step is the end point.
+    DrawRun(table, x1, y1, sx, sy, first, std::min(last, adx - 1), 2 * ady, ady - 1, 2 * adx);
+    if (first <= last && last == adx)
+        table[x2] = static_cast<uint16_t>(y2);
 }
