@@ -1,6 +1,7 @@
 #include "config/VarnelStatementList.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -45,7 +46,7 @@ CVarnelStatementList::CVarnelStatementList(const std::string& text)
             const size_t keyStart = statement.starred ? 1 : 0;
             statement.key = statement.written.substr(keyStart, statement.hasEquals ? equals - keyStart
                                                                                     : std::string::npos);
-            m_statements.push_back(statement);
+            m_statements.push_back(std::move(statement));
         }
         segment = end + 1;
     }

@@ -201,14 +201,16 @@ int CVarnelConfigCheck::Run(const CVarnelSeparation::Source& source, std::vector
         std::vector<std::string> all = {texts.empty() ? std::string() : texts.front()};
         if (source.extra)
             all.push_back(source.extra);
-        for (const std::string& text : all) {
-            const CVarnelStatementList list(text);
-            for (const auto& statement : list.Statements())
+        std::vector<TextState> states;
+        states.reserve(all.size());
+        for (size_t i = 0; i < all.size(); ++i)
+            states.emplace_back(int(i), all[i]);
+        for (const TextState& state : states)
+            for (const auto& statement : state.list.Statements())
                 if (statement.definition && statement.hasEquals)
                     check.m_definedNames.push_back(statement.key.substr(1));
-        }
-        for (size_t i = 0; i < all.size(); ++i)
-            check.CheckText(int(i), all[i]);
+        for (TextState& state : states)
+            check.CheckText(state);
         check.CheckLoaded(status, message, fault);
     }
     std::stable_sort(check.m_findings.begin(), check.m_findings.end(), [](const Located& a, const Located& b) {
@@ -219,11 +221,10 @@ int CVarnelConfigCheck::Run(const CVarnelSeparation::Source& source, std::vector
     return status;
 }
 
-void CVarnelConfigCheck::CheckText(int text, const std::string& written)
+void CVarnelConfigCheck::CheckText(TextState& state)
 {
-    TextState state(text, written);
-    if (text == VARNEL_TEXT_CONFIG)
-        CVarnel::ForEachDefinition(written.c_str(), long(written.size()),
+    if (state.text == VARNEL_TEXT_CONFIG)
+        CVarnel::ForEachDefinition(state.written.c_str(), long(state.written.size()),
                                    [&state](const char*, const char*, long offset) { state.definitions.push_back(offset); });
     CheckKeys(state);
     CheckStatements(state);
@@ -235,7 +236,18 @@ void CVarnelConfigCheck::CheckText(int text, const std::string& written)
 void CVarnelConfigCheck::CheckKeys(TextState& state)
 {
     const char* text = state.written.c_str();
+    // A numbered key stands only where its family's name does: the keys of
+    // a family whose name the text lacks (its number 00 comes first) are
+    // passed over without a search each.
+    const VarnelStatementRule* absentFamily = nullptr;
     for (const auto& entry : KnownKeys()) {
+        const VarnelStatementRule* rule = entry.second.rule;
+        if (rule == absentFamily)
+            continue;
+        if (rule->numbered && entry.second.number == 0 && FindKeyOffset(text, rule->key) < 0) {
+            absentFamily = rule;
+            continue;
+        }
         const std::string& key = entry.second.assignment;
         const long offset = FindKeyOffset(text, key.c_str());
         const int index = offset < 0 ? -1 : state.list.IndexAt(size_t(offset));

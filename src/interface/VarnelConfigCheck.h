@@ -36,12 +36,12 @@ private:
     };
 
     explicit CVarnelConfigCheck(CVarnel& configuration);
-    void CheckText(int text, const std::string& written);
     void CheckLoaded(int status, const std::string& message, const CVarnelSeparation::ParseFault& fault);
     void CheckUncomputedChannels();
 
     // One text's statements against the keys the loaders read.
     struct TextState;
+    void CheckText(TextState& state);
     void CheckKeys(TextState& state);
     void CheckStatements(TextState& state);
     void CheckDefinitions(TextState& state);
