@@ -70,7 +70,6 @@ const char* const kCmyk = "HUE_PARAM_CMYK";
 INSTANTIATE_TEST_SUITE_P(
     Errors, SeparateFailure,
     ::testing::Values(
-        FailureCase{"MissingInput", {"@none.png", "-c", kCmyk}, 1, "cannot open"},
         // A failed run keeps the file it would have replaced.
         FailureCase{"MissingInputKeepsTheEarlierOutput", {"@none.png", "-c", kCmyk, "-o", "@out.tif"}, 1, "cannot open",
                     [](const ToolFolder& f) { writeFile(f.path("out.tif"), "earlier result"); }},

@@ -49,10 +49,6 @@ Image imageOfBits(uint32_t width, uint32_t height, int channels, int bits) {
     return image;
 }
 
-std::string cut(const std::string& bytes) {
-    return bytes.substr(0, bytes.size() / 2);
-}
-
 // An 8-bit RGB TIFF of a square side, strips of rowsPerStrip rows, each
 // strip written raw as `bytes` bytes whatever the size it is due.
 void rawRgbTiff(const std::string& path, uint32_t side, uint32_t rowsPerStrip, uint32_t strips, size_t bytes) {
@@ -72,79 +68,66 @@ void rawRgbTiff(const std::string& path, uint32_t side, uint32_t rowsPerStrip, u
 // ---------------------------------------------------------------------------
 
 // An input file that the reader refuses, made by make under file.
-FailureCase hostile(const char* name, const char* file,
-                    std::function<void(const ToolFolder&, const std::string& path)> make, const char* message) {
+FailureCase hostile(const char* name, const char* file, std::function<void(const std::string& path)> make,
+                    const char* message) {
     return {name, {std::string("@") + file, "-c", "HUE_PARAM_CMYK"}, 1, message,
-            [file, make](const ToolFolder& f) { make(f, f.path(file)); }};
+            [file, make](const ToolFolder& f) { make(f.path(file)); }};
 }
 
 const Image kSmall = makeTestImage(19, 11, 3, 8);
 
+// The first half of a valid file.
+void halve(const std::string& path) {
+    const std::string bytes = readFile(path);
+    writeFile(path, bytes.substr(0, bytes.size() / 2));
+}
+
+// A JPEG of kSmall with the bytes at offset from its first marker replaced.
+void editedJpeg(const std::string& path, bool progressive, const char* marker, size_t offset,
+                const std::string& bytes) {
+    writeJpeg(path, kSmall, "", 0, "", progressive);
+    std::string data = readFile(path);
+    data.replace(data.find(marker) + offset, bytes.size(), bytes);
+    writeFile(path, data);
+}
+
+// A TIFF of layout that the reader refuses before its first row.
+std::function<void(const std::string&)> refusedLayout(const TiffLayout& layout) {
+    return [layout](const std::string& path) { writeTiffLayout(path, imageOfBits(16, 16, 3, 16), layout); };
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Images, SeparateFailure,
     ::testing::Values(
-        hostile("TruncatedTiff", "in.tif",
-                    [](const ToolFolder& f, const std::string& path) {
-                        writeTiff(f.path("whole.tif"), kSmall);
-                        writeFile(path, cut(readFile(f.path("whole.tif"))));
-                    },
-                    "TIFF"),
-        hostile("TruncatedJpeg", "in.jpg",
-                    [](const ToolFolder&, const std::string& path) {
-                        writeJpeg(path, kSmall);
-                        writeFile(path, cut(readFile(path)));
-                    },
-                    "Premature end of JPEG file"),
+        hostile("TruncatedTiff", "in.tif", [](const std::string& p) { writeTiff(p, kSmall); halve(p); }, "TIFF"),
+        hostile("TruncatedJpeg", "in.jpg", [](const std::string& p) { writeJpeg(p, kSmall); halve(p); },
+                "Premature end of JPEG file"),
         // Rows are streamed: the claim alone allocates nothing, the data
         // ends after a few rows.
-        hostile("GigapixelPng", "in.png",
-                    [](const ToolFolder&, const std::string& path) { writeFile(path, claimingPng(100000, 100000, false)); },
-                    "Not enough image data"),
+        hostile("GigapixelPng", "in.png", [](const std::string& p) { writeFile(p, claimingPng(100000, 100000, false)); },
+                "Not enough image data"),
         hostile("GigapixelInterlacedPng", "in.png",
-                    [](const ToolFolder&, const std::string& path) { writeFile(path, claimingPng(100000, 100000, true)); },
-                    "interlaced and needs 28610 MiB at once"),
-        hostile("TooWidePng", "in.png",
-                    [](const ToolFolder&, const std::string& path) { writeFile(path, claimingPng(2000000, 1, false)); },
-                    "2000000 pixels wide"),
-        hostile("GigapixelProgressiveJpeg", "in.jpg",
-                    [](const ToolFolder&, const std::string& path) {
-                        writeJpeg(path, kSmall, "", 0, "", true);
-                        std::string bytes = readFile(path);
-                        const size_t sof = bytes.find("\xFF\xC2");
-                        bytes.replace(sof + 5, 4, "\xFD\xE8\xFD\xE8");  // 65000 x 65000
-                        writeFile(path, bytes);
-                    },
-                    "progressive and needs"),
-        hostile("GigapixelTiff", "in.tif",
-                    [](const ToolFolder&, const std::string& path) { rawRgbTiff(path, 100000, 100000, 1, 300000); },
-                    "Read error"),
-        hostile("WrongStripSize", "in.tif",  // 600 bytes are due
-                    [](const ToolFolder&, const std::string& path) { rawRgbTiff(path, 20, 10, 2, 100); },
-                    "got 328 bytes, expected 600"),
-        hostile("Bits32Tiff", "in.tif",
-                    [](const ToolFolder&, const std::string& path) {
-                        writeTiffLayout(path, imageOfBits(5, 4, 3, 16), TiffLayout{32, PHOTOMETRIC_RGB, ""});
-                    },
-                    "32-bit samples are not supported"),
-        hostile("FloatTiff", "in.tif",
-                    [](const ToolFolder&, const std::string& path) {
-                        writeTiffLayout(path, imageOfBits(5, 4, 3, 16), TiffLayout{32, PHOTOMETRIC_RGB, "", false, 0, 1, false, 3, SAMPLEFORMAT_IEEEFP});
-                    },
-                    "floating-point samples are not supported"),
-        hostile("YCbCr16Bit", "in.tif",
-                    [](const ToolFolder&, const std::string& path) {
-                        writeTiffLayout(path, imageOfBits(16, 16, 3, 16), TiffLayout{16, PHOTOMETRIC_YCBCR, ""});
-                    },
-                    "YCbCr is supported with 8 bits only"),
+                [](const std::string& p) { writeFile(p, claimingPng(100000, 100000, true)); },
+                "interlaced and needs 28610 MiB at once"),
+        hostile("TooWidePng", "in.png", [](const std::string& p) { writeFile(p, claimingPng(2000000, 1, false)); },
+                "2000000 pixels wide"),
+        hostile("GigapixelProgressiveJpeg", "in.jpg",  // 65000 x 65000
+                [](const std::string& p) { editedJpeg(p, true, "\xFF\xC2", 5, "\xFD\xE8\xFD\xE8"); },
+                "progressive and needs"),
         hostile("JpegBadMarkerLength", "in.jpg",
-                    [](const ToolFolder&, const std::string& path) {
-                        writeJpeg(path, kSmall);
-                        std::string bytes = readFile(path);
-                        const size_t quantisation = bytes.find("\xFF\xDB");
-                        bytes.replace(quantisation + 2, 2, "\x00\x01", 2);
-                        writeFile(path, bytes);
-                    },
-                    "Bogus marker length")),
+                [](const std::string& p) { editedJpeg(p, false, "\xFF\xDB", 2, std::string("\x00\x01", 2)); },
+                "Bogus marker length"),
+        hostile("GigapixelTiff", "in.tif", [](const std::string& p) { rawRgbTiff(p, 100000, 100000, 1, 300000); },
+                "Read error"),
+        hostile("WrongStripSize", "in.tif",  // 600 bytes are due
+                [](const std::string& p) { rawRgbTiff(p, 20, 10, 2, 100); }, "got 328 bytes, expected 600"),
+        hostile("Bits32Tiff", "in.tif", refusedLayout(TiffLayout{32, PHOTOMETRIC_RGB, ""}),
+                "32-bit samples are not supported"),
+        hostile("FloatTiff", "in.tif",
+                refusedLayout(TiffLayout{32, PHOTOMETRIC_RGB, "", false, 0, 1, false, 3, SAMPLEFORMAT_IEEEFP}),
+                "floating-point samples are not supported"),
+        hostile("YCbCr16Bit", "in.tif", refusedLayout(TiffLayout{16, PHOTOMETRIC_YCBCR, ""}),
+                "YCbCr is supported with 8 bits only")),
     failureName);
 
 // ---------------------------------------------------------------------------
