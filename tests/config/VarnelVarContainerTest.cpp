@@ -1,4 +1,5 @@
 #include "config/VarnelVarContainer.h"
+#include "support/StageFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -6,15 +7,6 @@
 #include <string>
 
 namespace {
-
-void Add(CVarnelVarContainer& vars, const char* name, char kind, const std::string& value)
-{
-    CVar record;
-    std::strcpy(record.name, name);
-    record.kind = kind;
-    record.value = value;
-    vars.AddVar(record);
-}
 
 // Looks up with the room the configuration uses (10), on a cleared buffer.
 std::string Lookup(CVarnelVarContainer& vars, const char* name, int room = 10)
@@ -27,17 +19,17 @@ std::string Lookup(CVarnelVarContainer& vars, const char* name, int room = 10)
 TEST(VarContainer, LookupRules)
 {
     CVarnelVarContainer vars;
-    Add(vars, "_T", 'a', "Y");
-    Add(vars, "_LONG", 'a', "abcdefghijk");  // 11 characters
-    Add(vars, "_LONG", 'a', "short");        // second of the name fits
-    Add(vars, "_N", 'n', "300");
-    Add(vars, "_Z", 'n', "007");
-    Add(vars, "_E", 'n', "");
-    Add(vars, "_BOTH", 'a', "text");
-    Add(vars, "_BOTH", 'n', "5");
-    Add(vars, "_TWICE", 'n', "1");
-    Add(vars, "_TWICE", 'n', "2");
-    Add(vars, "_X", 'x', "1");  // unknown kind: ignored
+    AddVar(vars, "_T", 'a', "Y");
+    AddVar(vars, "_LONG", 'a', "abcdefghijk");  // 11 characters
+    AddVar(vars, "_LONG", 'a', "short");        // second of the name fits
+    AddVar(vars, "_N", 'n', "300");
+    AddVar(vars, "_Z", 'n', "007");
+    AddVar(vars, "_E", 'n', "");
+    AddVar(vars, "_BOTH", 'a', "text");
+    AddVar(vars, "_BOTH", 'n', "5");
+    AddVar(vars, "_TWICE", 'n', "1");
+    AddVar(vars, "_TWICE", 'n', "2");
+    AddVar(vars, "_X", 'x', "1");  // unknown kind: ignored
 
     EXPECT_EQ(Lookup(vars, "_T"), "Y");
     EXPECT_EQ(Lookup(vars, "_t"), "");  // case-sensitive
@@ -57,7 +49,7 @@ TEST(VarContainer, LookupRules)
 TEST(VarContainer, TextHitReportsItsLength)
 {
     CVarnelVarContainer vars;
-    Add(vars, "_T", 'a', "abc");
+    AddVar(vars, "_T", 'a', "abc");
     char buffer[16] = "unchanged";
     int room = 10;
     vars.LookupVar("_T", buffer, room);
@@ -74,13 +66,8 @@ TEST(VarContainer, TextHitReportsItsLength)
 TEST(VarContainer, RefusesTextLongerThanItsRecord)
 {
     CVarnelVarContainer vars;
-    CVar record;
-    std::strcpy(record.name, "_L");
-    record.kind = 'a';
-    record.value = std::string(kVarTextRoom, 'a');
-    EXPECT_EQ(vars.AddVar(record), -1);
-    record.value.pop_back();
-    EXPECT_EQ(vars.AddVar(record), 0);
+    EXPECT_EQ(AddVar(vars, "_L", 'a', std::string(kVarTextRoom, 'a')), -1);
+    EXPECT_EQ(AddVar(vars, "_L", 'a', std::string(kVarTextRoom - 1, 'a')), 0);
 }
 
 }  // namespace

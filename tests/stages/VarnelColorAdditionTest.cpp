@@ -1,5 +1,5 @@
-#include "config/VarnelVarContainer.h"
 #include "stages/VarnelColorAddition.h"
+#include "support/StageFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,38 +8,33 @@
 
 namespace {
 
-class ColorAdditionTest : public ::testing::Test {
+class ColorAdditionTest : public StageFixture<CVarnelColorAdditionContainer> {
 protected:
-    void SetUp() override { additions.SetVarContainer(&vars); }
-    int Load(const std::string& text) { return additions.Load(text.c_str(), static_cast<long>(text.size())); }
     std::vector<uint16_t> Amounts(int32_t number) const
     {
-        const CVarnelColorAdditionItem* item = additions.FindItem(number);
+        const CVarnelColorAdditionItem* item = stage.FindItem(number);
         return std::vector<uint16_t>(item->GetChannelValues(), item->GetChannelValues() + 16);
     }
-
-    CVarnelVarContainer vars;
-    CVarnelColorAdditionContainer additions;
 };
 
 TEST_F(ColorAdditionTest, SampleStatements)
 {
     ASSERT_EQ(Load("BLACK_ADD=50;COLOR_ADD01=50,N;COLOR_ADD02=40,10,20,Y;"), 0);
-    ASSERT_EQ(additions.GetCount(), 3);
+    ASSERT_EQ(stage.GetCount(), 3);
 
-    const CVarnelColorAdditionItem* black = additions.FindItemByKind(0);
+    const CVarnelColorAdditionItem* black = stage.FindItemByKind(0);
     ASSERT_NE(black, nullptr);
     EXPECT_EQ(black->GetNumber(), -1);
     EXPECT_EQ(black->GetParam2(), 32767);
     EXPECT_TRUE(black->IsEnabled());  // the single field is also the flag
     EXPECT_EQ(Amounts(-1), std::vector<uint16_t>(16, 0));
 
-    const CVarnelColorAdditionItem* one = additions.FindItem(1);
+    const CVarnelColorAdditionItem* one = stage.FindItem(1);
     EXPECT_EQ(one->GetKind(), 1u);
     EXPECT_FALSE(one->IsEnabled());
     EXPECT_EQ(Amounts(1), std::vector<uint16_t>(16, 0));
 
-    CVarnelColorAdditionItem* two = additions.FindItem(2);
+    CVarnelColorAdditionItem* two = stage.FindItem(2);
     EXPECT_TRUE(two->IsEnabled());
     EXPECT_EQ(two->GetParam2(), 26214);
     EXPECT_EQ(two->GetChannelValue(0), 6553);
@@ -74,10 +69,10 @@ TEST_F(ColorAdditionTest, SecondTextUpdatesItemsInPlace)
 {
     ASSERT_EQ(Load("BLACK_ADD=50;COLOR_ADD01=50,N;"), 0);
     ASSERT_EQ(Load("BLACK_ADD=20;COLOR_ADD01=30,Y;"), 0);
-    ASSERT_EQ(additions.GetCount(), 2);
-    EXPECT_EQ(additions.FindItemByKind(0)->GetParam2(), 13107);
-    EXPECT_TRUE(additions.FindItem(1)->IsEnabled());
-    EXPECT_EQ(additions.FindItem(1)->GetParam2(), 19660);
+    ASSERT_EQ(stage.GetCount(), 2);
+    EXPECT_EQ(stage.FindItemByKind(0)->GetParam2(), 13107);
+    EXPECT_TRUE(stage.FindItem(1)->IsEnabled());
+    EXPECT_EQ(stage.FindItem(1)->GetParam2(), 19660);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-#include "config/VarnelVarContainer.h"
 #include "stages/VarnelColorSubst.h"
+#include "support/StageFixture.h"
 
 #include <muParser.h>
 
@@ -10,28 +10,12 @@
 
 namespace {
 
-void AddVar(CVarnelVarContainer& vars, const char* name, char kind, const char* value)
-{
-    CVar record;
-    std::strncpy(record.name, name, sizeof(record.name) - 1);
-    record.kind = kind;
-    record.value = value;
-    vars.AddVar(record);
-}
-
-class ColorSubstTest : public ::testing::Test {
-protected:
-    void SetUp() override { subst.SetVarContainer(&vars); }
-    int Load(const std::string& text) { return subst.Load(text.c_str(), static_cast<long>(text.size())); }
-
-    CVarnelVarContainer vars;
-    CVarnelColorSubstContainer subst;
-};
+using ColorSubstTest = StageFixture<CVarnelColorSubstContainer>;
 
 TEST_F(ColorSubstTest, StrengthFiftyDrawsSampleCurves)
 {
     ASSERT_EQ(Load("COLOR_SUBST02=50,100,50,0,Y;"), 0);
-    CVarnelColorSubstItem* item = subst.FindItemByNumber(2);
+    CVarnelColorSubstItem* item = stage.FindItemByNumber(2);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->IsGray(), 0);
     EXPECT_EQ(item->GetParam2(), 32767);
@@ -56,12 +40,12 @@ TEST_F(ColorSubstTest, StrengthFiftyDrawsSampleCurves)
 TEST_F(ColorSubstTest, GrayStatementServesBlackUnderNumberMinusOne)
 {
     ASSERT_EQ(Load("GRAY_SUBST=30,10,10,10,Y;GRAY_SUBST00=40,0,0,0,Y;"), 0);
-    ASSERT_EQ(subst.GetCount(), 1);
-    CVarnelColorSubstItem* gray = subst.FindGrayItem(1);
+    ASSERT_EQ(stage.GetCount(), 1);
+    CVarnelColorSubstItem* gray = stage.FindGrayItem(1);
     ASSERT_NE(gray, nullptr);
     EXPECT_EQ(gray->GetNumber(), -1);
     EXPECT_EQ(gray->GetParam2(), 19660);
-    EXPECT_EQ(subst.FindItemByNumber(0), nullptr);
+    EXPECT_EQ(stage.FindItemByNumber(0), nullptr);
 }
 
 TEST_F(ColorSubstTest, ExpressionSeesNumericVariablesByAddress)
@@ -69,13 +53,13 @@ TEST_F(ColorSubstTest, ExpressionSeesNumericVariablesByAddress)
     AddVar(vars, "_K", 'n', "60");
     AddVar(vars, "_E", 'a', "30+5");
     ASSERT_EQ(Load("COLOR_SUBST01=50,20,30,40,Y,2*_K;COLOR_SUBST02=50,0,0,0,Y,_E;"), 0);
-    mu::Parser* parser = subst.FindItemByNumber(1)->GetParser();
+    mu::Parser* parser = stage.FindItemByNumber(1)->GetParser();
     ASSERT_NE(parser, nullptr);
     EXPECT_EQ(parser->Eval(), 120.0);
     vars.GetNumericVars().front()->value = 70.0;
     EXPECT_EQ(parser->Eval(), 140.0);
     // A text variable supplies the expression text; it is not bound itself.
-    EXPECT_EQ(subst.FindItemByNumber(2)->GetParser()->Eval(), 35.0);
+    EXPECT_EQ(stage.FindItemByNumber(2)->GetParser()->Eval(), 35.0);
 }
 
 TEST_F(ColorSubstTest, BindingErrorFailsTheLoad)
@@ -94,8 +78,8 @@ TEST_F(ColorSubstTest, ReusedItemKeepsItsExpression)
 {
     ASSERT_EQ(Load("COLOR_SUBST01=50,20,30,40,Y,7*3;"), 0);
     ASSERT_EQ(Load("COLOR_SUBST01=10,0,0,0,N;"), 0);
-    ASSERT_EQ(subst.GetCount(), 1);
-    CVarnelColorSubstItem* item = subst.FindItemByNumber(1);
+    ASSERT_EQ(stage.GetCount(), 1);
+    CVarnelColorSubstItem* item = stage.FindItemByNumber(1);
     EXPECT_FALSE(item->IsEnabled());
     EXPECT_EQ(item->GetParam2(), 6553);
     ASSERT_TRUE(item->HasExpression());

@@ -1,36 +1,19 @@
-#include "config/VarnelVarContainer.h"
 #include "stages/VarnelMasksLight.h"
+#include "support/StageFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
 
-void AddTextVar(CVarnelVarContainer& vars, const char* name, const char* value)
-{
-    CVar record;
-    std::strncpy(record.name, name, sizeof(record.name) - 1);
-    record.kind = 'a';
-    record.value = value;
-    vars.AddVar(record);
-}
-
-class MasksLightTest : public ::testing::Test {
-protected:
-    void SetUp() override { masks.SetVarContainer(&vars); }
-    int Load(const std::string& text) { return masks.Load(text.c_str(), static_cast<long>(text.size())); }
-
-    CVarnelVarContainer vars;
-    CVarnelMasksLightContainer masks;
-};
+using MasksLightTest = StageFixture<CVarnelMasksLightContainer>;
 
 TEST_F(MasksLightTest, SampleStatementDrawsBothCurves)
 {
     ASSERT_EQ(Load("HUEMASK_LIGHT00=6,50,66,Y;"), 0);
-    ASSERT_EQ(masks.GetCount(), 1);
-    CVarnelMaskLightItem* item = masks.FindItem(0);
+    ASSERT_EQ(stage.GetCount(), 1);
+    CVarnelMaskLightItem* item = stage.FindItem(0);
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->IsEnabled());
     EXPECT_EQ(item->GetParam1(), 6);
@@ -53,10 +36,10 @@ TEST_F(MasksLightTest, SampleStatementDrawsBothCurves)
 
 TEST_F(MasksLightTest, VariablesFeedPercentagesAndFlagButNotTheChannel)
 {
-    AddTextVar(vars, "_A", "50");
-    AddTextVar(vars, "_OFF", "N");
+    AddVar(vars, "_A", 'a', "50");
+    AddVar(vars, "_OFF", 'a', "N");
     ASSERT_EQ(Load("HUEMASK_LIGHT03=_A,_A,66,_OFF;"), 0);
-    CVarnelMaskLightItem* item = masks.FindItem(3);
+    CVarnelMaskLightItem* item = stage.FindItem(3);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->GetParam1(), 0);  // read as a plain number
     EXPECT_EQ(item->GetParam2(), 50);
@@ -68,8 +51,8 @@ TEST_F(MasksLightTest, ReusedItemKeepsEntriesItsNewCurveDoesNotCover)
     ASSERT_EQ(Load("HUEMASK_LIGHT00=6,50,66,Y;"), 0);
     // a = 20 gives c = 40: the new rise starts at P(40) = 39321.
     ASSERT_EQ(Load("HUEMASK_LIGHT00=7,20,66,Y;"), 0);
-    ASSERT_EQ(masks.GetCount(), 1);
-    CVarnelMaskLightItem* item = masks.FindItem(0);
+    ASSERT_EQ(stage.GetCount(), 1);
+    CVarnelMaskLightItem* item = stage.FindItem(0);
     EXPECT_EQ(item->GetParam1(), 7);
     EXPECT_EQ(item->LookupA(39320), 65535);  // below the new rise: first curve
     EXPECT_EQ(item->LookupA(39321), 2);      // start of the new rise

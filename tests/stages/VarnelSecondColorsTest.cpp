@@ -1,29 +1,24 @@
-#include "config/VarnelVarContainer.h"
 #include "stages/VarnelSecondColors.h"
+#include "support/StageFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
-class SecondColorsTest : public ::testing::Test {
+class SecondColorsTest : public StageFixture<CVarnelSecondColorsContainer> {
 protected:
-    void SetUp() override { colors.SetVarContainer(&vars); }
-    int Load(const std::string& text)
-    {
-        return colors.LoadSecondColors(text.c_str(), static_cast<long>(text.size()), 0);
-    }
-
-    CVarnelVarContainer vars;
-    CVarnelSecondColorsContainer colors;
+    int Load(const std::string& text) { return stage.LoadSecondColors(text.c_str(), long(text.size()), 0); }
 };
 
 TEST_F(SecondColorsTest, NoStartNoStrengthIsPlainIdentity)
 {
     ASSERT_EQ(Load("SECOND_COLOR01=5,0,0,;"), 0);
-    CVarnelSecondColorItem* item = colors.FindItem(1);
+    CVarnelSecondColorItem* item = stage.FindItem(1);
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->IsPlain());
     EXPECT_TRUE(item->IsEnabled());
@@ -37,16 +32,11 @@ TEST_F(SecondColorsTest, CurveRisesFromSquareRootOfStrength)
 {
     const struct {
         const char* text;
-        uint16_t index, value;
+        std::vector<std::pair<uint16_t, uint16_t>> points;  // (index, value)
     } cases[] = {
-        {"SECOND_COLOR00=3,50,25,Y;", 0, 32767},
-        {"SECOND_COLOR00=3,50,25,Y;", 16384, 49151},
-        {"SECOND_COLOR00=3,50,25,Y;", 32767, 65534},
-        {"SECOND_COLOR00=3,50,25,Y;", 32768, 65535},
-        {"SECOND_COLOR00=3,50,25,Y;", 65535, 65535},
+        {"SECOND_COLOR00=3,50,25,Y;", {{0, 32767}, {16384, 49151}, {32767, 65534}, {32768, 65535}, {65535, 65535}}},
         // A negative strength counts as 0: the curve is 65535 throughout.
-        {"SECOND_COLOR00=3,50,-25,Y;", 0, 65535},
-        {"SECOND_COLOR00=3,50,-25,Y;", 20000, 65535},
+        {"SECOND_COLOR00=3,50,-25,Y;", {{0, 65535}, {20000, 65535}}},
     };
     for (const auto& c : cases) {
         CVarnelSecondColorsContainer fresh;
@@ -54,7 +44,8 @@ TEST_F(SecondColorsTest, CurveRisesFromSquareRootOfStrength)
         ASSERT_EQ(fresh.LoadSecondColors(c.text, static_cast<long>(std::strlen(c.text)), 0), 0);
         ASSERT_NE(fresh.FindItem(0), nullptr);
         EXPECT_FALSE(fresh.FindItem(0)->IsPlain());
-        EXPECT_EQ(fresh.FindItem(0)->LookupC(c.index), c.value) << c.text << " @" << c.index;
+        for (const auto& [index, value] : c.points)
+            EXPECT_EQ(fresh.FindItem(0)->LookupC(index), value) << c.text << " @" << index;
     }
 }
 
@@ -62,8 +53,8 @@ TEST_F(SecondColorsTest, ReusedItemStaysPlainAndIsRedrawnWhole)
 {
     ASSERT_EQ(Load("SECOND_COLOR01=5,0,0,;"), 0);
     ASSERT_EQ(Load("SECOND_COLOR01=4,50,25,;"), 0);
-    ASSERT_EQ(colors.GetCount(), 1);
-    CVarnelSecondColorItem* item = colors.FindItem(1);
+    ASSERT_EQ(stage.GetCount(), 1);
+    CVarnelSecondColorItem* item = stage.FindItem(1);
     EXPECT_TRUE(item->IsPlain());
     EXPECT_EQ(item->GetParam1(), 4);
     EXPECT_EQ(item->GetParam3(), 25);
