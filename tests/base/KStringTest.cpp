@@ -74,16 +74,15 @@ TEST_P(KStringConversion, BackToUtf8WhereRepresentable)
 INSTANTIATE_TEST_SUITE_P(Characters, KStringConversion, ::testing::ValuesIn(Characters()),
                          [](const ::testing::TestParamInfo<CharacterRow>& info) { return info.param.name; });
 
-TEST(KString, ConvertToRejectsUnknownEncodingAndKeepsText)
+// An unknown encoding is refused and the text kept; converting UTF-8 to
+// UTF-8 still normalises.
+TEST(KString, ConvertToUnknownOrSameEncoding)
 {
     KString s("abc");
     EXPECT_FALSE(s.ConvertTo(static_cast<KStringEncoding>(6)));
     EXPECT_EQ(s.StdString(), "abc");
     EXPECT_EQ(s.GetEncoding(), ENC_ANSI);
-}
 
-TEST(KString, ConvertToSameUtf8EncodingStillNormalises)
-{
     KString utf8(L"e\u0301");  // wide text arrives unnormalised
     ASSERT_EQ(utf8.GetForm(), FORM_NONE);
     ASSERT_TRUE(utf8.ConvertTo(ENC_UTF8));
@@ -129,32 +128,28 @@ INSTANTIATE_TEST_SUITE_P(
         MarkCase{"empty", "", false, "", ENC_ANSI, FORM_NONE}),
     [](const ::testing::TestParamInfo<MarkCase>& info) { return info.param.name; });
 
-TEST(KString, ExplicitEncodingDropsEitherMark)
+// An explicit encoding drops either mark; null and length-prefixed input;
+// wide text is UTF-32, stored as UTF-8 with replacement characters.
+TEST(KString, OtherConstructors)
 {
     EXPECT_EQ(KString(std::string("\xFF\xFE" "ab"), ENC_LATIN1).StdString(), "ab");
     EXPECT_EQ(KString(std::string("\xEF\xBB\xBF" "ab"), ENC_ANSI).StdString(), "ab");
     KString utf16(std::string("a\0b\0\0\0", 6).c_str(), ENC_UTF16LE);
     EXPECT_EQ(utf16.StdString(), std::string("a\0b\0", 4));
-}
 
-TEST(KString, NullAndLengthPrefixedInput)
-{
     EXPECT_TRUE(KString(static_cast<const char*>(nullptr)).IsEmpty());
     const unsigned char counted[] = {3, 'a', 0, 'c', 'x'};
     KString s(counted);
     EXPECT_EQ(s.StdString(), std::string("a\0c", 3));
     EXPECT_TRUE(s == counted);
-}
 
-TEST(KString, WideTextIsUtf32StoredAsUtf8)
-{
-    KString s(L"a\u00E9\U0001F600");
-    EXPECT_EQ(s.StdString(), "a\xC3\xA9\xF0\x9F\x98\x80");
-    EXPECT_EQ(s.GetEncoding(), ENC_UTF8);
-    EXPECT_EQ(s.GetForm(), FORM_NONE);
+    KString wide(L"a\u00E9\U0001F600");
+    EXPECT_EQ(wide.StdString(), "a\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(wide.GetEncoding(), ENC_UTF8);
+    EXPECT_EQ(wide.GetForm(), FORM_NONE);
     const wchar_t bad[] = {static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0x110000)};
-    s.SetWide(bad, 2);
-    EXPECT_EQ(s.StdString(), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    wide.SetWide(bad, 2);
+    EXPECT_EQ(wide.StdString(), "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(KString, CopyResetsFormAndAssignmentKeepsIt)
@@ -240,22 +235,6 @@ TEST(KString, NormalForms)
         EXPECT_EQ(s.StdString(), c.output) << "form " << c.form;
         EXPECT_EQ(s.GetForm(), c.form);
     }
-}
-
-struct IntCase {
-    const char* text;
-    int32_t value;
-};
-
-TEST(KString, ToIntTable)
-{
-    const IntCase cases[] = {
-        {"1,234", 1234}, {"", 0}, {"12a", 0}, {"300.00", 0}, {"-5", -5}, {"+7", 7},
-        {"2147483647", 2147483647}, {"-2147483648", std::numeric_limits<int32_t>::min()},
-        {"2147483648", 0}, {"99999999999", 0}, {"0x10", 0}, {"7 ", 0}, {"abc", 0},
-    };
-    for (const IntCase& c : cases)
-        EXPECT_EQ(KString(c.text).ToInt(), c.value) << '"' << c.text << '"';
 }
 
 TEST(KString, OtherNumberReaders)
@@ -362,15 +341,13 @@ TEST(KString, SearchAndEdit)
     EXPECT_EQ(utf16.Find("b"), 2) << "the needle is converted to UTF-16 first";
     utf16.SwapByteOrder();
     EXPECT_EQ(utf16.StdString(), std::string("\0a\0b", 4));
-}
 
-TEST(KString, CharAtReachesTerminatorAndClearKeepsEncoding)
-{
-    KString s(std::string("ab"), ENC_LATIN9);
-    EXPECT_EQ(s.CharAt(2), '\0');
-    s.Clear();
-    EXPECT_TRUE(s.IsEmpty());
-    EXPECT_EQ(s.GetEncoding(), ENC_LATIN9);
+    // CharAt reaches the terminator; Clear keeps the encoding.
+    KString latin9(std::string("ab"), ENC_LATIN9);
+    EXPECT_EQ(latin9.CharAt(2), '\0');
+    latin9.Clear();
+    EXPECT_TRUE(latin9.IsEmpty());
+    EXPECT_EQ(latin9.GetEncoding(), ENC_LATIN9);
 }
 
 TEST(KPlatform, CodePageRoundTripAndReplacement)

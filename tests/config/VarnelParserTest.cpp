@@ -81,7 +81,8 @@ TEST(Split, TokensNeedATerminator)
 }
 
 // The three readings of an integer field side by side: they agree on
-// plain numbers and differ on the rest, and each stage keeps its own.
+// plain numbers and differ on the rest, and each stage keeps its own. The
+// whole-decimal reading is KString::ToInt.
 TEST(IntegerFieldReadings, DifferOnlyOnWhatIsNoPlainNumber)
 {
     const struct {
@@ -90,6 +91,11 @@ TEST(IntegerFieldReadings, DifferOnlyOnWhatIsNoPlainNumber)
     } cases[] = {
         {"42", 42, 42, 42},
         {"-7", -7, -7, -7},
+        {"+7", 7, 7, 7},
+        {"2147483647", INT32_MAX, INT32_MAX, INT32_MAX},
+        {"-2147483648", INT32_MIN, INT32_MIN, INT32_MIN},
+        {"0x10", 0, 0, 0},
+        {"7 ", 0, 7, 7},
         {"1,234", 1234, 1, 1},
         {"300.00", 0, 300, 300},
         {" 12a", 0, 12, 12},
