@@ -148,6 +148,23 @@ Prepared widePng(const ToolFolder& folder, const std::string& embedded, const Pr
     return {"in.png", toSrgb(meant.get(), bits == 8 ? TYPE_RGB_8 : TYPE_RGB_16, image.samples, INTENT_PERCEPTUAL, 0)};
 }
 
+// A Lab TIFF of a test image and the 16-bit sRGB it stands for; encode
+// turns a stored sample (l: the lightness) into the ICC version 4 encoding.
+// At 16 bits the low bytes are 0 where encode drops them, so that the
+// encoding is exact.
+Prepared labTiff(const ToolFolder& f, int photometric, int bits, std::function<uint16_t(uint16_t, bool)> encode) {
+    Image image = makeTestImage(kWidth, kHeight, 3, bits);
+    std::vector<uint16_t> encoded;
+    for (size_t i = 0; i < image.samples.size(); ++i) {
+        const bool l = i % 3 == 0;
+        if (bits == 16 && (!l || photometric == PHOTOMETRIC_ICCLAB)) image.samples[i] &= 0xFF00;
+        encoded.push_back(encode(image.samples[i], l));
+    }
+    writeTiffLayout(f.path("in.tif"), image, TiffLayout{bits, photometric, ""});
+    const Profile lab(cmsCreateLab4Profile(nullptr));
+    return {"in.tif", toSrgb(lab.get(), bits == 8 ? TYPE_Lab_8 : TYPE_Lab_16, encoded, INTENT_PERCEPTUAL, 0)};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Inputs, ColourInputTest,
     ::testing::Values(
@@ -240,52 +257,25 @@ INSTANTIATE_TEST_SUITE_P(
         // CIELAB stores a and b signed; Lab's ICC encoding offsets them by 128.
         ColourCase{"LabTiff",
                    [](const ToolFolder& f) {
-                       const Image image = makeTestImage(kWidth, kHeight, 3, 8);
-                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{8, PHOTOMETRIC_CIELAB, ""});
-                       std::vector<uint16_t> encoded = image.samples;
-                       for (size_t i = 0; i < encoded.size(); ++i) encoded[i] = i % 3 == 0 ? encoded[i] : encoded[i] ^ 0x80;
-                       const Profile lab(cmsCreateLab4Profile(nullptr));
-                       return Prepared{"in.tif", toSrgb(lab.get(), TYPE_Lab_8, encoded, INTENT_PERCEPTUAL, 0)};
+                       return labTiff(f, PHOTOMETRIC_CIELAB, 8, [](uint16_t v, bool l) { return l ? v : v ^ 0x80; });
                    },
                    {}, "converted from CIE Lab (D50), perceptual"},
-        // 16-bit CIELAB: a and b signed in 1/256. With whole a and b (low
-        // bytes 0) the ICC version 4 value is exactly (a + 128) * 257.
+        // 16-bit CIELAB: a and b signed in 1/256; whole, (a + 128) * 257.
         ColourCase{"LabTiff16",
                    [](const ToolFolder& f) {
-                       Image image = makeTestImage(kWidth, kHeight, 3, 16);
-                       for (size_t i = 0; i < image.samples.size(); ++i) {
-                           if (i % 3 != 0) image.samples[i] &= 0xFF00;
-                       }
-                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{16, PHOTOMETRIC_CIELAB, ""});
-                       std::vector<uint16_t> encoded = image.samples;
-                       for (size_t i = 0; i < encoded.size(); ++i) {
-                           if (i % 3 != 0) encoded[i] = static_cast<uint16_t>(((encoded[i] ^ 0x8000) >> 8) * 257);
-                       }
-                       const Profile lab(cmsCreateLab4Profile(nullptr));
-                       return Prepared{"in.tif", toSrgb(lab.get(), TYPE_Lab_16, encoded, INTENT_PERCEPTUAL, 0)};
+                       return labTiff(f, PHOTOMETRIC_CIELAB, 16,
+                                      [](uint16_t v, bool l) { return l ? v : ((v ^ 0x8000) >> 8) * 257; });
                    },
                    {}, "converted from CIE Lab (D50), perceptual"},
         // ICCLAB stores the ICC encoding: at 8 bits as version 4 has it, at
-        // 16 bits in version 2's.
+        // 16 bits in version 2's, which scales by 256 where version 4 scales
+        // by 257.
         ColourCase{"IccLabTiff8",
-                   [](const ToolFolder& f) {
-                       const Image image = makeTestImage(kWidth, kHeight, 3, 8);
-                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{8, PHOTOMETRIC_ICCLAB, ""});
-                       const Profile lab(cmsCreateLab4Profile(nullptr));
-                       return Prepared{"in.tif", toSrgb(lab.get(), TYPE_Lab_8, image.samples, INTENT_PERCEPTUAL, 0)};
-                   },
+                   [](const ToolFolder& f) { return labTiff(f, PHOTOMETRIC_ICCLAB, 8, [](uint16_t v, bool) { return v; }); },
                    {}, "converted from CIE Lab (D50), perceptual"},
-        // Version 2 scales every sample by 256 where version 4 scales by
-        // 257: with low bytes 0 the version 4 value is exact.
         ColourCase{"IccLabTiff16",
                    [](const ToolFolder& f) {
-                       Image image = makeTestImage(kWidth, kHeight, 3, 16);
-                       for (uint16_t& sample : image.samples) sample &= 0xFF00;
-                       writeTiffLayout(f.path("in.tif"), image, TiffLayout{16, PHOTOMETRIC_ICCLAB, ""});
-                       std::vector<uint16_t> encoded;
-                       for (uint16_t sample : image.samples) encoded.push_back(static_cast<uint16_t>((sample >> 8) * 257));
-                       const Profile lab(cmsCreateLab4Profile(nullptr));
-                       return Prepared{"in.tif", toSrgb(lab.get(), TYPE_Lab_16, encoded, INTENT_PERCEPTUAL, 0)};
+                       return labTiff(f, PHOTOMETRIC_ICCLAB, 16, [](uint16_t v, bool) { return (v >> 8) * 257; });
                    },
                    {}, "converted from CIE Lab (D50), perceptual"}),
     [](const ::testing::TestParamInfo<ColourCase>& info) { return info.param.name; });
