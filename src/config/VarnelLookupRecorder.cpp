@@ -18,7 +18,7 @@ CVarnelLookupRecorder::~CVarnelLookupRecorder()
 
 void CVarnelLookupRecorder::Note(const char* key)
 {
-    if (t_lookups) {
+    if (t_lookups && key[0] == '*') {
         // Before any step (outside ParseText) a lookup counts for every step.
         const int step = t_lookups->lastStep;
         t_lookups->keys[key] |= step < 0 ? ~uint32_t(0) : uint32_t(1) << step;

@@ -1,6 +1,7 @@
 // Records, while a recorder lives on a thread, what the parses on that
-// thread look for: every key FindKeyOffset is asked for, with the steps of
-// CVarnel::ParseText that asked, and the step that began last.
+// thread look for to tell whether a key is switched off: every key
+// FindKeyOffset is asked for that begins with '*' ("*KEY="), with the
+// steps of CVarnel::ParseText that asked, and the step that began last.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 class CVarnelLookupRecorder {
 public:
     struct Lookups {
-        std::map<std::string, uint32_t> keys;  // key -> a bit per step that looked for it
+        std::map<std::string, uint32_t> keys;  // "*KEY=" -> a bit per step that looked for it
         int lastStep = -1;                     // the step that began last; -1 while none has
     };
 
@@ -19,7 +20,8 @@ public:
     CVarnelLookupRecorder(const CVarnelLookupRecorder&) = delete;
     CVarnelLookupRecorder& operator=(const CVarnelLookupRecorder&) = delete;
 
-    // Called by FindKeyOffset for every key it looks for.
+    // Called by FindKeyOffset for every key it looks for; other keys than
+    // "*KEY=" are not kept.
     static void Note(const char* key);
     // Called by CVarnel::ParseText as each of its steps begins.
     static void BeginStep(int step);

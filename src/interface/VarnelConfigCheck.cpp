@@ -91,6 +91,21 @@ size_t EditDistance(const std::string& a, const std::string& b, size_t limit)
     return std::min(row[b.size()], limit);
 }
 
+// The letters that a and b do not share, as a count of each letter:
+// counts holds a's; the larger of the letters of b missing from a and the
+// letters of a missing from b. Each edit changes either by at most one, so
+// the edit distance is at least this.
+size_t UnsharedLetters(std::array<int, 256>& counts, size_t aSize, const std::string& b)
+{
+    size_t missing = 0;
+    for (char c : b)
+        if (counts[static_cast<unsigned char>(c)]-- <= 0)
+            ++missing;
+    for (char c : b)
+        ++counts[static_cast<unsigned char>(c)];
+    return std::max(missing, aSize - (b.size() - missing));
+}
+
 // The known key nearest to a mistyped one, or "" when none is near: at
 // most two edits, and fewer than a third of the key's letters.
 std::string NearestKey(const std::string& key)
@@ -98,13 +113,17 @@ std::string NearestKey(const std::string& key)
     if (key.size() > kLongestTypo)
         return std::string();
     const std::string upper = Upper(key);
+    std::array<int, 256> counts{};
+    for (char c : upper)
+        ++counts[static_cast<unsigned char>(c)];
     std::string best;
     size_t bestDistance = std::min<size_t>(3, (upper.size() + 2) / 3);
     for (const auto& entry : KnownKeys()) {
-        // The distance is at least the difference in length: a key that
-        // differs by as much cannot come nearer.
+        // The distance is at least the difference in length and at least
+        // the letters not shared: a key that differs by as much cannot come
+        // nearer.
         const size_t lengths = std::max(upper.size(), entry.first.size()) - std::min(upper.size(), entry.first.size());
-        if (lengths >= bestDistance)
+        if (lengths >= bestDistance || UnsharedLetters(counts, upper.size(), entry.first) >= bestDistance)
             continue;
         const size_t distance = EditDistance(entry.first, upper, bestDistance);
         if (distance < bestDistance) {
