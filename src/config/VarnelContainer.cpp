@@ -80,10 +80,9 @@ CVarnelContainer::ItemList& CVarnelContainer::GetItems()
     return m_items;
 }
 
-bool CVarnelContainer::IsKeyActive(const char* text, long length, const KString& key) const
+bool CVarnelContainer::IsKeyActive(const char* text, long /* the search runs to the zero */, const KString& key) const
 {
-    std::string starred;
-    return !FindKey(text, length, ("*" + key.StdString()).c_str(), starred);
+    return FindKeyOffset(text, ("*" + key.StdString()).c_str()) < 0;
 }
 
 void CVarnelContainer::SetVarContainer(CVarnelVarContainer* vars)

@@ -76,11 +76,10 @@ CVarnelIndexedContainer::ItemMap& CVarnelIndexedContainer::GetItems()
     return m_items;
 }
 
-bool CVarnelIndexedContainer::IsKeyActive(const char* text, long length,
+bool CVarnelIndexedContainer::IsKeyActive(const char* text, long /* the search runs to the zero */,
                                           const KString& key) const
 {
-    std::string starred;
-    return !FindKey(text, length, ("*" + key.StdString()).c_str(), starred);
+    return FindKeyOffset(text, ("*" + key.StdString()).c_str()) < 0;
 }
 
 void CVarnelIndexedContainer::SetVarContainer(CVarnelVarContainer* vars)

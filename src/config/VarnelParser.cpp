@@ -13,7 +13,13 @@ bool FindKey(const char* text, long length, const char* key, std::string& value)
     const long offset = FindKeyOffset(text, key);
     if (offset < 0)
         return false;
-    const char* start = text + offset + std::strlen(key);
+    ValueAfterKey(text, length, offset, std::strlen(key), value);
+    return true;
+}
+
+void ValueAfterKey(const char* text, long length, long offset, size_t keyLength, std::string& value)
+{
+    const char* start = text + offset + keyLength;
     // The value ends at ';', at position `length` or at the terminating
     // zero, whichever comes first, so the copy never leaves the caller's
     // text.
@@ -21,7 +27,6 @@ bool FindKey(const char* text, long length, const char* key, std::string& value)
     while (end - text < length && *end != '\0' && *end != ';')
         ++end;
     value.assign(start, end);
-    return true;
 }
 
 long FindKeyOffset(const char* text, const char* key)

@@ -1,6 +1,7 @@
 // The two text primitives every parser of the configuration model uses.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,9 @@ bool FindKey(const char* text, long length, const char* key, std::string& value)
 
 // Where FindKey finds key: the offset of the match in text, or -1.
 long FindKeyOffset(const char* text, const char* key);
+
+// What FindKey copies for a key of keyLength characters found at offset.
+void ValueAfterKey(const char* text, long length, long offset, size_t keyLength, std::string& value);
 
 // Stateless splitter.
 class CVarnelParser {

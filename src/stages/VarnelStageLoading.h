@@ -10,8 +10,11 @@
 #include "config/VarnelStatementFields.h"
 #include "config/VarnelStatementRules.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -24,6 +27,8 @@ constexpr size_t kSmallValueBuffer = 256;   // colour substitution, addition
 
 // Room, in characters, for a variable's value text when a field names it.
 constexpr int kVariableValueRoom = 10;
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The two-digit statement key of a stage: name + "%02ld" of number + "=".
 std::string NumberedKey(const char* name, long number);
@@ -38,16 +43,33 @@ int ForEachNumberedStatement(const Container& container, const char* text, long 
                              Read read)
 {
     static_assert(kLastStatementNumber < 100, "statement numbers have two digits");
+    // Where FindKey finds each numbered key: the first place where the name
+    // stands followed by the number's two digits and '='. One pass over the
+    // places of the name instead of one search per number.
+    long found[kLastStatementNumber + 1];
+    std::fill(std::begin(found), std::end(found), -1L);
+    const size_t nameLength = std::strlen(name);
+    for (long offset = FindKeyOffset(text, name); offset >= 0;) {
+        const char* after = text + offset + nameLength;
+        if (IsDigit(after[0]) && IsDigit(after[1]) && after[2] == '=') {
+            const int n = (after[0] - '0') * 10 + (after[1] - '0');
+            if (n <= kLastStatementNumber && found[n] < 0)
+                found[n] = offset;
+        }
+        const long next = FindKeyOffset(text + offset + 1, name);
+        offset = next < 0 ? -1 : offset + 1 + next;
+    }
     std::string value;
-    // The key of statement 00; each turn writes its own two digits over
-    // those (one key built per walk rather than one per number).
     std::string key = NumberedKey(name, 0);
     const size_t digits = key.size() - 3;
     for (long n = 0; n <= kLastStatementNumber; ++n) {
+        if (found[n] < 0)
+            continue;
         key[digits] = char('0' + n / 10);
         key[digits + 1] = char('0' + n % 10);
-        if (!FindKey(text, length, key.c_str(), value) || !container.IsKeyActive(text, length, KString(key)))
+        if (!container.IsKeyActive(text, length, KString(key)))
             continue;
+        ValueAfterKey(text, length, found[n], key.size(), value);
         if (const int result = read(n, value); result != 0)
             return result;
     }
