@@ -462,16 +462,16 @@ template <typename ColourOf>
 void CVarnelIF::ComputeSlice8(ColourOf colourOf, uint8_t* out, uint32_t count) const
 {
     constexpr unsigned kBatch = CVarnelPixelPlan::kBatch;
+    static_assert(kCacheColours % kSlicePixels == 0 && kSlicePixels % kBatch == 0,
+                  "the slices of the table of all colours are whole batches");
     uint16_t batch[3 * kBatch];
     uint16_t work[kBatch][kMaxChannels] = {};
     for (uint32_t i = 0; i < count; i += kBatch) {
-        // A short last batch repeats its last pixel.
-        const unsigned pixels = unsigned(std::min<uint32_t>(kBatch, count - i));
         for (unsigned p = 0; p < kBatch; ++p)
-            colourOf(i + std::min(p, pixels - 1), batch + 3 * p);
+            colourOf(i + p, batch + 3 * p);
         // Cannot fail: only plans that compute every pixel come here.
         (void)m_plan->ComputeBatch(batch, work);
-        for (unsigned p = 0; p < pixels; ++p)
+        for (unsigned p = 0; p < kBatch; ++p)
             StorePixel(out + uint64_t(i + p) * m_channels, m_channels, work[p]);
     }
 }

@@ -145,8 +145,9 @@ private:
     // remembered pixel; returns how many there were.
     template <typename In, typename Out>
     uint32_t StoreRepeats(const In* in, Out* out, uint64_t outStride, uint32_t count, Progress& progress);
-    // Computes count 8-bit pixels, pixel i read by colourOf(i, rgb); reads
-    // only the plan, so threads may run it on separate slices at once.
+    // Computes count 8-bit pixels (whole batches), pixel i read by
+    // colourOf(i, rgb); reads only the plan, so threads may run it on
+    // separate slices at once.
     template <typename ColourOf>
     void ComputeSlice8(ColourOf colourOf, uint8_t* out, uint32_t count) const;
     // Runs slice(thread, first, pixels) over count pixels on up to
