@@ -54,6 +54,8 @@ TEST_P(ConfigCheck, ReportsWhatTheLibraryMisreads)
 }
 
 const std::string kVariables = "#_W=Y;\r\nCHANNELS=1;HUEMASK00=0,0,360,360;COLORWITHBLACK=_W;";
+// A value of 255 characters, one more than a hue mask takes.
+const std::string kLongValue = "HUEMASK00=60,120,240," + std::string(244, '0');
 
 INSTANTIATE_TEST_SUITE_P(
     Findings, ConfigCheck,
@@ -75,6 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"HueOutOfRange", kClean, "HUEMASK00=60,120,400,420", {{"Ex1", "outside 0 to 360"}}},
         CheckCase{"PercentOutOfRange", kClean, "SECOND_COLOR00=1,50,125,Y", {{"Ex1", "outside 0 to 100"}}},
         CheckCase{"TooManyFields", kClean, "CHANNEL_CONTACT03=1,2,3", {{"Ex1", "too many fields"}}},
+        CheckCase{"ValueTooLong", kClean, kLongValue.c_str(), {{"Ex1", "longer than 254 characters"}}, VARNEL_ERROR_CONFIG},
         // Also keeps the configuration from loading: reported once.
         CheckCase{"TooFewFields", kClean, "HUEMASK_LIGHT00=2,50,66", {{"Ex1", "too few fields"}}, VARNEL_ERROR_CONFIG},
         CheckCase{"MaskPastChannels", kClean, "HUEMASK05=0", {{"Ex1", "serves channel 5, but CHANNELS is 4"}},

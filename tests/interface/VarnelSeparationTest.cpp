@@ -169,8 +169,13 @@ TEST_P(FailingLoad, ReturnsItsStatusAndSaysWhy)
     EXPECT_EQ(separation, nullptr);
     EXPECT_NE(std::string(message).find(load.said), std::string::npos) << message;
     // Without a message to fill, the statement to blame is not searched for;
-    // the status stays.
+    // the status stays. A short buffer takes the message's start.
     EXPECT_EQ(varnel_load(load.config, load.extra, nullptr, &separation, nullptr, 0), load.status);
+    char start[12];
+    std::memset(start, 'G', sizeof start);
+    EXPECT_EQ(varnel_load(load.config, load.extra, nullptr, &separation, start, 8), load.status);
+    EXPECT_EQ(std::string(message, 7), start);
+    EXPECT_EQ('G', start[8]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loads, FailingLoad, testing::ValuesIn(kFailedLoads),
@@ -214,6 +219,7 @@ TEST_P(ConfigText, LoadsBackAsTheSameSeparation)
     ASSERT_EQ(text != nullptr, GetParam().mergeable);
     if (!text)
         return;
+    EXPECT_EQ(std::string(text).find(";;"), std::string::npos) << text;  // no empty statement
     varnel_separation* reloaded = nullptr;
     ASSERT_EQ(varnel_load_text(text, std::strlen(text), nullptr, nullptr, &reloaded, nullptr, 0), VARNEL_OK);
     const Separation again(reloaded, varnel_free);
