@@ -37,12 +37,6 @@ std::string ReadAll(const std::string& path)
     return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
-long Load(CVarnelDll& dll, const std::string& name, const char* text = nullptr,
-          VarnelProgressProc progress = nullptr)
-{
-    return dll.SetPreferences(Text(name), const_cast<char*>(text), nullptr, 0, 0, progress, 0);
-}
-
 // ---- null and zero arguments ----
 
 struct CallCase {
@@ -153,7 +147,7 @@ TEST(HostileFiles, LoadAsTheirTextUpToTheFirstZero)
         if (c.result == 0)
             std::ofstream(folder.Path() + c.file, std::ios::binary) << c.content;
         CVarnelDll dll;
-        EXPECT_EQ(c.result, Load(dll, folder.Path() + c.file)) << c.file;
+        EXPECT_EQ(c.result, Load(dll, (folder.Path() + c.file).c_str())) << c.file;
         EXPECT_EQ(c.channels, dll.GetChannels()) << c.file;
     }
 }
@@ -211,7 +205,7 @@ std::unique_ptr<CVarnelDll> LoadCached(const std::string& folder, const std::str
     dll->SetTemporaryFolder(Text(folder));
     dll->SetFlags(flags);
     g_percents.clear();
-    EXPECT_EQ(0, Load(*dll, name, extra, CountCalls)) << name;
+    EXPECT_EQ(0, Load(*dll, name.c_str(), extra, CountCalls)) << name;
     *built = !g_percents.empty();
     return dll;
 }
@@ -236,7 +230,7 @@ std::vector<unsigned char> SeparateCached(const std::string& folder, const std::
 std::vector<unsigned char> SeparatePlain(const std::string& name, const char* extra = nullptr)
 {
     CVarnelDll dll;
-    EXPECT_EQ(0, Load(dll, name, extra)) << name;
+    EXPECT_EQ(0, Load(dll, name.c_str(), extra)) << name;
     return Separate(dll);
 }
 

@@ -26,12 +26,6 @@
 
 namespace {
 
-long LoadDll(CVarnelDll& dll, const char* name, const char* text = nullptr,
-             VarnelProgressProc progress = nullptr)
-{
-    return dll.SetPreferences(Text(name), Text(text), nullptr, 0, 0, progress, 0);
-}
-
 struct LoadCase {
     const char* name;
     const char* text;
@@ -49,8 +43,8 @@ TEST_P(DllLoading, ResultAndChannels)
 {
     const LoadCase& c = GetParam();
     CVarnelDll dll;
-    ASSERT_EQ(0, LoadDll(dll, "HUE_PARAM_CMYKOG"));
-    EXPECT_EQ(c.result, LoadDll(dll, c.name, c.text));
+    ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYKOG"));
+    EXPECT_EQ(c.result, Load(dll, c.name, c.text));
     EXPECT_EQ(c.channels, dll.GetChannels());
     VarnelHandle handle = kal_InitVarnel();
     kal_SetPreferences(handle, Text("HUE_PARAM_CMYKOG"), nullptr);
@@ -97,7 +91,7 @@ TEST(Instance, ConfigurationFileWithExtraText)
     const std::string path = folder.Path() + "mine.CFG";
     std::ofstream(path) << "#_K=3;\r\nCHANNELS=5;BLACKMASK=_K;HUEMASK00=60,120,240,300;";
     CVarnelDll dll;
-    ASSERT_EQ(0, LoadDll(dll, path.c_str(), "CHANNELS=7;"));
+    ASSERT_EQ(0, Load(dll, path.c_str(), "CHANNELS=7;"));
     EXPECT_EQ(7, dll.GetChannels());
     // Channel 0 has a mask (no ink for white); channels no mask writes stay
     // at full ink.
@@ -110,14 +104,14 @@ TEST(Instance, ConfigurationFileWithExtraText)
 TEST(Instance, OneColourEqualsTheBufferConversion)
 {
     CVarnelDll dll;
-    ASSERT_EQ(0, LoadDll(dll, "HUE_PARAM_CMYKRODG"));
+    ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYKRODG"));
     unsigned char single[9], buffer[8];
     std::memset(single, 0xEE, sizeof single);
     unsigned char pixel[3] = {200, 40, 90};
     ASSERT_EQ(0, dll.RGB2Multichannel(200, 40, 90, single));
     EXPECT_EQ(0xEE, single[8]);
     CVarnelDll other;
-    ASSERT_EQ(0, LoadDll(other, "HUE_PARAM_CMYKRODG"));
+    ASSERT_EQ(0, Load(other, "HUE_PARAM_CMYKRODG"));
     ASSERT_EQ(0, other.RGB8ToMultichannel(pixel, buffer, 1));
     EXPECT_EQ(0, std::memcmp(single, buffer, 8));
 }
@@ -148,14 +142,14 @@ TEST(Instance, CopiesStartEmptyAndKeepTheSettings)
     CVarnelDll dll;
     dll.SetTemporaryFolder(Text("/a/"));
     dll.SetFlags(VARNEL_FLAG_CACHE);
-    ASSERT_EQ(0, LoadDll(dll, "HUE_PARAM_CMYK"));
+    ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYK"));
     CVarnelDll copy(dll);
     EXPECT_EQ(0, copy.GetChannels());
     char folder[16];
     ASSERT_TRUE(copy.GetTemporaryFolder(folder, sizeof folder));
     EXPECT_STREQ("/a/", folder);
     CVarnelDll assigned;
-    ASSERT_EQ(0, LoadDll(assigned, "HUE_PARAM_CMYKOG"));
+    ASSERT_EQ(0, Load(assigned, "HUE_PARAM_CMYKOG"));
     assigned = dll;
     EXPECT_EQ(0, assigned.GetChannels());
     EXPECT_EQ(4, dll.GetChannels());

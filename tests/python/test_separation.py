@@ -42,13 +42,6 @@ def test_description_comes_from_the_library(kal, pixels, cmykog):
     np.testing.assert_array_equal(again.separate(rgb), cmykog.separate(rgb))
 
 
-def test_extra_text_is_applied_as_in_the_c_function(kal, pixels):
-    extra = "CHANNEL_CONTACT00=0,1,100"
-    rgb = pixels((500, 3), np.uint16)
-    inks = varnel.Separation("HUE_PARAM_CMYK", extra).separate(rgb)
-    np.testing.assert_array_equal(inks, kal.separate16("HUE_PARAM_CMYK", rgb, extra))
-
-
 # Views whose pixels lie anywhere in memory; the separation must equal that
 # of a packed copy.
 LAYOUTS = {
