@@ -65,6 +65,9 @@ TEST(ContactLoader, AlwaysAppends)
     ASSERT_EQ(Load(contacts, "CHANNEL_CONTACT00=1,2;"), 0);
     ASSERT_EQ(Load(contacts, "CHANNEL_CONTACT00=2,1;"), 0);
     EXPECT_EQ(Items(contacts), (std::vector<Contact>{{0, 1, 2}, {0, 2, 1}}));
+    // An item's Reset (no container calls it) leaves no target, no contacts.
+    contacts.GetItems().front()->Reset();
+    EXPECT_EQ(Items(contacts).front(), (Contact{-1, 255, 255}));
     contacts.Reset();
     EXPECT_TRUE(contacts.IsEmpty());
 }

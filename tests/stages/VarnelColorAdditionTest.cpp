@@ -49,6 +49,13 @@ TEST_F(ColorAdditionTest, SampleStatements)
     EXPECT_EQ(two->GetTableC()[39320], 65534);
     EXPECT_EQ(two->GetTableC()[39321], 65535);
     EXPECT_EQ(two->GetTableC()[65535], 65535);
+
+    // An item's Reset (no container calls it) clears number, amounts, table C.
+    two->Reset();
+    EXPECT_EQ(two->GetNumber(), 0);
+    EXPECT_EQ(std::vector<uint16_t>(two->GetChannelValues(), two->GetChannelValues() + 16),
+              std::vector<uint16_t>(16, 0));
+    EXPECT_EQ(two->GetTableC()[65535], 0);
 }
 
 TEST_F(ColorAdditionTest, AmountListIsCarriedBetweenNumberedStatements)

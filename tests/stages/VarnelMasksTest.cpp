@@ -83,6 +83,14 @@ TEST(MaskLoader, NumbersGapsAndLimits)
     // Starred anywhere switches the statement off.
     ASSERT_EQ(Load(masks, "HUEMASK02=1,2,3,4;*HUEMASK02=1,2,3,4;"), 0);
     EXPECT_EQ(Mask(masks, 2), nullptr);
+
+    // An item's Reset (no container calls it) zeroes it and switches it on.
+    CVarnelMaskItem* four = Mask(masks, 4);
+    four->SetActive(0);
+    four->Reset();
+    EXPECT_EQ(four->GetActive(), 1);
+    EXPECT_EQ(four->GetNumber(), 0);
+    EXPECT_EQ(Hues(*four), (std::array<int32_t, 4>{}));
 }
 
 TEST(MaskLoader, RejectsMalformedValues)

@@ -59,6 +59,10 @@ TEST_F(SecondColorsTest, ReusedItemStaysPlainAndIsRedrawnWhole)
     EXPECT_EQ(item->GetParam1(), 4);
     EXPECT_EQ(item->GetParam3(), 25);
     EXPECT_EQ(item->LookupC(0), 32767);
+    // Reset (no container calls it) clears the plain mark and the table.
+    item->Reset();
+    EXPECT_FALSE(item->IsPlain());
+    EXPECT_EQ(item->LookupC(65535), 0);
 }
 
 }  // namespace
