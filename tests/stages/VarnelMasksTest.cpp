@@ -1,3 +1,4 @@
+#include "geometry/KSegment.h"
 #include "stages/VarnelMasks.h"
 
 #include "support/ReadableName.h"
@@ -91,6 +92,11 @@ TEST(MaskLoader, NumbersGapsAndLimits)
     EXPECT_EQ(four->GetActive(), 1);
     EXPECT_EQ(four->GetNumber(), 0);
     EXPECT_EQ(Hues(*four), (std::array<int32_t, 4>{}));
+    for (unsigned k = 0; k < 3; ++k) {
+        std::array<double, 4> ends{1, 1, 1, 1};
+        four->GetSegment(k)->GetEndpoints(ends[0], ends[1], ends[2], ends[3]);
+        EXPECT_EQ(ends, (std::array<double, 4>{})) << "segment " << k;
+    }
 }
 
 TEST(MaskLoader, RejectsMalformedValues)
