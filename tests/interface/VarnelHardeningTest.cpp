@@ -1,6 +1,6 @@
 // What a careless or unlucky host can do to an instance: null and zero
-// arguments to every exported call, hostile names and files, and cache
-// files that are damaged or built by two processes at once.
+// arguments to every exported call, hostile names and files, overlapping
+// buffers, and cache files and folders that are damaged or unsafe.
 #include "engine/VarnelCache.h"
 #include "interface/VarnelLoader.h"
 #include "varnel/VarnelDll.h"
