@@ -62,8 +62,12 @@ TEST_P(NullAndZeroArguments, AreRefusedWithoutHarm)
 
     unsigned short in[3] = {65535, 0, 0}, out[4] = {};
     EXPECT_EQ(0, kal_RGB2Multichannel(handle, in, out, 1));
-    unsigned char out8[4] = {};
-    EXPECT_EQ(0, dll.RGB2Multichannel(255, 0, 0, out8));
+    // One colour as a buffer of one pixel, nothing written past its inks.
+    unsigned char red[3] = {255, 0, 0}, one[5] = {0, 0, 0, 0, 0xEE}, buffer[4] = {};
+    EXPECT_EQ(0, dll.RGB2Multichannel(255, 0, 0, one));
+    EXPECT_EQ(0, dll.RGB8ToMultichannel(red, buffer, 1));
+    EXPECT_EQ(0, std::memcmp(one, buffer, 4));
+    EXPECT_EQ(0xEE, one[4]);
     kal_EndVarnel(handle);
 }
 

@@ -101,21 +101,6 @@ TEST(Instance, ConfigurationFileWithExtraText)
     EXPECT_EQ(0, std::memcmp(expected, out, 7));
 }
 
-TEST(Instance, OneColourEqualsTheBufferConversion)
-{
-    CVarnelDll dll;
-    ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYKRODG"));
-    unsigned char single[9], buffer[8];
-    std::memset(single, 0xEE, sizeof single);
-    unsigned char pixel[3] = {200, 40, 90};
-    ASSERT_EQ(0, dll.RGB2Multichannel(200, 40, 90, single));
-    EXPECT_EQ(0xEE, single[8]);
-    CVarnelDll other;
-    ASSERT_EQ(0, Load(other, "HUE_PARAM_CMYKRODG"));
-    ASSERT_EQ(0, other.RGB8ToMultichannel(pixel, buffer, 1));
-    EXPECT_EQ(0, std::memcmp(single, buffer, 8));
-}
-
 // By default an instance's folder is the user's own inside the system's
 // temporary folder.
 TEST(Instance, TemporaryFolderRules)
