@@ -81,9 +81,10 @@ TEST(MaskLoader, NumbersGapsAndLimits)
     EXPECT_EQ(Mask(masks, 16), nullptr);
     EXPECT_EQ(Mask(masks, 1), nullptr);
 
-    // Starred anywhere switches the statement off.
-    ASSERT_EQ(Load(masks, "HUEMASK02=1,2,3,4;*HUEMASK02=1,2,3,4;"), 0);
+    // Starred anywhere, first or after, switches the statement off.
+    ASSERT_EQ(Load(masks, "*HUEMASK02=1,2,3,4;HUEMASK02=1,2,3,4;HUEMASK03=1,2,3,4;*HUEMASK03=1,2,3,4;"), 0);
     EXPECT_EQ(Mask(masks, 2), nullptr);
+    EXPECT_EQ(Mask(masks, 3), nullptr);
 
     // An item's Reset (no container calls it) zeroes it and switches it on.
     CVarnelMaskItem* four = Mask(masks, 4);

@@ -119,12 +119,12 @@ std::string Amounts(int count)
 INSTANTIATE_TEST_SUITE_P(
     Cases, StatementRules,
     ::testing::Values(
-        // Starred anywhere switches a statement off: once for the list
-        // containers, once for second colours (their own test of the star)
-        // and for each statement without a number. The mask loader's test
-        // pins the numbers 00 to 15.
-        RuleCase{"SecondStarredAnywhere", "*SECOND_COLOR02=5,0,0,Y;SECOND_COLOR02=5,0,0,Y;", 0, 0, false},
-        RuleCase{"SubstStarredAnywhere", "*COLOR_SUBST01=50,20,30,40,Y;COLOR_SUBST01=50,20,30,40,Y;", 0, 0, false},
+        // Starred anywhere switches a statement off: the list containers'
+        // test of the star, with the star first and after, and each
+        // statement without a number. The mask loader's test pins the
+        // numbers 00 to 15.
+        RuleCase{"SecondStarredFirst", "*SECOND_COLOR02=5,0,0,Y;SECOND_COLOR02=5,0,0,Y;", 0, 0, false},
+        RuleCase{"SubstStarredAfter", "COLOR_SUBST01=50,20,30,40,Y;*COLOR_SUBST01=50,20,30,40,Y;", 0, 0, false},
         RuleCase{"GrayStarred", "*GRAY_SUBST=50,20,30,40,Y;", 0, 0, false},
         RuleCase{"BlackAdditionStarred", "*BLACK_ADD=50;", 0, 0, false},
         // The flag: N switches off, an empty one does not, a missing one
