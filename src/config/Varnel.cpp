@@ -161,9 +161,10 @@ int CVarnel::ParseText(const char* text, long length)
         }
         SetAllEmptyFlags();
 
-        for (int step = 0; step < kParseStepCount; ++step) {
-            CVarnelLookupRecorder::BeginStep(step);
-            const int result = (this->*kParseSteps[step])(text, length);
+        int step = 0;
+        for (const ParseStep parse : kParseSteps) {
+            CVarnelLookupRecorder::BeginStep(step++);
+            const int result = (this->*parse)(text, length);
             if (result != 0)
                 return result;
         }
