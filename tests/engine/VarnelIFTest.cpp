@@ -363,6 +363,25 @@ TEST(Engine, CachedEightBitCallServesRepeatsOfThePreviousCallThenTheTable)
     }
 }
 
+// An uncached call that starts with repeats of the previous call's last
+// pixel serves them from memory and computes the pixels after them; a new
+// configuration forgets the remembered pixel.
+TEST(Engine, RepeatsOfThePreviousCallThenComputedPixels)
+{
+    auto cmyk = Configure("HUE_PARAM_CMYK");
+    auto other = Configure("HUE_PARAM_CMYK", "MAXINK=250;COLORWITHBLACK=N;ROUND=1000,0,70000;");
+    const std::vector<uint16_t> rgb = {1000, 20000, 40000, 1000, 20000, 40000, 50000, 3000, 9000, 0, 65535, 30000};
+    CVarnelIF fresh;
+    fresh.SetConfig(cmyk.get());
+    const auto expected = Convert(fresh, rgb, 4);
+    CVarnelIF engine;
+    engine.SetConfig(other.get());
+    ASSERT_NE(Convert(engine, {1000, 20000, 40000}, 4), Convert(fresh, {1000, 20000, 40000}, 4));
+    engine.SetConfig(cmyk.get());
+    EXPECT_EQ(Convert(engine, {1000, 20000, 40000}, 4), std::vector<uint16_t>(expected.begin(), expected.begin() + 4));
+    EXPECT_EQ(Convert(engine, rgb, 4), expected);
+}
+
 TEST(Engine, ProgressReportsEachPercentOncePerCall)
 {
     auto config = Configure("HUE_PARAM_CMYK");
@@ -496,24 +515,31 @@ TEST(Engine, ProcessRegionMatchesEightBitConversion)
     CVarnelIF engine;
     engine.SetConfig(config.get());
     // A 5 x 4 RGB image with interleaved components, a 6-channel planar-ish
-    // destination (component stride = width * height).
+    // destination (component stride = width * height). The 3 x 3 pixels from
+    // (1, 1) of the source go to columns 2 to 4, rows 1 to 3; the rest of the
+    // destination stays as it was.
     const long width = 5, height = 4;
     std::vector<uint8_t> source(size_t(width * height * 3));
     for (size_t i = 0; i < source.size(); ++i)
         source[i] = uint8_t(i * 37);
-    std::vector<uint8_t> destination(size_t(width * height * 6), 0);
+    std::vector<uint8_t> destination(size_t(width * height * 6), 0xEE);
     VarnelImageDesc src{source.data(), width * 3, 3, 1};
     VarnelImageDesc dst{destination.data(), width, 1, width * height};
-    ASSERT_EQ(0, engine.ProcessRegion(src, dst, VarnelPoint{0, 0}, VarnelRect{0, 0, width, height}));
+    ASSERT_EQ(0, engine.ProcessRegion(src, dst, VarnelPoint{1, 1}, VarnelRect{2, 1, 5, 4}));
     CVarnelIF reference;
     reference.SetConfig(config.get());
     std::vector<uint8_t> expected(size_t(width * height * 6));
     uint32_t processed = 0;
     ASSERT_EQ(0, reference.Convert8(source.data(), expected.data(), uint32_t(width * height),
                                     uint32_t(width * height), &processed, nullptr, 0));
-    for (long p = 0; p < width * height; ++p)
-        for (long j = 0; j < 6; ++j)
-            ASSERT_EQ(expected[size_t(p * 6 + j)], destination[size_t(p + j * width * height)]);
+    for (long y = 0; y < height; ++y)
+        for (long x = 0; x < width; ++x) {
+            const long from = y * width + x - 1;  // (x - 2 + 1, y - 1 + 1)
+            for (long j = 0; j < 6; ++j)
+                ASSERT_EQ(x >= 2 && y >= 1 ? expected[size_t(from * 6 + j)] : 0xEE,
+                          destination[size_t(y * width + x + j * width * height)])
+                    << x << "," << y << "," << j;
+        }
 }
 
 } // namespace

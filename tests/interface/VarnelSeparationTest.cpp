@@ -189,6 +189,16 @@ TEST(SeparationText, BadStatementIsNamedWithItsLine)
     EXPECT_EQ(varnel_load_text(text.data(), text.size(), nullptr, nullptr, &separation, message, sizeof message),
               VARNEL_ERROR_CONFIG);
     EXPECT_NE(std::string(message).find("line 3: the statement \"HUEMASK01=1\""), std::string::npos) << message;
+    // At most 256 statements are tried: the 256th is still named, the 257th not.
+    for (const size_t fillers : {254u, 255u}) {
+        std::string many = "CHANNELS=4;";
+        for (size_t i = 0; i < fillers; ++i)
+            many += "A=1;";
+        many += "\nHUEMASK01=1;";
+        EXPECT_EQ(varnel_load_text(many.data(), many.size(), nullptr, nullptr, &separation, message, sizeof message),
+                  VARNEL_ERROR_CONFIG);
+        EXPECT_EQ(std::string(message).find("line 2: the statement") != std::string::npos, fillers == 254) << message;
+    }
 }
 
 // --- The configuration text loads back as the same separation.
