@@ -120,6 +120,12 @@ TEST(Instance, TemporaryFolderRules)
     CVarnelManager manager;
     ASSERT_TRUE(manager.GetTemporaryFolder(folder, sizeof folder));
     EXPECT_EQ('/', folder[std::strlen(folder) - 1]);
+    // Its two text fields start empty; each is copied only where asked.
+    char first[100] = "x", second[1024] = "x";
+    EXPECT_EQ(0, manager.GetTexts(first, nullptr));
+    EXPECT_EQ(0, manager.GetTexts(nullptr, second));
+    EXPECT_STREQ("", first);
+    EXPECT_STREQ("", second);
 }
 
 TEST(Instance, CopiesStartEmptyAndKeepTheSettings)
