@@ -124,6 +124,24 @@ TEST(HostileNames, MarkBytesInFrontOfANameStayInsideIt)
     }
 }
 
+// Names are bytes: a file and a cache folder stored under decomposed UTF-8
+// are found as given, never under the composed form.
+TEST(HostileNames, DecomposedNamesReachTheirFiles)
+{
+    ScratchFolder folder;
+    const std::string decomposed = folder.Path() + "e\xCC\x81";
+    Poco::File(decomposed + "/").createDirectories();
+    std::ofstream(decomposed + "/mine.cfg") << "CHANNELS=5;HUEMASK00=60,120,240,300;";
+    CVarnelDll dll;
+    ASSERT_EQ(0, Load(dll, (decomposed + "/mine.cfg").c_str()));
+    EXPECT_EQ(5, dll.GetChannels());
+    dll.SetTemporaryFolder(Text(decomposed + "/"));
+    dll.SetFlags(VARNEL_FLAG_CACHE);
+    ASSERT_EQ(0, Load(dll, "HUE_PARAM_CMYK"));
+    EXPECT_TRUE(std::filesystem::exists(decomposed + "/" + CacheNameOf("HUE_PARAM_CMYK")));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "\xC3\xA9"));
+}
+
 // Configuration files that are no text, or no file: a text ends at its
 // first zero byte, marks of any encoding are bytes like others, size is no
 // limit (one large file).
